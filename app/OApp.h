@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/OProfile.h"
+#include "app/ORecentFileList.h"
+#include "app/OSettings.h"
+#include "platform/OCommandTarget.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The process-wide state: the global settings, the profile file, the find
+// and replace histories and the recent-file list. The shell's application
+// object wraps it and adds what needs windows.
+class OApp : public OCommandTarget {
+public:
+    // Start-up, in order: defaults, "General" from iniPath, the two
+    // histories, the recent-file list.
+    void Startup(const std::string& iniPath);
+    // When the main window goes: the histories (only once the file is
+    // recognised as ours).
+    void SaveHistories();
+    // At exit: the recent-file list, then everything reaches the disk.
+    // False when the file could not be written (reported by the caller).
+    bool SaveAtExit();
+
+    OSettings& Settings() { return m_settings; }
+    OProfile& Profile() { return m_profile; }
+    ORecentFileList* RecentFiles() { return m_recent.get(); }
+    std::vector<std::string>& FindHistory() { return m_findHistory; }
+    std::vector<std::string>& ReplaceHistory() { return m_replaceHistory; }
+
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+
+private:
+    OProfile m_profile;
+    std::vector<std::string> m_findHistory;
+    std::vector<std::string> m_replaceHistory;
+    OSettings m_settings;
+    std::unique_ptr<ORecentFileList> m_recent;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "doc/OFile.h"
+#include "platform/OCommandTarget.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class ODoc;
+class ODocView;
+
+// The services a document takes from the application around it.
+class ODocHost {
+public:
+    virtual void AddToRecentFileList(const std::string& path) = 0;
+    // The document's name changed (saved under a new name).
+    virtual void OnTitleChanged(ODoc& doc) = 0;
+    // Keeps the first view's state for the next opening of the file.
+    virtual void StoreViewState(ODoc& doc, ODocView& firstView) = 0;
+    // The backup made before a file's first change; true when it succeeded
+    // or none was wanted.
+    virtual bool MakeBackup(OFile& file) = 0;
+
+protected:
+    ~ODocHost() = default;
+};
+
+// One open file: owns its file object and (as they are added) the ranges
+// and search state over it. Views display it; it tells them to repaint
+// after every change.
+class ODoc : public OFileOwner, public OCommandTarget {
+public:
+    explicit ODoc(ODocHost* host = nullptr);
+    ODoc(const ODoc&) = delete;
+    ODoc& operator=(const ODoc&) = delete;
+    virtual ~ODoc();
+
+public: // life cycle
+    // An empty, unnamed document held in memory.
+    bool OnNewDocument();
+    // Opens path read-only without reading it; false (after "path: error")
+    // when it cannot be opened.
+    bool OnOpenDocument(const std::string& path);
+    void OnCloseDocument();
+    bool DoFileSave();
+    // The question before closing a modified document; false means do not close.
+    bool SaveModified();
+
+public: // state
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified) override { m_modified = modified; }
+    void SetPathName(const std::string& path) override;
+    const std::string& PathName() const { return m_pathName; }
+    // The file name for a named document, else the title given at creation.
+    std::string Title() const;
+    void SetTitle(const std::string& title) { m_title = title; }
+    OFile* File() const { return m_file.get(); }
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+public: // views
+    void AddView(ODocView* view);
+    void RemoveView(ODocView* view);
+    const std::vector<ODocView*>& Views() const { return m_views; }
+    void UpdateAllViews();
+
+public: // editing
+    // Settles typed bytes before a structural edit: asks "Save changes to
+    // %s ?"; false when the edit must not go on (Cancel, or the save failed).
+    bool ResolvePending();
+
+public: // commands
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+
+private:
+    void Attach(std::unique_ptr<OFile> file);
+
+    ODocHost* m_host;
+    std::unique_ptr<OFile> m_file;
+    std::vector<ODocView*> m_views;
+    std::string m_pathName;
+    std::string m_title;
+    bool m_readOnly = true;
+    bool m_modified = false;
+};

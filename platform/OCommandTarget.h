@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+
+// The state an update handler gives a command's menu item and button.
+struct OCmdUI {
+    bool enabled = true;
+    bool checked = false;
+};
+
+// One link of the command chain: active view, its document, the child frame,
+// the main frame, the application.
+class OCommandTarget {
+public:
+    virtual ~OCommandTarget() = default;
+    // Runs command id when this target handles it; returns whether it did.
+    virtual bool OnCommand(unsigned id) = 0;
+    // When this target handles id: applies its update rule to ui (which
+    // starts enabled and unchecked) and returns true.
+    virtual bool OnUpdateCommand(unsigned id, OCmdUI& ui) = 0;
+};
+
+// Offers id to each target in order; the first that handles it runs it.
+bool RouteCommand(std::span<OCommandTarget* const> chain, unsigned id);
+// The update state from the first target that handles id; a command that no
+// target handles is disabled.
+OCmdUI RouteUpdate(std::span<OCommandTarget* const> chain, unsigned id);

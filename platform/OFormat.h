@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdarg>
+#include <string>
+
+// printf-style formatting into an owned string. The program's texts use the
+// "%I64d" / "%I64X" length prefix for 64-bit arguments; it is understood here
+// (as "%lld" / "%llX") so that the texts stay as they are.
+std::string FormatV(const char* format, va_list args);
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The same with a string-table text as the format.
+std::string FormatId(unsigned stringId, ...);

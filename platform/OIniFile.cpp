@@ -1,0 +1,229 @@
+#include "platform/OIniFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Names written into the file must not break its line structure.
+std::string Clean(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c == '\n' || c == '\r' || c == '\0') c = ' ';
+    }
+    return out;
+}
+
+} // namespace
+
+bool OIniFile::Load() {
+    m_sections.clear();
+    m_dirty = false;
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        Parse({});
+        return false;
+    }
+    std::string text;
+    char buffer[65536];
+    while (text.size() < kMaxFileSize) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (text.size() > kMaxFileSize) text.resize(kMaxFileSize);
+    Parse(text);
+    return true;
+}
+
+void OIniFile::Parse(std::string_view text) {
+    m_sections.clear();
+    m_sections.push_back(Section{});
+    while (!text.empty()) {
+        const auto newline = text.find('\n');
+        std::string_view raw = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        const std::string_view line = Trim(raw);
+        if (line.size() >= 2 && line.front() == '[') {
+            const auto close = line.find(']');
+            if (close != std::string_view::npos) {
+                m_sections.push_back(Section{std::string(Trim(line.substr(1, close - 1))), {}});
+                continue;
+            }
+        }
+        Line entry;
+        const auto equals = line.find('=');
+        if (equals != std::string_view::npos && line.front() != ';' && equals > 0) {
+            entry.key = std::string(Trim(line.substr(0, equals)));
+            entry.value = std::string(Trim(line.substr(equals + 1)));
+        }
+        if (entry.key.empty()) entry.raw = std::string(raw);
+        m_sections.back().lines.push_back(std::move(entry));
+    }
+}
+
+std::string OIniFile::Serialize() const {
+    std::string out;
+    for (const Section& section : m_sections) {
+        if (!section.name.empty()) out += "[" + section.name + "]\n";
+        for (const Line& line : section.lines) {
+            if (line.key.empty()) out += line.raw;
+            else out += line.key + "=" + line.value;
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+bool OIniFile::Flush() {
+    if (!m_dirty) return true;
+    const std::string text = Serialize();
+    std::string temp = m_path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    const int saveErrno = [&] {
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return n == 0 ? ENOSPC : errno;
+            done += static_cast<std::size_t>(n);
+        }
+        if (::fchmod(fd, 0644) != 0) return errno;
+        if (::fsync(fd) != 0) return errno;
+        return 0;
+    }();
+    if (::close(fd) != 0 && saveErrno == 0) {
+        const int closeErrno = errno;
+        ::unlink(temp.c_str());
+        errno = closeErrno;
+        return false;
+    }
+    if (saveErrno != 0 || ::rename(temp.c_str(), m_path.c_str()) != 0) {
+        const int error = saveErrno != 0 ? saveErrno : errno;
+        ::unlink(temp.c_str());
+        errno = error;
+        return false;
+    }
+    m_dirty = false;
+    return true;
+}
+
+const OIniFile::Section* OIniFile::FindSection(std::string_view name) const {
+    for (const Section& section : m_sections) {
+        if (!section.name.empty() && SameName(section.name, name)) return &section;
+    }
+    return nullptr;
+}
+
+OIniFile::Section* OIniFile::FindSection(std::string_view name) {
+    return const_cast<Section*>(std::as_const(*this).FindSection(name));
+}
+
+const OIniFile::Line* OIniFile::FindLine(std::string_view section, std::string_view key) const {
+    // The first of duplicate keys wins, as the format's readers have always done.
+    const Section* found = FindSection(section);
+    if (!found) return nullptr;
+    for (const Line& line : found->lines) {
+        if (!line.key.empty() && SameName(line.key, key)) return &line;
+    }
+    return nullptr;
+}
+
+bool OIniFile::HasKey(std::string_view section, std::string_view key) const {
+    return FindLine(section, key) != nullptr;
+}
+
+std::size_t OIniFile::KeyCount(std::string_view section) const {
+    const Section* found = FindSection(section);
+    if (!found) return 0;
+    return static_cast<std::size_t>(std::count_if(found->lines.begin(), found->lines.end(),
+                                                  [](const Line& l) { return !l.key.empty(); }));
+}
+
+int OIniFile::GetInt(std::string_view section, std::string_view key, int def) const {
+    const Line* line = FindLine(section, key);
+    if (!line) return def;
+    std::string_view text = line->value;
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    long long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') break;
+        value = value * 10 + (c - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) value = -value;
+    if (value > INT_MAX) value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+std::string OIniFile::GetString(std::string_view section, std::string_view key,
+                                std::string_view def) const {
+    const Line* line = FindLine(section, key);
+    return line ? line->value : std::string(def);
+}
+
+void OIniFile::WriteInt(std::string_view section, std::string_view key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void OIniFile::WriteString(std::string_view section, std::string_view key,
+                           std::string_view value) {
+    m_dirty = true;
+    Section* found = FindSection(section);
+    if (!found) {
+        m_sections.push_back(Section{Clean(section), {}});
+        found = &m_sections.back();
+    }
+    for (Line& line : found->lines) {
+        if (!line.key.empty() && SameName(line.key, key)) {
+            line.value = Trim(Clean(value));
+            return;
+        }
+    }
+    found->lines.push_back(Line{Clean(key), std::string(Trim(Clean(value))), {}});
+}
+
+void OIniFile::DeleteKey(std::string_view section, std::string_view key) {
+    Section* found = FindSection(section);
+    if (!found) return;
+    std::erase_if(found->lines,
+                  [&](const Line& line) { return !line.key.empty() && SameName(line.key, key); });
+    m_dirty = true;
+}
+
+void OIniFile::DeleteSection(std::string_view section) {
+    std::erase_if(m_sections, [&](const Section& s) {
+        return !s.name.empty() && SameName(s.name, section);
+    });
+    m_dirty = true;
+}

@@ -1,0 +1,63 @@
+#include "platform/OSystem.h"
+
+#include "platform/OFormat.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits.h>
+#include <unistd.h>
+
+namespace {
+thread_local int t_lastError = 0;
+}
+
+int LastError() { return t_lastError; }
+
+void SetLastError(int code) { t_lastError = code; }
+
+std::string SystemErrorText(int code) {
+    if (code == -1) code = t_lastError;
+    switch (code) {
+    case kErrorNotRegularFile: return "Not a regular file or block device";
+    case kErrorFileReplaced: return "The file was replaced or removed on disk after it was opened";
+    default: break;
+    }
+    // strerrordesc_np, unlike strerror, tells a code without a text apart.
+    const char* text = code > 0 ? strerrordesc_np(code) : nullptr;
+    if (text == nullptr) return Format("Unknown error %d", code);
+    return text;
+}
+
+std::uint64_t AvailableMemory(unsigned divisor) {
+    if (divisor == 0) divisor = 1;
+    // MemAvailable counts reclaimable page cache, which is what a large
+    // allocation can really get; free pages alone undercount badly.
+    std::ifstream meminfo("/proc/meminfo");
+    std::string key;
+    std::uint64_t kib = 0;
+    std::string unit;
+    while (meminfo >> key >> kib >> unit) {
+        if (key == "MemAvailable:") return kib * 1024 / divisor;
+    }
+    const long pages = sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return 0;
+    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / divisor;
+}
+
+std::string SystemTempDirectory() {
+    std::string dir;
+    if (const char* env = std::getenv("TMPDIR"); env && *env) dir = env;
+    else dir = "/tmp";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string ExecutablePath() {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    return std::string(buffer, static_cast<std::size_t>(n));
+}

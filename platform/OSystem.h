@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The calling thread's last error, in the manner of errno but set only by the
+// program's own file layer, so that a message box shown in between cannot
+// clobber it before the caller reads it.
+int LastError();
+void SetLastError(int code);
+
+// Error codes of this program's own, beyond errno's range.
+inline constexpr int kErrorNotRegularFile = 0x20000001;
+inline constexpr int kErrorFileReplaced = 0x20000002;
+
+// The text for an errno value or one of the codes above; -1 stands for
+// LastError(). A code without a text gives "Unknown error %d".
+std::string SystemErrorText(int code);
+
+// Available physical memory in bytes divided by divisor.
+std::uint64_t AvailableMemory(unsigned divisor);
+
+// The system's temporary directory, always ending in '/'.
+std::string SystemTempDirectory();
+
+// Absolute path of the running executable; empty when it cannot be found.
+std::string ExecutablePath();

@@ -1,0 +1,164 @@
+#include "res/OStringTable.h"
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <string>
+
+namespace {
+
+struct OStringEntry {
+    unsigned id;
+    const char* text;
+};
+
+// Sorted by id.
+constexpr OStringEntry kStrings[] = {
+    {101, "Quorvalis"},
+    {102, "\nNew\nNew\n\n\nQuorvalis.Document\nQuorvalis Document"},
+    {231, "Add marker"},
+    {232, "Add offset marker"},
+    {235, "Copy\nCopy"},
+    {236, "Cut\nCut"},
+    {237, "Delete\nDelete"},
+    {238, "Marker edit"},
+    {239, "Goto marker begin"},
+    {240, "Goto marker end"},
+    {241, "Goto marker middle"},
+    {242, "Goto next marker"},
+    {243, "Goto previous marker"},
+    {245, "Paste\nPaste"},
+    {246, "Paste here\nPaste here"},
+    {247, "Marker remove"},
+    {248, "Remove all markers"},
+    {249, "Select all\nSelect all"},
+    {261, "Offset at top"},
+    {262, "Select all"},
+    {263, "Begin of selection"},
+    {264, "End of selection"},
+    {265, "Unselect"},
+    {266, "Record number"},
+    {267, "Record offset"},
+    {268, "Track offset"},
+    {269, "Copy"},
+    {270, "Cut"},
+    {271, "Delete"},
+    {272, "Paste"},
+    {273, "Paste here"},
+    {274, "Insert"},
+    {275, "Read-only mode"},
+    {281, "General options\nGeneral options"},
+    {301, "Find/Replace\nFind/Replace"},
+    {302, "Find next\nFind next"},
+    {303, "Find prev\nFind prev"},
+    {304, "Fit record\nFit record"},
+    {305, "Font change\nFont change"},
+    {306, "Goto\nGoto"},
+    {307, "Hex pane enable/disable\nHex pane"},
+    {308, "Offset pane enable/disable\nOffset pane"},
+    {309, "Shift left\nShift left"},
+    {310, "Shift right\nShift right"},
+    {311, "Text pane enable/disable\nText pane"},
+    {313, "Records width edit\nRecords width"},
+    {314, "Records width +/-\nRecords width"},
+    {315, "Hex base enable/disable\nHex base"},
+    {318, "Insert empty bytes/records\nInsert empty bytes/records"},
+    {319, "Tooltip under offset enable/disable\nTooltip under offset"},
+    {320, "OEM characters enable/disable\nOEM characters"},
+    {321, "Syncrone scrolling\nSyncrone scrolling"},
+    {322, "Read-only mode enable/disable\nRead-only mode"},
+    {40001, "Invalid digit"},
+    {40002, "Number overflow"},
+    {40003, "Offset negative"},
+    {40004, "Offset over end"},
+    {40006, "Disk full. Try again ?"},
+    {40008, "Paste %I64d Mb ..."},
+    {40009, "Copy %I64d Mb ..."},
+    {40010, "Move %I64d Mb ..."},
+    {40011, "Fit to width"},
+    {40012, "Frame maximize"},
+    {40013, "Frame toolbar at"},
+    {40014, "Default record width"},
+    {40015, "Recent files count (0-16)"},
+    {40016, "Save files count (0-64)"},
+    {40017, "Font"},
+    {40018, "TempDir (blank = %TEMP%)"},
+    {40019, "Backup file"},
+    {40020, "Marker jump wrap"},
+    {40021, "Find history save (0-32)"},
+    {40022, "Read-only mode"},
+    {40051, "Number out range"},
+    {40052, "Backup failed, continue ?"},
+    {40053, "Backup %I64d Mb to file '%s' ..."},
+    {40054, "Backup of the bigfile take a lot time and space, continue ?"},
+    {40055, "Out of memory"},
+    {40056, "Really cancel ?"},
+    {40057, "Size of selection: %s (%s)"},
+    {40058, "Filesize getting error"},
+    {40059, "Filesize is long for memory. Continue ?"},
+    {40060, "Read error"},
+    {40061, "Resize %I64d Mb ..."},
+    {40062, "Processing '%s' ..."},
+    {40063, "Pattern '%s' not found"},
+    {40064, "Find canceled at %s"},
+    {40065, "Total found: %u.  Total replaces: %u"},
+    {40066, "Extra memory error"},
+    {40067, "Total found: %u"},
+    {40068, "Save changes to %s ?"},
+    {40069, "Inserting %I64d bytes .."},
+    {40070, "Operation aborted"},
+    {40071, "MDI tabbar at"},
+    {40100, "Usage:  Quorvalis [/Wn] filename\n      /Wn - record Width"},
+    {40101, "%s: %s"},
+    {40102, "Save changes to %s?"},
+    {57600, "Create a new document\nNew"},
+    {57601, "Open an existing document\nOpen"},
+    {57602, "Close the active document\nClose"},
+    {57603, "Save the active document\nSave"},
+    {57616, "Open this document"},
+    {57648, "Open another window for the active document\nNew Window"},
+    {57650, "Arrange windows so they overlap\nCascade Windows"},
+    {57651, "Arrange windows as non-overlapping tiles\nTile Windows"},
+    {57652, "Arrange windows as non-overlapping tiles\nTile Windows"},
+    {57664, "Display program information, version number and copyright\nAbout"},
+    {57665, "Quit the application; prompts to save documents\nExit"},
+    {57680, "Switch to the next window pane\nNext Pane"},
+    {57681, "Switch back to the previous window pane\nPrevious Pane"},
+    {59392, "Show or hide the toolbar\nToolBar show/hide"},
+    {59393, "Show or hide the status bar\nStatusBar show/hide"},
+};
+
+// The prompt and tooltip halves, split once on first use.
+struct OSplit {
+    std::string prompt;
+    std::string tooltip;
+};
+
+} // namespace
+
+const char* LoadString(unsigned id) {
+    const auto* it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+                                      [](const OStringEntry& e, unsigned v) { return e.id < v; });
+    if (it == std::end(kStrings) || it->id != id) {
+        // The recent-file commands share one prompt.
+        if (id > 57616 && id <= 57631) return LoadString(57616);
+        return "";
+    }
+    return it->text;
+}
+
+static const OSplit& SplitOf(unsigned id) {
+    static std::map<unsigned, OSplit> cache;
+    auto found = cache.find(id);
+    if (found != cache.end()) return found->second;
+    const std::string text = LoadString(id);
+    OSplit split;
+    const auto newline = text.find('\n');
+    split.prompt = text.substr(0, newline);
+    split.tooltip = newline == std::string::npos ? split.prompt : text.substr(newline + 1);
+    return cache.emplace(id, std::move(split)).first->second;
+}
+
+const char* CommandPrompt(unsigned id) { return SplitOf(id).prompt.c_str(); }
+
+const char* CommandTooltip(unsigned id) { return SplitOf(id).tooltip.c_str(); }
