@@ -1,0 +1,42 @@
+#include "app/qt/CChildFrame.h"
+
+#include "app/qt/OQtApp.h"
+#include "view/qt/OView.h"
+
+#include <QCloseEvent>
+
+CChildFrame::CChildFrame(OQtApp& app, OView* view) : m_app(app), m_view(view) {
+    setWidget(view);
+    setAttribute(Qt::WA_DeleteOnClose);
+    UpdateTitle();
+}
+
+void CChildFrame::UpdateTitle() {
+    ODoc& doc = m_view->Doc();
+    QString title = QString::fromStdString(doc.Title());
+    // Several windows onto one document are told apart as name:1, name:2.
+    const auto& views = doc.Views();
+    if (views.size() > 1) {
+        const auto index = std::find(views.begin(), views.end(), m_view) - views.begin();
+        title += QStringLiteral(":%1").arg(index + 1);
+    }
+    setWindowTitle(title);
+}
+
+void CChildFrame::CloseQuietly() {
+    m_quiet = true;
+    close();
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (!m_quiet && !m_app.CanCloseFrame(*this)) {
+        event->ignore();
+        return;
+    }
+    m_app.OnFrameClosing(*this);
+    QMdiSubWindow::closeEvent(event);
+}
+
+bool CChildFrame::OnCommand(unsigned) { return false; }
+
+bool CChildFrame::OnUpdateCommand(unsigned, OCmdUI&) { return false; }

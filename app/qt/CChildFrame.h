@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/OCommandTarget.h"
+
+#include <QMdiSubWindow>
+
+class OView;
+class OQtApp;
+
+// One document window: a tab of the main frame holding one view.
+class CChildFrame : public QMdiSubWindow, public OCommandTarget {
+    Q_OBJECT
+public:
+    CChildFrame(OQtApp& app, OView* view);
+
+    OView* View() const { return m_view; }
+    // Closes without the save question: the caller has asked it already.
+    void CloseQuietly();
+    void UpdateTitle();
+
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    OQtApp& m_app;
+    OView* m_view;
+    bool m_quiet = false;
+};

@@ -1,0 +1,235 @@
+#include "app/qt/CMainFrame.h"
+
+#include "app/qt/CChildFrame.h"
+#include "app/qt/OQtApp.h"
+#include "res/OMenus.h"
+#include "res/OResourceIds.h"
+#include "res/OStringTable.h"
+#include "view/qt/OView.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+
+CMainFrame::CMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
+    setWindowTitle(QString::fromUtf8(LoadString(ids::IDR_MAINFRAME)));
+    m_mdi->setViewMode(QMdiArea::TabbedView);
+    m_mdi->setTabsClosable(true);
+    m_mdi->setTabsMovable(true);
+    m_mdi->setDocumentMode(true);
+    setCentralWidget(m_mdi);
+    m_statusLabel = new QLabel(this);
+    statusBar()->addWidget(m_statusLabel, 1);
+
+    for (const OAccelerator& accel : Accelerators()) {
+        QAction* action = MakeAction(accel.id, CommandPrompt(accel.id));
+        action->setShortcut(QKeySequence(QString::fromLatin1(accel.keys)));
+        // Shortcuts live on the window, so they work whether a menu shows the command or not.
+        addAction(action);
+    }
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnSubWindowActivated(); });
+    BuildMenuBar();
+
+    // Menus and buttons follow the update rules while the program idles.
+    auto* idle = new QTimer(this);
+    connect(idle, &QTimer::timeout, this, [this] { UpdateCommandUI(); });
+    idle->start(250);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::MakeAction(unsigned id, const char* text) {
+    auto found = m_actions.find(id);
+    if (found != m_actions.end()) return found->second;
+    auto* action = new QAction(QString::fromUtf8(text), this);
+    action->setStatusTip(QString::fromUtf8(CommandPrompt(id)));
+    action->setToolTip(QString::fromUtf8(CommandTooltip(id)));
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    m_actions.emplace(id, action);
+    return action;
+}
+
+QAction* CMainFrame::Action(unsigned id) const {
+    auto found = m_actions.find(id);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+void CMainFrame::BuildMenuBar() {
+    const unsigned resource = m_mdi->subWindowList().isEmpty() ? ids::IDR_MAINFRAME : ids::IDR_DOCTYPE;
+    if (resource == m_menuResource) return;
+    m_menuResource = resource;
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    QMenu* menu = nullptr;
+    for (const OMenuEntry& entry : MenuResource(resource)) {
+        switch (entry.kind) {
+        case OMenuKind::Popup:
+            menu = bar->addMenu(QString::fromUtf8(entry.text));
+            connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
+            break;
+        case OMenuKind::End: menu = nullptr; break;
+        case OMenuKind::Separator:
+            if (menu) menu->addSeparator();
+            break;
+        case OMenuKind::RecentFiles: {
+            // The entries are filled in each time the menu opens.
+            QAction* anchor = menu->addSeparator();
+            anchor->setVisible(false);
+            connect(menu, &QMenu::aboutToShow, this,
+                    [this, menu, anchor] { FillRecentFiles(menu, anchor); });
+            break;
+        }
+        case OMenuKind::Item: {
+            QAction* shared = MakeAction(entry.id, entry.text);
+            // The item's own text (with its key hint) on an action of the same command.
+            auto* item = new QAction(QString::fromUtf8(entry.text), bar);
+            connect(item, &QAction::triggered, shared, &QAction::trigger);
+            connect(shared, &QAction::changed, item, [item, shared] {
+                item->setEnabled(shared->isEnabled());
+                item->setCheckable(shared->isCheckable());
+                item->setChecked(shared->isChecked());
+            });
+            item->setEnabled(shared->isEnabled());
+            if (menu) menu->addAction(item);
+            else bar->addAction(item);
+            break;
+        }
+        }
+    }
+}
+
+void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before) {
+    for (QAction* old : m_recentActions) {
+        menu->removeAction(old);
+        old->deleteLater();
+    }
+    m_recentActions.clear();
+    const ORecentFileList* list = m_app.Core().RecentFiles();
+    if (!list || list->Entries().empty()) {
+        auto* placeholder = new QAction(QStringLiteral("Recent File"), menu);
+        placeholder->setEnabled(false);
+        menu->insertAction(before, placeholder);
+        m_recentActions.push_back(placeholder);
+        return;
+    }
+    for (std::size_t i = 0; i < list->Entries().size(); ++i) {
+        auto* action = new QAction(QString::fromStdString(list->MenuText(i)), menu);
+        action->setStatusTip(QString::fromUtf8(CommandPrompt(ids::ID_FILE_MRU_FIRST)));
+        const unsigned id = ids::ID_FILE_MRU_FIRST + static_cast<unsigned>(i);
+        connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+        menu->insertAction(before, action);
+        m_recentActions.push_back(action);
+    }
+}
+
+CChildFrame* CMainFrame::ActiveChild() const {
+    QMdiSubWindow* active = m_mdi->activeSubWindow();
+    if (!active) active = m_mdi->currentSubWindow();
+    return dynamic_cast<CChildFrame*>(active);
+}
+
+OView* CMainFrame::ActiveView() const {
+    CChildFrame* child = ActiveChild();
+    return child ? child->View() : nullptr;
+}
+
+std::vector<CChildFrame*> CMainFrame::ChildFrames() const {
+    std::vector<CChildFrame*> frames;
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        if (auto* child = dynamic_cast<CChildFrame*>(window)) frames.push_back(child);
+    }
+    return frames;
+}
+
+void CMainFrame::AddChild(CChildFrame* child, bool maximized) {
+    m_mdi->addSubWindow(child);
+    if (maximized) child->showMaximized();
+    else child->show();
+    m_mdi->setActiveSubWindow(child);
+    // The menu bar changes with the first window and after the last.
+    connect(child, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] { OnSubWindowActivated(); });
+    });
+    BuildMenuBar();
+    UpdateTitle();
+}
+
+std::vector<OCommandTarget*> CMainFrame::Chain() const {
+    OView* view = ActiveView();
+    return {view, view ? &view->Doc() : nullptr, ActiveChild(),
+            const_cast<CMainFrame*>(this), &m_app};
+}
+
+bool CMainFrame::ExecuteCommand(unsigned id) {
+    // A disabled command is not reachable, by menu or by key.
+    if (!RouteUpdate(Chain(), id).enabled) return false;
+    const bool handled = RouteCommand(Chain(), id);
+    UpdateCommandUI();
+    return handled;
+}
+
+void CMainFrame::UpdateCommandUI() {
+    const auto chain = Chain();
+    for (auto& [id, action] : m_actions) {
+        const OCmdUI ui = RouteUpdate(chain, id);
+        action->setEnabled(ui.enabled);
+        if (ui.checked) action->setCheckable(true);
+        action->setChecked(ui.checked);
+    }
+}
+
+void CMainFrame::UpdateTitle() {
+    const QString app = QString::fromUtf8(LoadString(ids::IDR_MAINFRAME));
+    CChildFrame* child = ActiveChild();
+    setWindowTitle(child ? app + QStringLiteral(" - ") + child->windowTitle() : app);
+}
+
+void CMainFrame::OnSubWindowActivated() {
+    BuildMenuBar();
+    UpdateTitle();
+    UpdateCommandUI();
+}
+
+bool CMainFrame::OnCommand(unsigned id) {
+    switch (id) {
+    case ids::ID_WINDOW_NEW:
+        if (OView* view = ActiveView()) m_app.NewWindow(*view);
+        return true;
+    case ids::ID_WINDOW_CASCADE: m_mdi->cascadeSubWindows(); return true;
+    case ids::ID_WINDOW_TILE_HORZ:
+    case ids::ID_WINDOW_TILE_VERT: m_mdi->tileSubWindows(); return true;
+    case ids::ID_FILE_CLOSE:
+        if (OView* view = ActiveView()) m_app.CloseDocument(view->Doc());
+        return true;
+    case ids::ID_APP_EXIT: close(); return true;
+    case ids::ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
+    default: return false;
+    }
+}
+
+bool CMainFrame::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+    switch (id) {
+    case ids::ID_WINDOW_NEW:
+    case ids::ID_WINDOW_CASCADE:
+    case ids::ID_WINDOW_TILE_HORZ:
+    case ids::ID_WINDOW_TILE_VERT:
+    case ids::ID_FILE_CLOSE: ui.enabled = ActiveView() != nullptr; return true;
+    case ids::ID_APP_EXIT: return true;
+    case ids::ID_VIEW_STATUS_BAR: ui.checked = statusBar()->isVisible(); return true;
+    default: return false;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_app.CloseAllDocuments()) {
+        event->ignore();
+        return;
+    }
+    m_app.OnMainWindowClosing();
+    QMainWindow::closeEvent(event);
+}

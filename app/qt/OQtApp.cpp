@@ -1,0 +1,219 @@
+#include "app/qt/OQtApp.h"
+
+#include "app/OCommandLine.h"
+#include "app/qt/CChildFrame.h"
+#include "app/qt/CMainFrame.h"
+#include "platform/OFormat.h"
+#include "platform/OPlatform.h"
+#include "platform/OSystem.h"
+#include "platform/qt/OQtPlatform.h"
+#include "res/OResourceIds.h"
+#include "res/OStringTable.h"
+#include "view/qt/OView.h"
+
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <algorithm>
+#include <sys/stat.h>
+
+OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {}
+
+OQtApp::~OQtApp() {
+    if (m_mainFrame) m_platform.SetStatusLabel(nullptr);
+}
+
+bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
+    m_mainFrame = std::make_unique<CMainFrame>(*this);
+    m_platform.SetWindow(m_mainFrame.get());
+    m_platform.SetStatusLabel(m_mainFrame->StatusLabel());
+    const OSettings& settings = m_core.Settings();
+    if (settings.windowWidth != OSettings::kDefaultPosition && settings.windowWidth > 0 &&
+        settings.windowHeight > 0) {
+        m_mainFrame->setGeometry(settings.windowLeft, settings.windowTop, settings.windowWidth,
+                                 settings.windowHeight);
+    } else {
+        m_mainFrame->resize(1024, 720);
+    }
+
+    const OCommandLine line = OCommandLine::Parse(args, [](const std::string& path) {
+        struct stat info {};
+        return ::stat(path.c_str(), &info) == 0;
+    });
+    for (const OCommandLine::File& file : line.files) {
+        if (OpenDocumentFile(file.path)) {
+            if (OView* view = m_mainFrame->ActiveView()) view->SetRecordWidth(file.recordWidth);
+        }
+    }
+    if (line.error) {
+        MessageBoxId(ids::IDS_USAGE, OButtons::Ok, OIcon::Exclamation);
+        CloseAllDocuments();
+        OnMainWindowClosing();
+        exitCode = 1;
+        return false;
+    }
+    m_mainFrame->show();
+    m_mainFrame->UpdateCommandUI();
+    exitCode = 0;
+    return true;
+}
+
+std::vector<ODoc*> OQtApp::Documents() const {
+    std::vector<ODoc*> docs;
+    if (!m_mainFrame) return docs;
+    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+        ODoc* doc = &frame->View()->Doc();
+        if (std::find(docs.begin(), docs.end(), doc) == docs.end()) docs.push_back(doc);
+    }
+    return docs;
+}
+
+OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings) {
+    auto* view = new OView(std::move(doc), settings);
+    auto* frame = new CChildFrame(*this, view);
+    m_mainFrame->AddChild(frame, m_core.Settings().maximizeFrames);
+    for (CChildFrame* other : m_mainFrame->ChildFrames()) {
+        if (&other->View()->Doc() == &view->Doc()) other->UpdateTitle();
+    }
+    m_mainFrame->UpdateTitle();
+    return view;
+}
+
+ODoc* OQtApp::OpenDocumentFile(const std::string& path) {
+    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+        if (frame->View()->Doc().PathName() == path) {
+            m_mainFrame->MdiArea()->setActiveSubWindow(frame);
+            AddToRecentFileList(path);
+            return &frame->View()->Doc();
+        }
+    }
+    auto doc = std::make_shared<ODoc>(this);
+    if (!doc->OnOpenDocument(path)) return nullptr;
+    CreateFrame(doc, m_core.Settings());
+    return doc.get();
+}
+
+ODoc* OQtApp::NewDocument() {
+    auto doc = std::make_shared<ODoc>(this);
+    doc->OnNewDocument();
+    doc->SetTitle(Format("New%d", ++m_untitledCount));
+    CreateFrame(doc, m_core.Settings());
+    return doc.get();
+}
+
+OView* OQtApp::NewWindow(OView& existing) {
+    return CreateFrame(existing.SharedDoc(), existing.Settings());
+}
+
+bool OQtApp::CloseDocument(ODoc& doc) {
+    if (!doc.SaveModified()) return false;
+    doc.OnCloseDocument();
+    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+        if (&frame->View()->Doc() == &doc) frame->CloseQuietly();
+    }
+    return true;
+}
+
+bool OQtApp::CloseAllDocuments() {
+    if (!m_mainFrame) return true;
+    // Every question first: one Cancel keeps every document open.
+    for (ODoc* doc : Documents()) {
+        if (!doc->SaveModified()) return false;
+    }
+    for (ODoc* doc : Documents()) doc->OnCloseDocument();
+    for (CChildFrame* frame : m_mainFrame->ChildFrames()) frame->CloseQuietly();
+    return true;
+}
+
+bool OQtApp::CanCloseFrame(CChildFrame& frame) {
+    ODoc& doc = frame.View()->Doc();
+    if (doc.Views().size() > 1) return true;
+    return doc.SaveModified();
+}
+
+void OQtApp::OnFrameClosing(CChildFrame& frame) {
+    ODoc& doc = frame.View()->Doc();
+    if (doc.Views().size() == 1) doc.OnCloseDocument();
+}
+
+void OQtApp::OnMainWindowClosing() {
+    if (m_shutdownSaved) return;
+    m_shutdownSaved = true;
+    m_core.SaveHistories();
+    if (!m_core.SaveAtExit()) {
+        const int error = errno;
+        MessageBox(FormatId(ids::IDS_FILE_ERROR, m_core.Profile().Ini().Path().c_str(),
+                            SystemErrorText(error).c_str()),
+                   OButtons::Ok, OIcon::Stop);
+    }
+}
+
+void OQtApp::AddToRecentFileList(const std::string& path) {
+    if (ORecentFileList* list = m_core.RecentFiles()) list->Add(path);
+}
+
+void OQtApp::OnTitleChanged(ODoc& doc) {
+    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+        if (&frame->View()->Doc() == &doc) frame->UpdateTitle();
+    }
+    m_mainFrame->UpdateTitle();
+}
+
+// Per-file state is kept once save files exist; until then there is
+// nothing to keep.
+void OQtApp::StoreViewState(ODoc&, ODocView&) {}
+
+// No backup is made until the backup modes exist; the first change goes on.
+bool OQtApp::MakeBackup(OFile&) { return true; }
+
+bool OQtApp::OnCommand(unsigned id) {
+    switch (id) {
+    case ids::ID_FILE_NEW: NewDocument(); return true;
+    case ids::ID_FILE_OPEN: OpenFromDialog(); return true;
+    case ids::ID_APP_ABOUT: About(); return true;
+    default: break;
+    }
+    if (id >= ids::ID_FILE_MRU_FIRST && id <= ids::ID_FILE_MRU_LAST) {
+        OpenRecent(id - ids::ID_FILE_MRU_FIRST);
+        return true;
+    }
+    return m_core.OnCommand(id);
+}
+
+bool OQtApp::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+    switch (id) {
+    case ids::ID_FILE_NEW:
+    case ids::ID_FILE_OPEN:
+    case ids::ID_APP_ABOUT: return true;
+    default: break;
+    }
+    if (id >= ids::ID_FILE_MRU_FIRST && id <= ids::ID_FILE_MRU_LAST) {
+        const ORecentFileList* list = m_core.RecentFiles();
+        ui.enabled = list && id - ids::ID_FILE_MRU_FIRST < list->Entries().size();
+        return true;
+    }
+    return m_core.OnUpdateCommand(id, ui);
+}
+
+void OQtApp::OpenFromDialog() {
+    const QString path = QFileDialog::getOpenFileName(m_mainFrame.get());
+    if (!path.isEmpty()) OpenDocumentFile(path.toStdString());
+}
+
+void OQtApp::OpenRecent(std::size_t index) {
+    ORecentFileList* list = m_core.RecentFiles();
+    if (!list || index >= list->Entries().size()) return;
+    const std::string path = list->Entries()[index];
+    if (!OpenDocumentFile(path)) {
+        // The entry may have moved meanwhile; remove the one that failed.
+        const auto& entries = list->Entries();
+        const auto at = std::find(entries.begin(), entries.end(), path);
+        if (at != entries.end()) list->Remove(static_cast<std::size_t>(at - entries.begin()));
+    }
+}
+
+void OQtApp::About() {
+    QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Quorvalis"),
+                       QStringLiteral("Quorvalis \"0.37.131\"\n"
+                                      "A viewer and editor for binary files of any size."));
+}

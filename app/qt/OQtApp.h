@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/OApp.h"
+#include "doc/ODoc.h"
+#include "platform/OCommandTarget.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CChildFrame;
+class CMainFrame;
+class OQtPlatform;
+class OView;
+
+// The application in the shell: the document template (document, child
+// frame and view made together), the application's commands, and start-up
+// and shutdown around the core's state.
+class OQtApp : public OCommandTarget, public ODocHost {
+public:
+    OQtApp(OApp& core, OQtPlatform& platform);
+    ~OQtApp();
+
+    // Creates the main window and opens the files the command line names.
+    // False when the program must end; exitCode says how.
+    bool Startup(const std::vector<std::string>& args, int& exitCode);
+    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    OApp& Core() { return m_core; }
+
+public: // the document template
+    // Opens path as a document in a new window, or activates the window
+    // already showing it. Null when it could not be opened.
+    ODoc* OpenDocumentFile(const std::string& path);
+    ODoc* NewDocument();
+    OView* NewWindow(OView& existing);
+    // Closes every window of doc after the save question; false if kept.
+    bool CloseDocument(ODoc& doc);
+    bool CloseAllDocuments();
+    std::vector<ODoc*> Documents() const;
+
+public: // called by the frames
+    bool CanCloseFrame(CChildFrame& frame);
+    void OnFrameClosing(CChildFrame& frame);
+    void OnMainWindowClosing();
+
+public: // ODocHost
+    void AddToRecentFileList(const std::string& path) override;
+    void OnTitleChanged(ODoc& doc) override;
+    void StoreViewState(ODoc& doc, ODocView& firstView) override;
+    bool MakeBackup(OFile& file) override;
+
+public: // commands
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+
+private:
+    OView* CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings);
+    void OpenFromDialog();
+    void OpenRecent(std::size_t index);
+    void About();
+
+    OApp& m_core;
+    OQtPlatform& m_platform;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    int m_untitledCount = 0;
+    bool m_shutdownSaved = false;
+};

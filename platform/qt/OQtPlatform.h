@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/OPlatform.h"
+
+class QLabel;
+class QWidget;
+
+// The desktop services over Qt. The status text goes to a label that the
+// main frame puts first in its status bar, so a message stays until the
+// next one replaces it.
+class OQtPlatform : public OMessageBox, public OStatusBar, public OMessagePump, public OFileDialogs {
+public:
+    OQtPlatform();
+    ~OQtPlatform() override;
+    OQtPlatform(const OQtPlatform&) = delete;
+    OQtPlatform& operator=(const OQtPlatform&) = delete;
+
+    void SetWindow(QWidget* window) { m_window = window; }
+    void SetStatusLabel(QLabel* label) { m_label = label; }
+
+    OAnswer Show(const std::string& text, OButtons buttons, OIcon icon) override;
+    std::string Text() const override;
+    void SetText(const std::string& text) override;
+    void Pump() override;
+    std::optional<std::string> AskSaveFileName() override;
+
+private:
+    QWidget* m_window = nullptr;
+    QLabel* m_label = nullptr;
+    OPlatformServices m_previous;
+};
