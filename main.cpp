@@ -29,7 +29,8 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options out of the arguments by now.
     std::vector<std::string> args;
     const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i) args.push_back(arguments[i].toStdString());
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
 
     OQtApp app(core, platform);
     int exitCode = 0;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdlib>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,8 +51,7 @@ std::string OProfile::PathBesideExecutable(const std::string& exePath, const cha
     const auto dot = exePath.find_last_of('.');
     const auto slash = exePath.find_last_of('/');
     std::string base = exePath;
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-        base.resize(dot);
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.resize(dot);
     return base + extension;
 }
 
@@ -61,9 +61,12 @@ std::string OProfile::ChoosePath(const std::string& exePath, const char* extensi
     const std::string dir = slash == std::string::npos ? "." : beside.substr(0, slash + 1);
     if (!exePath.empty() && ::access(dir.c_str(), W_OK) == 0) return beside;
     std::string config;
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') config = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home) config = std::string(home) + "/.config";
-    else config = "/tmp";
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        config = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        config = std::string(home) + "/.config";
+    else
+        config = "/tmp";
     config += "/quorvalis";
     ::mkdir(config.c_str(), 0700); // may exist already; a failure shows at the first write
     const std::string name = slash == std::string::npos ? beside : beside.substr(slash + 1);
@@ -141,9 +144,9 @@ void OProfile::Save(OIniFile& ini, const std::string& section, const OSettings& 
     } else {
         ini.WriteString(section, "Version", kVersion);
         if (s.windowWidth != OSettings::kDefaultPosition) {
-            ini.WriteString(section, "WindowPos",
-                            Format("%d,%d,%d,%d", s.windowLeft, s.windowTop, s.windowWidth,
-                                   s.windowHeight));
+            ini.WriteString(
+                section, "WindowPos",
+                Format("%d,%d,%d,%d", s.windowLeft, s.windowTop, s.windowWidth, s.windowHeight));
         }
         ini.WriteInt(section, "RecentFilesCount", s.recentFilesCount);
         ini.WriteInt(section, "SaveFilesCount", s.saveFilesCount);
@@ -179,18 +182,31 @@ void OProfile::WriteList(const std::string& section, const char* keyFormat,
     if (!m_recognised) return;
     m_ini.DeleteSection(section);
     const int n = std::min(static_cast<int>(list.size()), std::max(limit, 0));
-    for (int i = 1; i <= n; ++i) m_ini.WriteString(section, Format(keyFormat, i), list[i - 1]);
+    for (int i = 1; i <= n; ++i)
+        m_ini.WriteString(section, Format(keyFormat, i), list[i - 1]);
 }
 
 void OProfile::ReadMarkers(const OIniFile& ini, const std::string& section,
                            std::vector<std::string>& list) {
-    // A damaged count must not make thousands of lookups for keys that are not there.
-    const int count = static_cast<int>(std::min<std::size_t>(
-        std::max(ini.GetInt(section, "MarkerCount", -1), 0), ini.KeyCount(section)));
-    for (int i = 0; i < count; ++i) {
-        std::string value = ini.GetString(section, Format("Marker%d", i));
-        if (!value.empty() || i == 0) list.push_back(std::move(value));
+    const int count = ini.GetInt(section, "MarkerCount", -1);
+    if (count <= 0) return;
+    // One pass over the keys that are there, in index order: a damaged count
+    // must not cost a lookup per number up to it. Marker0 is taken even when
+    // empty or missing, the others only when they hold text.
+    std::map<int, std::string> byIndex;
+    for (const auto& [key, value] : ini.Entries(section)) {
+        if (key.size() < 7 || !std::equal(key.begin(), key.begin() + 6, "Marker",
+                                          [](char a, char b) { return (a | 0x20) == (b | 0x20); }))
+            continue;
+        int index = -1;
+        const auto [end, error] = std::from_chars(key.data() + 6, key.data() + key.size(), index);
+        if (error != std::errc() || end != key.data() + key.size() || index < 1 || index >= count)
+            continue;
+        if (!value.empty()) byIndex.try_emplace(index, value);
     }
+    list.push_back(ini.GetString(section, "Marker0"));
+    for (auto& [index, value] : byIndex)
+        list.push_back(std::move(value));
 }
 
 void OProfile::WriteMarkers(OIniFile& ini, const std::string& section,

@@ -41,9 +41,9 @@ struct OSettings {
     int recordWidth = 16;
     int maxRecordWidth = 1048576;
     int hexGroupSize = 4;
-    int findHistorySize = 0; // 0 to 32
-    int fontSize = 9;        // points
-    int paneMargin = 3;      // pixels
+    int findHistorySize = 0;  // 0 to 32
+    int fontSize = 9;         // points
+    int paneMargin = 3;       // pixels
     int recentFilesCount = 0; // 0 to 16
     int saveFilesCount = 0;   // 0 to 64
     char placeholderChar = '.';

@@ -13,7 +13,9 @@ namespace {
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
 } // namespace
 
-ODiskFile::~ODiskFile() { Close(); }
+ODiskFile::~ODiskFile() {
+    Close();
+}
 
 void ODiskFile::Close() {
     if (m_fd >= 0) m_io.Close(m_fd);
@@ -21,7 +23,9 @@ void ODiskFile::Close() {
     m_writable = false;
 }
 
-bool ODiskFile::Reserve(OOffset) { return true; }
+bool ODiskFile::Reserve(OOffset) {
+    return true;
+}
 
 OOffset ODiskFile::GetSize() {
     if (m_fd < 0) return 0;
@@ -68,9 +72,12 @@ bool ODiskFile::Open(const std::string& path, OAccess access, ODisposition dispo
     // only regular files and block devices (disk images) are documents.
     struct stat info {};
     int refusal = 0;
-    if (m_io.FStat(fd, &info) != 0) refusal = errno;
-    else if (S_ISDIR(info.st_mode)) refusal = EISDIR;
-    else if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) refusal = kErrorNotRegularFile;
+    if (m_io.FStat(fd, &info) != 0)
+        refusal = errno;
+    else if (S_ISDIR(info.st_mode))
+        refusal = EISDIR;
+    else if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode))
+        refusal = kErrorNotRegularFile;
     if (refusal != 0) {
         m_io.Close(fd);
         m_writable = false;
@@ -101,7 +108,9 @@ std::size_t ODiskFile::Read(OByte* buffer, std::size_t count) {
     return done;
 }
 
-bool ODiskFile::Commit() { return CommitPending() != 0; }
+bool ODiskFile::Commit() {
+    return CommitPending() != 0;
+}
 
 bool ODiskFile::Seek(OOffset offset) {
     if (offset < 0) {

@@ -41,16 +41,21 @@ void ODoc::OnCloseDocument() {
     if (!m_views.empty() && m_host) m_host->StoreViewState(*this, *m_views.front());
 }
 
-bool ODoc::DoFileSave() { return m_file && m_file->Commit(); }
+bool ODoc::DoFileSave() {
+    return m_file && m_file->Commit();
+}
 
 bool ODoc::SaveModified() {
     if (!IsModified()) return true;
     const std::string name = m_pathName.empty() ? Title() : m_pathName;
     switch (MessageBox(FormatId(ids::IDS_SAVE_CHANGES_CLOSE, name.c_str()), OButtons::YesNoCancel,
                        OIcon::Exclamation)) {
-    case OAnswer::Yes: return DoFileSave();
-    case OAnswer::No: return true;
-    default: return false;
+    case OAnswer::Yes:
+        return DoFileSave();
+    case OAnswer::No:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -68,14 +73,19 @@ std::string ODoc::Title() const {
     return slash == std::string::npos ? m_pathName : m_pathName.substr(slash + 1);
 }
 
-void ODoc::AddView(ODocView* view) { m_views.push_back(view); }
+void ODoc::AddView(ODocView* view) {
+    m_views.push_back(view);
+}
 
-void ODoc::RemoveView(ODocView* view) { std::erase(m_views, view); }
+void ODoc::RemoveView(ODocView* view) {
+    std::erase(m_views, view);
+}
 
 void ODoc::UpdateAllViews() {
     // A view may close itself while updating: walk a copy.
     const auto views = m_views;
-    for (ODocView* view : views) view->OnUpdate();
+    for (ODocView* view : views)
+        view->OnUpdate();
 }
 
 bool ODoc::ResolvePending() {
@@ -89,12 +99,17 @@ bool ODoc::ResolvePending() {
     case OAnswer::No:
         m_file->DiscardPending();
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
 // The edit and marker commands join this table as their operations are
 // built; until then the framework disables them.
-bool ODoc::OnCommand(unsigned) { return false; }
+bool ODoc::OnCommand(unsigned) {
+    return false;
+}
 
-bool ODoc::OnUpdateCommand(unsigned, OCmdUI&) { return false; }
+bool ODoc::OnUpdateCommand(unsigned, OCmdUI&) {
+    return false;
+}

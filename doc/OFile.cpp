@@ -10,7 +10,9 @@
 #include <cstring>
 #include <vector>
 
-void OFile::Touched() { NoteChanged(); }
+void OFile::Touched() {
+    NoteChanged();
+}
 
 bool OFile::EnsureWritable() {
     if (m_writable) return true;
@@ -27,23 +29,28 @@ bool OFile::EnsureWritable() {
 
 std::size_t OFile::ReadAt(OOffset offset, OByte* buffer, std::size_t count) {
     if (count == 0) return 0;
-    std::size_t n = Seek(offset) ? Read(buffer, count) : 0;
+    const std::size_t n = Seek(offset) ? Read(buffer, count) : 0;
     if (m_pending.Empty()) return n;
     const int readError = LastError();
     // The distance test keeps offset + count from overflowing near 2^63.
     const auto end = count > static_cast<std::uint64_t>(kOffsetMax - offset)
                          ? kOffsetMax
                          : offset + static_cast<OOffset>(count);
-    const bool pendingInside = m_pending.AnyIn(offset, end);
-    const OOffset logical = LogicalSize();
-    const bool fullCount = pendingInside && n < count && logical - offset >= 0 &&
-                           static_cast<std::uint64_t>(logical - offset) >= count;
+    std::size_t result = n;
+    if (n < count && m_pending.AnyIn(offset, end)) {
+        // Bytes typed past the physical end count up to the logical end, so
+        // a row that ends inside the file's new tail shows that tail.
+        const OOffset logical = LogicalSize();
+        if (logical > offset)
+            result = std::max(
+                n, static_cast<std::size_t>(std::min<std::uint64_t>(count, logical - offset)));
+    }
     // A short physical read under pending bytes leaves a gap that must read
     // as zeros (what the file will hold once committed), not as stale memory.
-    if (fullCount) std::memset(buffer + n, 0, count - n);
-    m_pending.Overlay(offset, buffer, fullCount ? count : n);
+    if (result > n) std::memset(buffer + n, 0, result - n);
+    m_pending.Overlay(offset, buffer, result);
     SetLastError(readError);
-    return fullCount ? count : n;
+    return result;
 }
 
 std::size_t OFile::WriteAt(OOffset offset, const OByte* buffer, std::size_t count) {
@@ -117,7 +124,8 @@ std::size_t OFile::CommitPending() {
         if (!WriteAllAt(runStart, run.data(), run.size())) {
             // What was written is on disk; what was not stays pending, so a
             // later save can still write it.
-            while (m_pending.begin() != it) m_pending.EraseAt(m_pending.begin());
+            while (m_pending.begin() != it)
+                m_pending.EraseAt(m_pending.begin());
             NoteChanged();
             return 0;
         }
@@ -135,7 +143,9 @@ void OFile::DiscardPending() {
     if (m_owner) m_owner->SetModifiedFlag(false);
 }
 
-OOffset OFile::LogicalSize() { return m_pending.Empty() ? GetSize() : m_logicalSize; }
+OOffset OFile::LogicalSize() {
+    return m_pending.Empty() ? GetSize() : m_logicalSize;
+}
 
 bool OFile::ShowFileError(int code) const {
     MessageBox(FormatId(ids::IDS_FILE_ERROR, m_path.c_str(), SystemErrorText(code).c_str()),

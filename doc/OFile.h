@@ -63,7 +63,8 @@ public: // shared operations
     bool EnsureWritable();
     // Reads count bytes at offset with the pending changes laid over them.
     // Returns fewer than count only at the logical end of the file or on a
-    // read failure; never returns bytes past what is in the file.
+    // read failure (LastError() set); never returns bytes past the logical
+    // end. A gap between the physical end and a typed byte reads as zeros.
     std::size_t ReadAt(OOffset offset, OByte* buffer, std::size_t count);
     // Writes through to the file, growing it first when needed.
     std::size_t WriteAt(OOffset offset, const OByte* buffer, std::size_t count);

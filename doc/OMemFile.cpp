@@ -16,9 +16,9 @@
 #include <unistd.h>
 
 namespace {
-constexpr OOffset kGrowthSlack = 4194304;        // 4 MB beyond what was asked
-constexpr OOffset kAskAboveSize = 67108864;      // 64 MB
-constexpr OOffset kStatusAboveSize = 1048576;    // 1 MB
+constexpr OOffset kGrowthSlack = 4194304;     // 4 MB beyond what was asked
+constexpr OOffset kAskAboveSize = 67108864;   // 64 MB
+constexpr OOffset kStatusAboveSize = 1048576; // 1 MB
 } // namespace
 
 void OMemFile::Touched() {
@@ -43,7 +43,8 @@ bool OMemFile::GrowCapacity(OOffset size) {
 
 bool OMemFile::Reserve(OOffset size) {
     if (size > 0 && static_cast<std::uint64_t>(size) > AvailableMemory(4)) {
-        if (MessageBoxId(ids::IDS_FILESIZE_LONG, OButtons::YesNo, OIcon::Question) != OAnswer::Yes) {
+        if (MessageBoxId(ids::IDS_FILESIZE_LONG, OButtons::YesNo, OIcon::Question) !=
+            OAnswer::Yes) {
             SetLastError(ENOMEM);
             return false;
         }
@@ -109,8 +110,8 @@ bool OMemFile::Open(const std::string& path, OAccess access, ODisposition dispos
     }
     std::size_t done = 0;
     while (done < m_data.size()) {
-        const ssize_t n = m_io.PRead(fd, m_data.data() + done, m_data.size() - done,
-                                  static_cast<off_t>(done));
+        const ssize_t n =
+            m_io.PRead(fd, m_data.data() + done, m_data.size() - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<std::size_t>(n);
@@ -128,8 +129,7 @@ bool OMemFile::Open(const std::string& path, OAccess access, ODisposition dispos
 std::size_t OMemFile::Read(OByte* buffer, std::size_t count) {
     SetLastError(0);
     if (m_position >= GetSize()) return 0;
-    const auto n =
-        std::min(count, static_cast<std::size_t>(GetSize() - m_position));
+    const auto n = std::min(count, static_cast<std::size_t>(GetSize() - m_position));
     std::memcpy(buffer, m_data.data() + m_position, n);
     m_position += static_cast<OOffset>(n);
     return n;
@@ -212,7 +212,8 @@ bool OMemFile::WriteOut(const std::string& path) {
         ::unlink(temp.c_str());
         return fail(code);
     };
-    if (exists) mode = existing.st_mode & 07777;
+    if (exists)
+        mode = existing.st_mode & 07777;
     else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -224,7 +225,7 @@ bool OMemFile::WriteOut(const std::string& path) {
         int error = 0;
         while (done < m_data.size()) {
             const ssize_t n = m_io.PWrite(fd, m_data.data() + done, m_data.size() - done,
-                                       static_cast<off_t>(done));
+                                          static_cast<off_t>(done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 error = n == 0 ? ENOSPC : errno;

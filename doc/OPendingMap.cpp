@@ -5,7 +5,9 @@ void OPendingMap::Set(OOffset offset, OByte oldByte, OByte newByte) {
     if (!inserted) it->second.newByte = newByte;
 }
 
-bool OPendingMap::Erase(OOffset offset) { return m_changes.erase(offset) != 0; }
+bool OPendingMap::Erase(OOffset offset) {
+    return m_changes.erase(offset) != 0;
+}
 
 const OPendingMap::Change* OPendingMap::Find(OOffset offset) const {
     auto it = m_changes.find(offset);

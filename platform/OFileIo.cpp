@@ -5,9 +5,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-int OFileIo::Open(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int OFileIo::Open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
 
-int OFileIo::Close(int fd) { return ::close(fd); }
+int OFileIo::Close(int fd) {
+    return ::close(fd);
+}
 
 ssize_t OFileIo::PRead(int fd, void* buffer, size_t count, off_t offset) {
     return ::pread(fd, buffer, count, offset);
@@ -17,11 +21,17 @@ ssize_t OFileIo::PWrite(int fd, const void* buffer, size_t count, off_t offset) 
     return ::pwrite(fd, buffer, count, offset);
 }
 
-int OFileIo::FTruncate(int fd, off_t size) { return ::ftruncate(fd, size); }
+int OFileIo::FTruncate(int fd, off_t size) {
+    return ::ftruncate(fd, size);
+}
 
-int OFileIo::FStat(int fd, struct stat* info) { return ::fstat(fd, info); }
+int OFileIo::FStat(int fd, struct stat* info) {
+    return ::fstat(fd, info);
+}
 
-int OFileIo::FSync(int fd) { return ::fsync(fd); }
+int OFileIo::FSync(int fd) {
+    return ::fsync(fd);
+}
 
 off_t OFileIo::DeviceSize(int fd) {
     unsigned long long bytes = 0;

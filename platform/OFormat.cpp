@@ -13,11 +13,12 @@ std::string TranslateI64(const char* format) {
         if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
             // Only inside a conversion: look back for an unescaped '%'.
             std::size_t i = out.size();
-            while (i > 0 && std::string_view("0123456789.-+ #").find(out[i - 1]) !=
-                                std::string_view::npos)
+            while (i > 0 &&
+                   std::string_view("0123456789.-+ #").find(out[i - 1]) != std::string_view::npos)
                 --i;
             std::size_t percents = 0;
-            while (i > percents && out[i - 1 - percents] == '%') ++percents;
+            while (i > percents && out[i - 1 - percents] == '%')
+                ++percents;
             if (percents % 2 == 1) {
                 out += "ll";
                 p += 2;

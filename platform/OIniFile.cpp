@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -21,7 +22,8 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
@@ -70,7 +72,8 @@ void OIniFile::Parse(std::string_view text) {
         if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
         const std::string_view line = Trim(raw);
         if (line.size() >= 2 && line.front() == '[') {
-            const auto close = line.find(']');
+            // The last ']': names taken from file names may hold one.
+            const auto close = line.rfind(']');
             if (close != std::string_view::npos) {
                 m_sections.push_back(Section{std::string(Trim(line.substr(1, close - 1))), {}});
                 continue;
@@ -92,8 +95,10 @@ std::string OIniFile::Serialize() const {
     for (const Section& section : m_sections) {
         if (!section.name.empty()) out += "[" + section.name + "]\n";
         for (const Line& line : section.lines) {
-            if (line.key.empty()) out += line.raw;
-            else out += line.key + "=" + line.value;
+            if (line.key.empty())
+                out += line.raw;
+            else
+                out += line.key + "=" + line.value;
             out += '\n';
         }
     }
@@ -166,6 +171,21 @@ std::size_t OIniFile::KeyCount(std::string_view section) const {
                                                   [](const Line& l) { return !l.key.empty(); }));
 }
 
+std::vector<std::pair<std::string, std::string>> OIniFile::Entries(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    const Section* found = FindSection(section);
+    if (!found) return entries;
+    std::unordered_set<std::string> seen;
+    for (const Line& line : found->lines) {
+        if (line.key.empty()) continue;
+        std::string folded = line.key;
+        for (char& c : folded)
+            c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        if (seen.insert(std::move(folded)).second) entries.emplace_back(line.key, line.value);
+    }
+    return entries;
+}
+
 int OIniFile::GetInt(std::string_view section, std::string_view key, int def) const {
     const Line* line = FindLine(section, key);
     if (!line) return def;
@@ -179,7 +199,8 @@ int OIniFile::GetInt(std::string_view section, std::string_view key, int def) co
     for (char c : text) {
         if (c < '0' || c > '9') break;
         value = value * 10 + (c - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
     }
     if (negative) value = -value;
     if (value > INT_MAX) value = INT_MAX;
@@ -196,8 +217,7 @@ void OIniFile::WriteInt(std::string_view section, std::string_view key, int valu
     WriteString(section, key, std::to_string(value));
 }
 
-void OIniFile::WriteString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+void OIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     m_dirty = true;
     Section* found = FindSection(section);
     if (!found) {
@@ -222,8 +242,7 @@ void OIniFile::DeleteKey(std::string_view section, std::string_view key) {
 }
 
 void OIniFile::DeleteSection(std::string_view section) {
-    std::erase_if(m_sections, [&](const Section& s) {
-        return !s.name.empty() && SameName(s.name, section);
-    });
+    std::erase_if(m_sections,
+                  [&](const Section& s) { return !s.name.empty() && SameName(s.name, section); });
     m_dirty = true;
 }

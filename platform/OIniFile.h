@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The profile functions over one .ini file: sections of key=value lines.
@@ -35,6 +36,8 @@ public: // the profile functions
                           std::string_view def = {}) const;
     bool HasKey(std::string_view section, std::string_view key) const;
     std::size_t KeyCount(std::string_view section) const;
+    // The section's keys and values in file order; the first of duplicates only.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
     void WriteInt(std::string_view section, std::string_view key, int value);
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void DeleteKey(std::string_view section, std::string_view key);

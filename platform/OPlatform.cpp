@@ -16,20 +16,28 @@ bool TraceOn() {
 
 const char* ButtonsName(OButtons buttons) {
     switch (buttons) {
-    case OButtons::Ok: return "OK";
-    case OButtons::OkCancel: return "OK/Cancel";
-    case OButtons::YesNo: return "Yes/No";
-    case OButtons::YesNoCancel: return "Yes/No/Cancel";
+    case OButtons::Ok:
+        return "OK";
+    case OButtons::OkCancel:
+        return "OK/Cancel";
+    case OButtons::YesNo:
+        return "Yes/No";
+    case OButtons::YesNoCancel:
+        return "Yes/No/Cancel";
     }
     return "?";
 }
 
 const char* AnswerName(OAnswer answer) {
     switch (answer) {
-    case OAnswer::Ok: return "OK";
-    case OAnswer::Cancel: return "Cancel";
-    case OAnswer::Yes: return "Yes";
-    case OAnswer::No: return "No";
+    case OAnswer::Ok:
+        return "OK";
+    case OAnswer::Cancel:
+        return "Cancel";
+    case OAnswer::Yes:
+        return "Yes";
+    case OAnswer::No:
+        return "No";
     }
     return "?";
 }
@@ -38,27 +46,37 @@ const char* AnswerName(OAnswer answer) {
 std::string OneLine(const std::string& text) {
     std::string line = text;
     for (char& c : line) {
-        if (c == '\n') c = '|';
-        else if (c == '\r' || c == '\t') c = ' ';
+        if (c == '\n')
+            c = '|';
+        else if (c == '\r' || c == '\t')
+            c = ' ';
     }
     return line;
 }
 
 OAnswer DefaultAnswer(OButtons buttons) {
     switch (buttons) {
-    case OButtons::Ok: return OAnswer::Ok;
-    case OButtons::OkCancel: return OAnswer::Cancel;
-    case OButtons::YesNo: return OAnswer::No;
-    case OButtons::YesNoCancel: return OAnswer::Cancel;
+    case OButtons::Ok:
+        return OAnswer::Ok;
+    case OButtons::OkCancel:
+        return OAnswer::Cancel;
+    case OButtons::YesNo:
+        return OAnswer::No;
+    case OButtons::YesNoCancel:
+        return OAnswer::Cancel;
     }
     return OAnswer::Cancel;
 }
 
 } // namespace
 
-void SetPlatform(const OPlatformServices& services) { g_services = services; }
+void SetPlatform(const OPlatformServices& services) {
+    g_services = services;
+}
 
-const OPlatformServices& Platform() { return g_services; }
+const OPlatformServices& Platform() {
+    return g_services;
+}
 
 OAnswer MessageBox(const std::string& text, OButtons buttons, OIcon icon) {
     OAnswer answer = g_services.messageBox ? g_services.messageBox->Show(text, buttons, icon)

@@ -4,11 +4,14 @@ OScriptedPlatform::OScriptedPlatform() : m_previous(Platform()) {
     SetPlatform(OPlatformServices{this, this, this, this});
 }
 
-OScriptedPlatform::~OScriptedPlatform() { SetPlatform(m_previous); }
+OScriptedPlatform::~OScriptedPlatform() {
+    SetPlatform(m_previous);
+}
 
 std::vector<std::string> OScriptedPlatform::MessageTexts() const {
     std::vector<std::string> texts;
-    for (const Message& m : m_messages) texts.push_back(m.text);
+    for (const Message& m : m_messages)
+        texts.push_back(m.text);
     return texts;
 }
 
@@ -26,9 +29,15 @@ OAnswer OScriptedPlatform::Show(const std::string& text, OButtons buttons, OIcon
         m_answers.pop_front();
     } else {
         switch (buttons) {
-        case OButtons::Ok: answer = OAnswer::Ok; break;
-        case OButtons::YesNo: answer = OAnswer::No; break;
-        default: answer = OAnswer::Cancel; break;
+        case OButtons::Ok:
+            answer = OAnswer::Ok;
+            break;
+        case OButtons::YesNo:
+            answer = OAnswer::No;
+            break;
+        default:
+            answer = OAnswer::Cancel;
+            break;
         }
     }
     m_messages.push_back({text, buttons, icon, answer});

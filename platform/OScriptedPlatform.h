@@ -31,7 +31,9 @@ public:
     // The next question gets this answer; without one queued, questions
     // answer No (or Cancel, or OK for a plain message).
     void Answer(OAnswer answer) { m_answers.push_back(answer); }
-    void AnswerSaveFileName(std::optional<std::string> path) { m_saveNames.push_back(std::move(path)); }
+    void AnswerSaveFileName(std::optional<std::string> path) {
+        m_saveNames.push_back(std::move(path));
+    }
 
     const std::vector<Message>& Messages() const { return m_messages; }
     std::vector<std::string> MessageTexts() const;

@@ -13,16 +13,23 @@ namespace {
 thread_local int t_lastError = 0;
 }
 
-int LastError() { return t_lastError; }
+int LastError() {
+    return t_lastError;
+}
 
-void SetLastError(int code) { t_lastError = code; }
+void SetLastError(int code) {
+    t_lastError = code;
+}
 
 std::string SystemErrorText(int code) {
     if (code == -1) code = t_lastError;
     switch (code) {
-    case kErrorNotRegularFile: return "Not a regular file or block device";
-    case kErrorFileReplaced: return "The file was replaced or removed on disk after it was opened";
-    default: break;
+    case kErrorNotRegularFile:
+        return "Not a regular file or block device";
+    case kErrorFileReplaced:
+        return "The file was replaced or removed on disk after it was opened";
+    default:
+        break;
     }
     // strerrordesc_np, unlike strerror, tells a code without a text apart.
     const char* text = code > 0 ? strerrordesc_np(code) : nullptr;
@@ -49,8 +56,10 @@ std::uint64_t AvailableMemory(unsigned divisor) {
 
 std::string SystemTempDirectory() {
     std::string dir;
-    if (const char* env = std::getenv("TMPDIR"); env && *env) dir = env;
-    else dir = "/tmp";
+    if (const char* env = std::getenv("TMPDIR"); env && *env)
+        dir = env;
+    else
+        dir = "/tmp";
     if (dir.back() != '/') dir += '/';
     return dir;
 }

@@ -128,4 +128,6 @@ std::span<const OMenuEntry> MenuResource(unsigned resourceId) {
     return kMainMenu;
 }
 
-std::span<const OAccelerator> Accelerators() { return kAccelerators; }
+std::span<const OAccelerator> Accelerators() {
+    return kAccelerators;
+}

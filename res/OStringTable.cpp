@@ -159,6 +159,10 @@ static const OSplit& SplitOf(unsigned id) {
     return cache.emplace(id, std::move(split)).first->second;
 }
 
-const char* CommandPrompt(unsigned id) { return SplitOf(id).prompt.c_str(); }
+const char* CommandPrompt(unsigned id) {
+    return SplitOf(id).prompt.c_str();
+}
 
-const char* CommandTooltip(unsigned id) { return SplitOf(id).tooltip.c_str(); }
+const char* CommandTooltip(unsigned id) {
+    return SplitOf(id).tooltip.c_str();
+}

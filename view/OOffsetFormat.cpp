@@ -10,8 +10,12 @@ std::uint64_t Magnitude(OOffset value) {
     return value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
 }
 
-unsigned Hi(std::uint64_t v) { return static_cast<unsigned>(v >> 32); }
-unsigned Lo(std::uint64_t v) { return static_cast<unsigned>(v & 0xFFFFFFFFu); }
+unsigned Hi(std::uint64_t v) {
+    return static_cast<unsigned>(v >> 32);
+}
+unsigned Lo(std::uint64_t v) {
+    return static_cast<unsigned>(v & 0xFFFFFFFFu);
+}
 
 } // namespace
 

@@ -47,7 +47,8 @@ bool ParseNumber(std::string_view text, bool hex, OParsedNumber& out) {
 }
 
 OOffset ParseStoredOffset(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     if (text.empty()) return -1;
     bool negative = false;
     if (text.front() == '+' || text.front() == '-') {

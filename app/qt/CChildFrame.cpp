@@ -37,6 +37,10 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
-bool CChildFrame::OnCommand(unsigned) { return false; }
+bool CChildFrame::OnCommand(unsigned) {
+    return false;
+}
 
-bool CChildFrame::OnUpdateCommand(unsigned, OCmdUI&) { return false; }
+bool CChildFrame::OnUpdateCommand(unsigned, OCmdUI&) {
+    return false;
+}

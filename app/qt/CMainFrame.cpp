@@ -41,7 +41,13 @@ CMainFrame::CMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     idle->start(250);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The base class destroys the windows after this part is gone: their
+    // signals must not reach it.
+    m_mdi->disconnect(this);
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        window->disconnect(this);
+}
 
 QAction* CMainFrame::MakeAction(unsigned id, const char* text) {
     auto found = m_actions.find(id);
@@ -60,7 +66,8 @@ QAction* CMainFrame::Action(unsigned id) const {
 }
 
 void CMainFrame::BuildMenuBar() {
-    const unsigned resource = m_mdi->subWindowList().isEmpty() ? ids::IDR_MAINFRAME : ids::IDR_DOCTYPE;
+    const unsigned resource =
+        m_mdi->subWindowList().isEmpty() ? ids::IDR_MAINFRAME : ids::IDR_DOCTYPE;
     if (resource == m_menuResource) return;
     m_menuResource = resource;
     QMenuBar* bar = menuBar();
@@ -72,7 +79,9 @@ void CMainFrame::BuildMenuBar() {
             menu = bar->addMenu(QString::fromUtf8(entry.text));
             connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
             break;
-        case OMenuKind::End: menu = nullptr; break;
+        case OMenuKind::End:
+            menu = nullptr;
+            break;
         case OMenuKind::Separator:
             if (menu) menu->addSeparator();
             break;
@@ -95,8 +104,10 @@ void CMainFrame::BuildMenuBar() {
                 item->setChecked(shared->isChecked());
             });
             item->setEnabled(shared->isEnabled());
-            if (menu) menu->addAction(item);
-            else bar->addAction(item);
+            if (menu)
+                menu->addAction(item);
+            else
+                bar->addAction(item);
             break;
         }
         }
@@ -148,21 +159,22 @@ std::vector<CChildFrame*> CMainFrame::ChildFrames() const {
 
 void CMainFrame::AddChild(CChildFrame* child, bool maximized) {
     m_mdi->addSubWindow(child);
-    if (maximized) child->showMaximized();
-    else child->show();
+    if (maximized)
+        child->showMaximized();
+    else
+        child->show();
     m_mdi->setActiveSubWindow(child);
     // The menu bar changes with the first window and after the last.
-    connect(child, &QObject::destroyed, this, [this] {
-        QTimer::singleShot(0, this, [this] { OnSubWindowActivated(); });
-    });
+    connect(child, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, [this] { OnSubWindowActivated(); }); });
     BuildMenuBar();
     UpdateTitle();
 }
 
 std::vector<OCommandTarget*> CMainFrame::Chain() const {
     OView* view = ActiveView();
-    return {view, view ? &view->Doc() : nullptr, ActiveChild(),
-            const_cast<CMainFrame*>(this), &m_app};
+    return {view, view ? &view->Doc() : nullptr, ActiveChild(), const_cast<CMainFrame*>(this),
+            &m_app};
 }
 
 bool CMainFrame::ExecuteCommand(unsigned id) {
@@ -200,15 +212,24 @@ bool CMainFrame::OnCommand(unsigned id) {
     case ids::ID_WINDOW_NEW:
         if (OView* view = ActiveView()) m_app.NewWindow(*view);
         return true;
-    case ids::ID_WINDOW_CASCADE: m_mdi->cascadeSubWindows(); return true;
+    case ids::ID_WINDOW_CASCADE:
+        m_mdi->cascadeSubWindows();
+        return true;
     case ids::ID_WINDOW_TILE_HORZ:
-    case ids::ID_WINDOW_TILE_VERT: m_mdi->tileSubWindows(); return true;
+    case ids::ID_WINDOW_TILE_VERT:
+        m_mdi->tileSubWindows();
+        return true;
     case ids::ID_FILE_CLOSE:
         if (OView* view = ActiveView()) m_app.CloseDocument(view->Doc());
         return true;
-    case ids::ID_APP_EXIT: close(); return true;
-    case ids::ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
-    default: return false;
+    case ids::ID_APP_EXIT:
+        close();
+        return true;
+    case ids::ID_VIEW_STATUS_BAR:
+        statusBar()->setVisible(!statusBar()->isVisible());
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -218,10 +239,16 @@ bool CMainFrame::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     case ids::ID_WINDOW_CASCADE:
     case ids::ID_WINDOW_TILE_HORZ:
     case ids::ID_WINDOW_TILE_VERT:
-    case ids::ID_FILE_CLOSE: ui.enabled = ActiveView() != nullptr; return true;
-    case ids::ID_APP_EXIT: return true;
-    case ids::ID_VIEW_STATUS_BAR: ui.checked = statusBar()->isVisible(); return true;
-    default: return false;
+    case ids::ID_FILE_CLOSE:
+        ui.enabled = ActiveView() != nullptr;
+        return true;
+    case ids::ID_APP_EXIT:
+        return true;
+    case ids::ID_VIEW_STATUS_BAR:
+        ui.checked = statusBar()->isVisible();
+        return true;
+    default:
+        return false;
     }
 }
 

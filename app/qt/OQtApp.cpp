@@ -120,8 +120,10 @@ bool OQtApp::CloseAllDocuments() {
     for (ODoc* doc : Documents()) {
         if (!doc->SaveModified()) return false;
     }
-    for (ODoc* doc : Documents()) doc->OnCloseDocument();
-    for (CChildFrame* frame : m_mainFrame->ChildFrames()) frame->CloseQuietly();
+    for (ODoc* doc : Documents())
+        doc->OnCloseDocument();
+    for (CChildFrame* frame : m_mainFrame->ChildFrames())
+        frame->CloseQuietly();
     return true;
 }
 
@@ -164,14 +166,23 @@ void OQtApp::OnTitleChanged(ODoc& doc) {
 void OQtApp::StoreViewState(ODoc&, ODocView&) {}
 
 // No backup is made until the backup modes exist; the first change goes on.
-bool OQtApp::MakeBackup(OFile&) { return true; }
+bool OQtApp::MakeBackup(OFile&) {
+    return true;
+}
 
 bool OQtApp::OnCommand(unsigned id) {
     switch (id) {
-    case ids::ID_FILE_NEW: NewDocument(); return true;
-    case ids::ID_FILE_OPEN: OpenFromDialog(); return true;
-    case ids::ID_APP_ABOUT: About(); return true;
-    default: break;
+    case ids::ID_FILE_NEW:
+        NewDocument();
+        return true;
+    case ids::ID_FILE_OPEN:
+        OpenFromDialog();
+        return true;
+    case ids::ID_APP_ABOUT:
+        About();
+        return true;
+    default:
+        break;
     }
     if (id >= ids::ID_FILE_MRU_FIRST && id <= ids::ID_FILE_MRU_LAST) {
         OpenRecent(id - ids::ID_FILE_MRU_FIRST);
@@ -184,8 +195,10 @@ bool OQtApp::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     switch (id) {
     case ids::ID_FILE_NEW:
     case ids::ID_FILE_OPEN:
-    case ids::ID_APP_ABOUT: return true;
-    default: break;
+    case ids::ID_APP_ABOUT:
+        return true;
+    default:
+        break;
     }
     if (id >= ids::ID_FILE_MRU_FIRST && id <= ids::ID_FILE_MRU_LAST) {
         const ORecentFileList* list = m_core.RecentFiles();

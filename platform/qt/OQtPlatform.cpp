@@ -12,24 +12,42 @@ OQtPlatform::OQtPlatform() : m_previous(Platform()) {
     SetPlatform(OPlatformServices{this, this, this, this});
 }
 
-OQtPlatform::~OQtPlatform() { SetPlatform(m_previous); }
+OQtPlatform::~OQtPlatform() {
+    SetPlatform(m_previous);
+}
 
 OAnswer OQtPlatform::Show(const std::string& text, OButtons buttons, OIcon icon) {
     QMessageBox box(m_window);
     box.setWindowTitle(QString::fromUtf8(LoadString(101)));
     box.setText(QString::fromUtf8(text.c_str()));
     switch (icon) {
-    case OIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case OIcon::Stop: box.setIcon(QMessageBox::Critical); break;
-    case OIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case OIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case OIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case OIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case OIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case OIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case OIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case OIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     QMessageBox::StandardButtons standard;
     switch (buttons) {
-    case OButtons::Ok: standard = QMessageBox::Ok; break;
-    case OButtons::OkCancel: standard = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case OButtons::YesNo: standard = QMessageBox::Yes | QMessageBox::No; break;
+    case OButtons::Ok:
+        standard = QMessageBox::Ok;
+        break;
+    case OButtons::OkCancel:
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case OButtons::YesNo:
+        standard = QMessageBox::Yes | QMessageBox::No;
+        break;
     case OButtons::YesNoCancel:
         standard = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
@@ -41,10 +59,14 @@ OAnswer OQtPlatform::Show(const std::string& text, OButtons buttons, OIcon icon)
     if (auto* b = box.button(QMessageBox::Cancel)) b->setText(QStringLiteral("&Cancel"));
     if (buttons == OButtons::YesNo) box.setEscapeButton(QMessageBox::No);
     switch (box.exec()) {
-    case QMessageBox::Ok: return OAnswer::Ok;
-    case QMessageBox::Yes: return OAnswer::Yes;
-    case QMessageBox::No: return OAnswer::No;
-    default: return buttons == OButtons::YesNo ? OAnswer::No : OAnswer::Cancel;
+    case QMessageBox::Ok:
+        return OAnswer::Ok;
+    case QMessageBox::Yes:
+        return OAnswer::Yes;
+    case QMessageBox::No:
+        return OAnswer::No;
+    default:
+        return buttons == OButtons::YesNo ? OAnswer::No : OAnswer::Cancel;
     }
 }
 
@@ -56,7 +78,9 @@ void OQtPlatform::SetText(const std::string& text) {
     if (m_label) m_label->setText(QString::fromUtf8(text.c_str()));
 }
 
-void OQtPlatform::Pump() { QApplication::processEvents(QEventLoop::AllEvents); }
+void OQtPlatform::Pump() {
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
 
 std::optional<std::string> OQtPlatform::AskSaveFileName() {
     const QString path = QFileDialog::getSaveFileName(m_window);

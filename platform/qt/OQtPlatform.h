@@ -8,7 +8,10 @@ class QWidget;
 // The desktop services over Qt. The status text goes to a label that the
 // main frame puts first in its status bar, so a message stays until the
 // next one replaces it.
-class OQtPlatform : public OMessageBox, public OStatusBar, public OMessagePump, public OFileDialogs {
+class OQtPlatform : public OMessageBox,
+                    public OStatusBar,
+                    public OMessagePump,
+                    public OFileDialogs {
 public:
     OQtPlatform();
     ~OQtPlatform() override;

@@ -24,7 +24,8 @@ OTempDir::~OTempDir() {
 std::string OTempDir::Write(const std::string& name, const std::vector<OByte>& bytes) const {
     const std::string path = File(name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return path;
 }
 

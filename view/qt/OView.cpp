@@ -16,14 +16,18 @@ OView::OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* pare
     setFocusPolicy(Qt::StrongFocus);
 }
 
-OView::~OView() { m_doc->RemoveView(this); }
+OView::~OView() {
+    m_doc->RemoveView(this);
+}
 
 void OView::SetRecordWidth(int requested) {
     m_settings.recordWidth =
         ApplyRecordWidth(requested, m_settings.recordWidth, m_settings.maxRecordWidth);
 }
 
-void OView::OnUpdate() { viewport()->update(); }
+void OView::OnUpdate() {
+    viewport()->update();
+}
 
 bool OView::OnCommand(unsigned id) {
     if (id != ids::ID_FILE_SAVE) return false;
@@ -60,7 +64,8 @@ void OView::paintEvent(QPaintEvent*) {
         const std::size_t n = file->ReadAt(offset, row.data(), row.size());
         if (n == 0) break;
         std::string line = format.Hex(offset) + "  ";
-        for (std::size_t i = 0; i < n; ++i) line += Format("%02X ", row[i]);
+        for (std::size_t i = 0; i < n; ++i)
+            line += Format("%02X ", row[i]);
         painter.drawText(4, (r + 1) * metrics.height(), QString::fromLatin1(line.c_str()));
     }
 }

@@ -1,0 +1,279 @@
+#include "app/OProfile.h"
+
+#include "support/OTempDir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+OIniFile Parsed(std::string_view text) {
+    OIniFile ini;
+    ini.Parse(text);
+    return ini;
+}
+
+OSettings LoadedGeneral(std::string_view text, OSettings s = {}) {
+    OProfile::Load(Parsed(text), "General", s, false);
+    return s;
+}
+
+OSettings LoadedPerFile(std::string_view text, OSettings s = {}) {
+    OProfile::Load(Parsed(text), "F", s, true);
+    return s;
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+} // namespace
+
+TEST(OProfile, GeneralRoundTrip) {
+    OTempDir dir;
+    const std::string path = dir.File("q.ini");
+    OSettings s;
+    s.windowLeft = 10;
+    s.windowTop = 20;
+    s.windowWidth = 300;
+    s.windowHeight = 400;
+    s.recentFilesCount = 7;
+    s.saveFilesCount = 12;
+    s.findHistorySize = 5;
+    s.maximizeFrames = false;
+    s.recordBarTop = false;
+    s.tabBarTop = false;
+    s.tempDirectory = "/var/tmp/q/";
+    s.backupMode = 2;
+    s.markerJumpWrap = false;
+    s.recordWidth = 48;
+    s.fitRecord = true;
+    s.fontName = "DejaVu Sans Mono";
+    s.fontSize = 13;
+    s.readOnly = false;
+    OProfile writer(path);
+    ASSERT_TRUE(writer.SaveGeneral(s));
+    const std::string text = ReadText(path);
+    EXPECT_NE(text.find("Version=0.37\n"), std::string::npos);
+    EXPECT_NE(text.find("WindowPos=10,20,300,400\n"), std::string::npos);
+
+    OProfile reader(path);
+    OSettings r;
+    reader.LoadGeneral(r);
+    EXPECT_TRUE(reader.Recognised());
+    EXPECT_EQ(r.windowLeft, 10);
+    EXPECT_EQ(r.windowTop, 20);
+    EXPECT_EQ(r.windowWidth, 300);
+    EXPECT_EQ(r.windowHeight, 400);
+    EXPECT_EQ(r.recentFilesCount, 7);
+    EXPECT_EQ(r.saveFilesCount, 12);
+    EXPECT_EQ(r.findHistorySize, 5);
+    EXPECT_FALSE(r.maximizeFrames);
+    EXPECT_FALSE(r.recordBarTop);
+    EXPECT_FALSE(r.tabBarTop);
+    EXPECT_EQ(r.tempDirectory, "/var/tmp/q/");
+    EXPECT_EQ(r.backupMode, 2);
+    EXPECT_FALSE(r.markerJumpWrap);
+    EXPECT_EQ(r.recordWidth, 48);
+    EXPECT_TRUE(r.fitRecord);
+    EXPECT_EQ(r.fontName, "DejaVu Sans Mono");
+    EXPECT_EQ(r.fontSize, 13);
+    EXPECT_FALSE(r.readOnly);
+}
+
+TEST(OProfile, PerFileRoundTrip) {
+    for (OOffset top : {OOffset{0x123456789}, OOffset{-3}}) {
+        OSettings s;
+        s.topOffset = top;
+        s.caretOffset = 31;
+        s.paneOffset = false;
+        s.paneHex = false;
+        s.oemCharacters = true;
+        s.recordWidth = 100;
+        s.fitRecord = true;
+        s.fontName = "Mono";
+        s.fontSize = 20;
+        s.readOnly = false;
+        OIniFile ini;
+        OProfile::Save(ini, "F", s, true);
+        EXPECT_EQ(ini.GetString("F", "OffsetTop"), top < 0 ? "-0x3" : "0x123456789");
+        EXPECT_EQ(ini.GetString("F", "OffsetCurrent"), "0x1F");
+        EXPECT_FALSE(ini.HasKey("F", "Version"));
+
+        const OSettings r = LoadedPerFile(ini.Serialize());
+        EXPECT_EQ(r.topOffset, top);
+        EXPECT_EQ(r.caretOffset, 31);
+        EXPECT_FALSE(r.paneOffset);
+        EXPECT_FALSE(r.paneHex);
+        EXPECT_TRUE(r.paneText);
+        EXPECT_TRUE(r.oemCharacters);
+        EXPECT_EQ(r.recordWidth, 100);
+        EXPECT_TRUE(r.fitRecord);
+        EXPECT_EQ(r.fontName, "Mono");
+        EXPECT_EQ(r.fontSize, 20);
+        EXPECT_FALSE(r.readOnly);
+    }
+}
+
+TEST(OProfile, GeneralNeedsVersion) {
+    OTempDir dir;
+    OProfile profile(dir.Write("q.ini", "[General]\nRecentFilesCount=5\nFontName=X\n"));
+    OSettings s;
+    profile.LoadGeneral(s);
+    EXPECT_FALSE(profile.Recognised());
+    EXPECT_EQ(s.recentFilesCount, 0);
+    EXPECT_EQ(s.fontName, "Courier");
+}
+
+TEST(OProfile, MissingKeysKeepCurrentValuesButNamesAreAlwaysRead) {
+    OSettings current;
+    current.fontName = "Mono";
+    current.tempDirectory = "/t/";
+    current.recordWidth = 32;
+    current.readOnly = false;
+    const OSettings s = LoadedGeneral("[General]\nVersion=0.37\n", current);
+    // A missing name reads as empty: the view then takes the system's fixed
+    // font, and an empty directory means the system's temporary directory.
+    EXPECT_EQ(s.fontName, "");
+    EXPECT_EQ(s.tempDirectory, "");
+    EXPECT_EQ(s.recordWidth, 32);
+    EXPECT_FALSE(s.readOnly);
+}
+
+TEST(OProfile, OutOfRangeValues) {
+    OSettings current;
+    current.saveFilesCount = 5;
+    OSettings s = LoadedGeneral("[General]\nRecentFilesCount=40\nSaveFilesCount=-3\nBackup=3\n"
+                                "RecordWidth=2000000\nFontSize=4\nFindHistorySave=99\n",
+                                current);
+    EXPECT_EQ(s.recentFilesCount, 16);
+    EXPECT_EQ(s.saveFilesCount, 5);
+    EXPECT_EQ(s.backupMode, 1);
+    EXPECT_EQ(s.recordWidth, 1048576);
+    EXPECT_EQ(s.fontSize, 9);
+    EXPECT_EQ(s.findHistorySize, 32);
+
+    s = LoadedGeneral("[General]\nRecordWidth=0\nFontSize=500\nSaveFilesCount=99\n");
+    EXPECT_EQ(s.recordWidth, 16);
+    EXPECT_EQ(s.fontSize, 144);
+    EXPECT_EQ(s.saveFilesCount, 64);
+}
+
+TEST(OProfile, WindowPosNeedsFourNumbers) {
+    for (const char* bad : {"1,2,3", "1,2,3,4,5", "1,2,3,x", "1, 2,3,4", ""}) {
+        const OSettings s = LoadedGeneral(std::string("[General]\nWindowPos=") + bad + "\n");
+        EXPECT_EQ(s.windowLeft, OSettings::kDefaultPosition) << bad;
+        EXPECT_EQ(s.windowHeight, OSettings::kDefaultPosition) << bad;
+    }
+    const OSettings s = LoadedGeneral("[General]\nWindowPos=-10,20,300,400\n");
+    EXPECT_EQ(s.windowLeft, -10);
+    EXPECT_EQ(s.windowTop, 20);
+    EXPECT_EQ(s.windowWidth, 300);
+    EXPECT_EQ(s.windowHeight, 400);
+}
+
+TEST(OProfile, TempDirGetsSlash) {
+    EXPECT_EQ(LoadedGeneral("[General]\nTmpDir=/x\n").tempDirectory, "/x/");
+    EXPECT_EQ(LoadedGeneral("[General]\nTmpDir=/x/\n").tempDirectory, "/x/");
+    OSettings current;
+    current.tempDirectory = "/old/";
+    EXPECT_EQ(LoadedGeneral("[General]\nTmpDir=\n", current).tempDirectory, "");
+}
+
+TEST(OProfile, PerFileOffsetsAndPanes) {
+    OSettings current;
+    current.caretOffset = 7;
+    current.topOffset = 9;
+    OSettings s = LoadedPerFile("[F]\nOffsetCurrent=-0x5\nPaneHex=0\nPaneText=0\n", current);
+    EXPECT_EQ(s.topOffset, -1);
+    EXPECT_EQ(s.caretOffset, 7);
+    EXPECT_FALSE(s.paneHex);
+    EXPECT_TRUE(s.paneText);
+
+    s = LoadedPerFile("[F]\nOffsetTop= 0x10\nOffsetCurrent=0x1F\n");
+    EXPECT_EQ(s.topOffset, 16);
+    EXPECT_EQ(s.caretOffset, 31);
+}
+
+TEST(OProfile, FindHistoryLists) {
+    std::vector<std::string> list;
+    OSettings s = LoadedGeneral("[General]\nFindHistorySave=0\n");
+    OProfile::ReadList(Parsed("[Find]\nFind1=abc\n"), "Find", "Find%d", list, s.findHistorySize);
+    EXPECT_TRUE(list.empty());
+
+    OProfile::ReadList(Parsed("[Find]\nFind1=a\nFind2=\nFind3=c\nFind4=d\n"), "Find", "Find%d",
+                       list, 3);
+    EXPECT_EQ(list, (std::vector<std::string>{"a", "c"}));
+}
+
+TEST(OProfile, WriteListOnlyOnceRecognised) {
+    OTempDir dir;
+    OProfile profile(dir.File("q.ini"));
+    profile.WriteList("Find", "Find%d", {"a"}, 5);
+    EXPECT_FALSE(profile.Ini().HasKey("Find", "Find1"));
+
+    ASSERT_TRUE(profile.SaveGeneral(OSettings{}));
+    profile.Ini().WriteString("Find", "Find5", "stale");
+    profile.WriteList("Find", "Find%d", {"a", "b", "c"}, 2);
+    EXPECT_EQ(profile.Ini().KeyCount("Find"), 2u);
+    EXPECT_EQ(profile.Ini().GetString("Find", "Find1"), "a");
+    EXPECT_EQ(profile.Ini().GetString("Find", "Find2"), "b");
+}
+
+TEST(OProfile, Markers) {
+    OIniFile ini;
+    OProfile::WriteMarkers(ini, "M", {});
+    EXPECT_EQ(ini.KeyCount("M"), 0u);
+    OProfile::WriteMarkers(ini, "M", {"", "a", "", "b"});
+    std::vector<std::string> list;
+    OProfile::ReadMarkers(Parsed(ini.Serialize()), "M", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"", "a", "b"}));
+
+    list.clear();
+    OProfile::ReadMarkers(Parsed("[M]\nMarkerCount=3\nMarker0=\nMarker1=\nMarker2=x\n"), "M", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"", "x"}));
+
+    // A damaged count must not turn into billions of lookups.
+    list.clear();
+    OProfile::ReadMarkers(Parsed("[M]\nMarkerCount=2000000000\nMarker0=a\nMarker1=b\n"), "M", list);
+    EXPECT_EQ(list, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST(OProfile, PathBesideExecutable) {
+    EXPECT_EQ(OProfile::PathBesideExecutable("/opt/q/quorvalis", ".ini"), "/opt/q/quorvalis.ini");
+    EXPECT_EQ(OProfile::PathBesideExecutable("/opt/q.d/quorvalis", ".ini"),
+              "/opt/q.d/quorvalis.ini");
+    EXPECT_EQ(OProfile::PathBesideExecutable("/opt/q/quorvalis.exe", ".ini"),
+              "/opt/q/quorvalis.ini");
+    EXPECT_EQ(OProfile::PathBesideExecutable("quorvalis", ".ini"), "quorvalis.ini");
+}
+
+TEST(OProfile, ChoosePath) {
+    OTempDir dir;
+    EXPECT_EQ(OProfile::ChoosePath(dir.File("quorvalis"), ".ini"), dir.File("quorvalis.ini"));
+
+    OTempDir config;
+    const ScopedEnv xdg("XDG_CONFIG_HOME", config.Path());
+    // A missing directory is unwritable even for root.
+    EXPECT_EQ(OProfile::ChoosePath(dir.File("gone/quorvalis"), ".ini"),
+              config.Path() + "/quorvalis/quorvalis.ini");
+    struct stat st {};
+    EXPECT_EQ(::stat(config.File("quorvalis").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+}

@@ -1,0 +1,47 @@
+#include "platform/OFormat.h"
+
+#include "platform/OSystem.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+// Unchecked on purpose: the compiler would misread the "I64" prefix.
+std::string Fmt(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatV(format, args);
+    va_end(args);
+    return text;
+}
+
+} // namespace
+
+TEST(Format, I64Prefix) {
+    EXPECT_EQ(Fmt("%I64d", -5000000000LL), "-5000000000");
+    EXPECT_EQ(Fmt("%I64X", 0x123456789ABLL), "123456789AB");
+    EXPECT_EQ(Fmt("%.10I64X|%-4I64d|", 0xABLL, 7LL), "00000000AB|7   |");
+    EXPECT_EQ(Fmt("%%I64d"), "%I64d");
+    EXPECT_EQ(Fmt("%%%I64d", 42LL), "%42");
+    EXPECT_EQ(Fmt("I64 %s", "x"), "I64 x");
+    // A string-table text as the program uses it.
+    EXPECT_EQ(FormatId(40069, 5000000000LL), "Inserting 5000000000 bytes ..");
+}
+
+TEST(Format, OutputPastStackBuffer) {
+    for (std::size_t length : {511u, 512u, 513u, 5000u}) {
+        const std::string text(length, 'x');
+        EXPECT_EQ(Format("<%s>", text.c_str()), "<" + text + ">");
+    }
+}
+
+TEST(SystemErrorText, Codes) {
+    EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
+    EXPECT_EQ(SystemErrorText(98765), "Unknown error 98765");
+    EXPECT_EQ(SystemErrorText(kErrorNotRegularFile), "Not a regular file or block device");
+    SetLastError(EACCES);
+    EXPECT_EQ(SystemErrorText(-1), "Permission denied");
+    SetLastError(0);
+}

@@ -1,0 +1,143 @@
+#include "app/qt/CMainFrame.h"
+
+#include "app/OApp.h"
+#include "app/qt/CChildFrame.h"
+#include "app/qt/OQtApp.h"
+#include "platform/OScriptedPlatform.h"
+#include "platform/qt/OQtPlatform.h"
+#include "res/OResourceIds.h"
+#include "support/OTempDir.h"
+#include "view/qt/OView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core.Startup(dir.File("quorvalis.ini"));
+        file = dir.Write("a.bin", std::string("0123456789abcdef0123"));
+    }
+    bool Start(std::vector<std::string> args) { return app.Startup(args, exitCode); }
+    CMainFrame& Frame() { return *app.MainFrame(); }
+    std::size_t Tabs() {
+        return static_cast<std::size_t>(Frame().MdiArea()->subWindowList().size());
+    }
+    QStringList MenuTitles() {
+        QStringList titles;
+        for (QAction* action : Frame().menuBar()->actions())
+            titles << action->text();
+        return titles;
+    }
+
+    OQtPlatform qtPlatform;
+    OScriptedPlatform platform; // installed last: it answers the questions
+    OTempDir dir;
+    OApp core;
+    OQtApp app{core, qtPlatform};
+    std::string file;
+    int exitCode = -1;
+};
+
+TEST_F(MainFrameTest, CommandLineOpensOneTabWithTheGivenWidth) {
+    ASSERT_TRUE(Start({"/W24", file}));
+    ASSERT_EQ(Tabs(), 1u);
+    OView* view = Frame().ActiveView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Settings().recordWidth, 24);
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "a.bin");
+    EXPECT_EQ(Frame().windowTitle(), "Quorvalis - a.bin");
+    EXPECT_TRUE(MenuTitles().contains("&Marker")); // the document menu bar
+    EXPECT_TRUE(platform.Messages().empty());
+}
+
+TEST_F(MainFrameTest, MissingPathReportsAndTheWindowStaysUsable) {
+    const std::string missing = dir.File("missing.bin");
+    ASSERT_TRUE(Start({missing}));
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<std::string>{missing + ": No such file or directory"});
+    EXPECT_EQ(Tabs(), 0u);
+    EXPECT_FALSE(MenuTitles().contains("&Marker")); // the menu bar without documents
+    ASSERT_NE(app.OpenDocumentFile(file), nullptr);
+    EXPECT_EQ(Tabs(), 1u);
+    // Opening it again shows the window it already has.
+    EXPECT_NE(app.OpenDocumentFile(file), nullptr);
+    EXPECT_EQ(Tabs(), 1u);
+}
+
+TEST_F(MainFrameTest, BadSwitchShowsUsageAndEnds) {
+    EXPECT_FALSE(Start({file, "/X", file}));
+    EXPECT_EQ(exitCode, 1);
+    EXPECT_EQ(
+        platform.MessageTexts(),
+        std::vector<std::string>{"Usage:  Quorvalis [/Wn] filename\n      /Wn - record Width"});
+}
+
+TEST_F(MainFrameTest, NewWindowSharesTheDocumentAndClosingAsksOnce) {
+    ASSERT_TRUE(Start({file}));
+    ODoc& doc = Frame().ActiveView()->Doc();
+    EXPECT_TRUE(Frame().ExecuteCommand(ids::ID_WINDOW_NEW));
+    ASSERT_EQ(Tabs(), 2u);
+    EXPECT_EQ(&Frame().ActiveView()->Doc(), &doc);
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "a.bin:2");
+
+    ASSERT_TRUE(doc.File()->SetByte(0, '0', 'X'));
+    // Closing one of two windows needs no question.
+    Frame().ActiveChild()->close();
+    QTest::qWait(10);
+    EXPECT_EQ(Tabs(), 1u);
+    EXPECT_TRUE(platform.Messages().empty());
+    // The last one asks; Cancel keeps it.
+    platform.Answer(OAnswer::Cancel);
+    Frame().ActiveChild()->close();
+    QTest::qWait(10);
+    EXPECT_EQ(Tabs(), 1u);
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0].buttons, OButtons::YesNoCancel);
+    platform.Answer(OAnswer::Yes);
+    EXPECT_TRUE(Frame().close());
+    EXPECT_EQ(ReadText(file).substr(0, 2), "X1");
+}
+
+TEST_F(MainFrameTest, UpdateRulesEnableCommandsAndKeysFollowThem) {
+    ASSERT_TRUE(Start({file}));
+    Frame().UpdateCommandUI();
+    EXPECT_TRUE(Frame().Action(ids::ID_FILE_NEW)->isEnabled());
+    EXPECT_FALSE(Frame().Action(ids::ID_FILE_SAVE)->isEnabled()); // read-only, unmodified
+    EXPECT_FALSE(Frame().Action(ids::ID_CUT)->isEnabled());       // no handler yet
+    EXPECT_FALSE(Frame().ExecuteCommand(ids::ID_FILE_SAVE));
+    // Ctrl+N through the real key path makes a second, unnamed document.
+    Frame().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Frame()));
+    QTest::keyClick(Frame().ActiveView(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Tabs(), 2u);
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "New1");
+    // The status line shows what the program says.
+    SetStatusText("Operation aborted");
+    EXPECT_EQ(Frame().StatusLabel()->text(), "");
+    qtPlatform.SetText("Operation aborted");
+    EXPECT_EQ(Frame().StatusLabel()->text(), "Operation aborted");
+}
+
+TEST_F(MainFrameTest, RecentFilesAreKeptAcrossRuns) {
+    core.Settings().recentFilesCount = 4;
+    core.Profile().SaveGeneral(core.Settings());
+    core.Startup(dir.File("quorvalis.ini"));
+    ASSERT_NE(core.RecentFiles(), nullptr);
+    ASSERT_TRUE(Start({file}));
+    EXPECT_EQ(core.RecentFiles()->Entries(), std::vector<std::string>{file});
+    EXPECT_TRUE(Frame().close());
+
+    OApp next;
+    next.Startup(dir.File("quorvalis.ini"));
+    ASSERT_NE(next.RecentFiles(), nullptr);
+    EXPECT_EQ(next.RecentFiles()->Entries(), std::vector<std::string>{file});
+}
+
+} // namespace

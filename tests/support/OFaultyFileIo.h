@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/OFileIo.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <vector>
+
+// System calls that fail on demand: the k-th read or write (counted from 1),
+// every open for writing, or short writes. Records where writes went.
+class OFaultyFileIo : public OFileIo {
+public:
+    int failReadAt = 0;
+    int failWriteAt = 0;
+    int readErrno = EIO;
+    int writeErrno = ENOSPC;
+    int failWritableOpenErrno = 0;
+    int reads = 0;
+    int writes = 0;
+    std::vector<off_t> writeOffsets;
+
+    int Open(const char* path, int flags, mode_t mode) override {
+        if (failWritableOpenErrno != 0 && (flags & O_ACCMODE) != O_RDONLY) {
+            errno = failWritableOpenErrno;
+            return -1;
+        }
+        return OFileIo::Open(path, flags, mode);
+    }
+    ssize_t PRead(int fd, void* buffer, size_t count, off_t offset) override {
+        if (++reads == failReadAt) {
+            errno = readErrno;
+            return -1;
+        }
+        return OFileIo::PRead(fd, buffer, count, offset);
+    }
+    ssize_t PWrite(int fd, const void* buffer, size_t count, off_t offset) override {
+        if (++writes == failWriteAt) {
+            errno = writeErrno;
+            return -1;
+        }
+        writeOffsets.push_back(offset);
+        return OFileIo::PWrite(fd, buffer, count, offset);
+    }
+};
