@@ -39,6 +39,7 @@ inline constexpr unsigned IDS_TOTAL_FOUND = 40067;
 inline constexpr unsigned IDS_SAVE_CHANGES = 40068;
 inline constexpr unsigned IDS_INSERTING = 40069;
 inline constexpr unsigned IDS_OPERATION_ABORTED = 40070;
+inline constexpr unsigned IDS_READY = 57345;
 // The program's own messages beyond the original table.
 inline constexpr unsigned IDS_USAGE = 40100;
 inline constexpr unsigned IDS_FILE_ERROR = 40101;

@@ -115,6 +115,7 @@ constexpr OStringEntry kStrings[] = {
     {57601, "Open an existing document\nOpen"},
     {57602, "Close the active document\nClose"},
     {57603, "Save the active document\nSave"},
+    {57345, "Ready"},
     {57616, "Open this document"},
     {57648, "Open another window for the active document\nNew Window"},
     {57650, "Arrange windows so they overlap\nCascade Windows"},
