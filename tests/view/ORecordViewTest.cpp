@@ -1,0 +1,224 @@
+#include "view/ORecordView.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class View final : public RecordView {
+public:
+    explicit View(OOffset length, int width = 16, int rows = 4, int fit = 1 << 20)
+        : RecordView(Defaults(width)), m_length(length) {
+        Layout(fit, rows * 10, 10);
+    }
+    OOffset FileLength() const override { return m_length; }
+    void SetLength(OOffset length) { m_length = length; }
+
+private:
+    static OSettings Defaults(int width) {
+        OSettings s;
+        s.recordWidth = width;
+        return s;
+    }
+    OOffset m_length;
+};
+
+constexpr OOffset k6GB = 6'000'000'000;
+constexpr OOffset k100GiB = OOffset{100} << 30;
+
+TEST(RecordView, LastPageOfASmallFile) {
+    View v(100);
+    EXPECT_EQ(v.RowsNeeded(), 7);
+    EXPECT_EQ(v.LastPageTop(), 48);
+    v.ScrollVertical(OScrollAction::PageForward);
+    EXPECT_EQ(v.Top(), 48);
+    v.ScrollVertical(OScrollAction::First);
+    v.ScrollVertical(OScrollAction::Last);
+    EXPECT_EQ(v.Top(), 48);
+    // Line down stops at the last page and then moves the caret.
+    v.ScrollVertical(OScrollAction::LineForward);
+    EXPECT_EQ(v.Top(), 48);
+    EXPECT_GE(v.Caret(), 48);
+    EXPECT_LE(v.Caret(), 100);
+}
+
+TEST(RecordView, PhaseMovesRecordStarts) {
+    View v(100);
+    v.ShiftPhase(+1);
+    EXPECT_EQ(v.Phase(), 1);
+    EXPECT_EQ(v.Top(), -1);
+    v.ShiftPhase(-1);
+    v.ShiftPhase(-1);
+    EXPECT_EQ(v.Phase(), 15);
+    EXPECT_EQ(v.Top(), -15);
+    EXPECT_EQ(v.CellOffset(1, 0), 1); // the next row starts at offset 1
+    v.ShiftPhase(+1);
+    EXPECT_EQ(v.Phase(), 0);
+    EXPECT_EQ(v.Top(), 0);
+
+    View p3(100);
+    p3.ShiftPhase(+1);
+    p3.ShiftPhase(+1);
+    p3.ShiftPhase(+1);
+    EXPECT_EQ(p3.RecordStart(12), -3);
+    EXPECT_EQ(p3.RecordStart(13), 13);
+    EXPECT_EQ(p3.RecordNumber(13), 1);
+    EXPECT_EQ(p3.ColumnOf(0), 3);
+    EXPECT_EQ(p3.Top(), -3);
+}
+
+TEST(RecordView, WidthRulesAndOffsetAtTop) {
+    View v(100000);
+    v.SetRecordWidth(0);
+    EXPECT_EQ(v.Width(), 1048576);
+    v.SetRecordWidth(1);
+    EXPECT_EQ(v.Width(), 2);
+    v.SetRecordWidth(-5);
+    EXPECT_EQ(v.Width(), 2);
+    v.SetRecordWidth(16);
+    ASSERT_TRUE(v.SetCaret(1000));
+    v.OffsetAtTop();
+    EXPECT_EQ(v.Phase(), 8);
+    EXPECT_EQ(v.Top(), 1000);
+    EXPECT_EQ(v.RecordStart(1000), 1000);
+    // A narrower width keeps the top on a record start.
+    v.SetRecordWidth(7);
+    EXPECT_EQ(v.Phase(), 0); // the phase was not below the new width
+    EXPECT_EQ(v.RecordStart(v.Top()), v.Top());
+}
+
+TEST(RecordView, GoToCentresAndClamps) {
+    View v(1000, 16, 10);
+    v.GoToOffset(500);
+    EXPECT_EQ(v.Caret(), 500);
+    EXPECT_EQ(v.Top(), 496 - 5 * 16);
+    v.GoToOffset(5000);
+    EXPECT_EQ(v.Caret(), 1000);
+    EXPECT_EQ(v.Top(), v.LastPageTop());
+    v.GoToOffset(-7);
+    EXPECT_EQ(v.Caret(), 0);
+    EXPECT_EQ(v.Top(), 0);
+    EXPECT_FALSE(v.SetCaret(1001));
+    EXPECT_TRUE(v.SetCaret(1000));
+}
+
+TEST(RecordView, HorizontalShiftAndCellsOfAWideRecord) {
+    View v(100000, 100, 4, 10);
+    EXPECT_EQ(v.VisibleBytes(), 10);
+    v.GoToOffset(95);
+    EXPECT_EQ(v.ColumnShift(), 90);
+    EXPECT_EQ(v.CellOffset(0, 5), v.Top() + 95);
+    EXPECT_EQ(v.CellOffset(0, 10), -1);
+    v.ScrollHorizontal(OScrollAction::First);
+    EXPECT_EQ(v.ColumnShift(), 0);
+    EXPECT_EQ(v.Caret(), 9); // pulled into the visible columns of its record
+    v.ScrollHorizontal(OScrollAction::PageForward);
+    EXPECT_EQ(v.ColumnShift(), 10);
+    v.ScrollHorizontal(OScrollAction::Last);
+    EXPECT_EQ(v.ColumnShift(), 90);
+    const OScrollBarState bar = v.HorizontalBar();
+    EXPECT_EQ(bar.maximum, 100);
+    EXPECT_EQ(bar.page, 11);
+    EXPECT_TRUE(bar.visible);
+}
+
+// The thumb maps rows onto 31 bits; the ends must land exactly.
+TEST(RecordView, ScrollBarRoundTripsOnHugeFiles) {
+    for (OOffset length : {k6GB, k100GiB}) {
+        for (int width : {1, 7, 16, 4096}) {
+            for (int phase : {0, 1, 3}) {
+                SCOPED_TRACE(testing::Message() << length << " w" << width << " p" << phase);
+                View v(length, width, 40);
+                for (int i = 0; i < phase; ++i) v.ShiftPhase(+1);
+                v.UpdateScrollShift();
+                EXPECT_EQ(v.ScrollShift() % 4, 0u);
+                EXPECT_LE(length >> v.ScrollShift(), INT32_MAX);
+                const OScrollBarState bar = v.VerticalBar();
+                ASSERT_TRUE(bar.visible);
+                EXPECT_EQ(bar.position, 0);
+                // Dragged to the end: the last record is on screen at the bottom.
+                v.ScrollVertical(OScrollAction::Thumb, bar.maximum - bar.page + 1);
+                EXPECT_EQ(v.Top(), v.LastPageTop());
+                const OOffset lastRow = v.RecordStart(length);
+                EXPECT_EQ(v.Top() + (v.Rows() - 1) * v.Width(), lastRow);
+                EXPECT_EQ(v.VerticalBar().position, ((lastRow + v.Phase()) / v.Width() - 39) >> v.ScrollShift());
+                // The middle, and back to the top.
+                v.ScrollVertical(OScrollAction::Thumb, bar.maximum / 2);
+                const OOffset rowNumber = OOffset{bar.maximum / 2} << v.ScrollShift();
+                EXPECT_EQ(v.Top(), rowNumber * v.Width() - v.Phase());
+                EXPECT_EQ(v.VerticalBar().position, bar.maximum / 2);
+                v.ScrollVertical(OScrollAction::Thumb, 0);
+                EXPECT_EQ(v.Top(), -v.Phase());
+                // Ctrl+End goes to the append position.
+                v.GoToOffset(length);
+                EXPECT_EQ(v.Caret(), length);
+                EXPECT_EQ(v.Top(), v.LastPageTop());
+            }
+        }
+    }
+    View sixGB(k6GB);
+    sixGB.UpdateScrollShift();
+    EXPECT_EQ(sixGB.ScrollShift(), 4u);
+}
+
+TEST(RecordView, PositionsNearTheLimitDoNotOverflow) {
+    View v(INT64_MAX - 1, 2, 50);
+    v.ShiftPhase(+1);
+    v.GoToOffset(INT64_MAX);
+    EXPECT_EQ(v.Caret(), INT64_MAX - 1);
+    v.ScrollVertical(OScrollAction::PageForward);
+    v.ScrollVertical(OScrollAction::LineForward);
+    v.ScrollHorizontal(OScrollAction::LineForward);
+    v.UpdateScrollShift();
+    const OScrollBarState bar = v.VerticalBar();
+    EXPECT_GE(bar.maximum, bar.position);
+    v.ScrollRowsBy(INT64_MAX / 4);
+    v.ScrollRowsBy(INT64_MIN / 2);
+    EXPECT_EQ(v.Top(), -v.Phase());
+    EXPECT_EQ(v.RecordStart(INT64_MIN), INT64_MIN);
+    EXPECT_EQ(v.CellOffset(INT32_MAX, 1), v.Top() + OOffset{INT32_MAX} * 2 + 1);
+}
+
+TEST(RecordView, RestoredPositionsAreBroughtInside) {
+    OSettings stored;
+    stored.topOffset = INT64_MIN + 5;
+    stored.caretOffset = OOffset{1} << 62;
+    stored.restorePending = true;
+    class Restored final : public RecordView {
+    public:
+        using RecordView::RecordView;
+        OOffset FileLength() const override { return 1000; }
+    } v(stored);
+    v.Layout(16, 100, 10);
+    EXPECT_FALSE(v.Settings().restorePending);
+    EXPECT_GE(v.Top(), -v.Phase());
+    EXPECT_LE(v.Top(), v.LastPageTop());
+    EXPECT_EQ(v.Caret(), 1000);
+    EXPECT_GE(v.Caret(), v.Top());
+}
+
+TEST(RecordView, TallerWindowPullsTheTopUp) {
+    View v(1000, 16, 4);
+    v.ScrollVertical(OScrollAction::Last);
+    const OOffset lastRow = v.RecordStart(1000);
+    v.Layout(1 << 20, 200, 10); // 20 rows
+    EXPECT_EQ(v.Top(), v.LastPageTop());
+    EXPECT_EQ(v.Top() + 19 * 16, lastRow);
+}
+
+TEST(RecordView, InStepScrollingMovesOthersByTheirOwnRows) {
+    View a(100000, 16, 10);
+    View b(100000, 32, 10);
+    View off(100000, 8, 10);
+    a.SetSyncScroll(true);
+    b.SetSyncScroll(true);
+    a.UpdateScrollShift();
+    RecordView* all[] = {&a, &b, &off};
+    ScrollInStep(a, true, OScrollAction::Thumb, 100, all);
+    EXPECT_EQ(a.Top(), 1600);
+    EXPECT_EQ(b.Top(), 100 * 32);
+    EXPECT_EQ(off.Top(), 0);
+    ScrollInStep(b, true, OScrollAction::LineForward, 0, all);
+    EXPECT_EQ(a.Top(), 1616);
+}
+
+} // namespace
