@@ -17,11 +17,18 @@ void OApp::Startup(const std::string& iniPath) {
         m_recent = std::make_unique<ORecentFileList>(m_settings.recentFilesCount);
         m_recent->Read(m_profile.Ini());
     }
+    m_savePath = OProfile::PathBesideExecutable(iniPath, ".sav");
+    OIniFile sav(m_savePath);
+    if (m_settings.saveFilesCount > 0) sav.Load();
+    m_saveFiles.LoadSaveFiles(sav, m_settings, m_settings.saveFilesCount);
 }
 
-void OApp::SaveHistories() {
+bool OApp::SaveHistories() {
+    OIniFile sav(m_savePath);
+    const bool saved = m_saveFiles.WriteSaveFiles(sav, m_settings.saveFilesCount);
     m_profile.WriteList("Find", "Find%d", m_findHistory, m_settings.findHistorySize);
     m_profile.WriteList("Replace", "Replace%d", m_replaceHistory, m_settings.findHistorySize);
+    return saved;
 }
 
 bool OApp::SaveAtExit() {

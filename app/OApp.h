@@ -3,6 +3,7 @@
 #include "app/OProfile.h"
 #include "app/ORecentFileList.h"
 #include "app/OSettings.h"
+#include "doc/OSaveFiles.h"
 #include "platform/OCommandTarget.h"
 
 #include <memory>
@@ -15,11 +16,13 @@
 class OApp : public OCommandTarget {
 public:
     // Start-up, in order: defaults, "General" from iniPath, the two
-    // histories, the recent-file list.
+    // histories, the recent-file list, the save files (beside the .ini with
+    // the extension ".sav").
     void Startup(const std::string& iniPath);
-    // When the main window goes: the histories (only once the file is
-    // recognised as ours).
-    void SaveHistories();
+    // When the main window goes: the save files, then the histories (only
+    // once the .ini is recognised as ours). False when the save file could
+    // not be written (errno tells why).
+    bool SaveHistories();
     // At exit: the recent-file list, then everything reaches the disk.
     // False when the file could not be written (reported by the caller).
     bool SaveAtExit();
@@ -29,12 +32,16 @@ public:
     ORecentFileList* RecentFiles() { return m_recent.get(); }
     std::vector<std::string>& FindHistory() { return m_findHistory; }
     std::vector<std::string>& ReplaceHistory() { return m_replaceHistory; }
+    OSaveFiles& SaveFiles() { return m_saveFiles; }
+    const std::string& SaveFilePath() const { return m_savePath; }
 
     bool OnCommand(unsigned id) override;
     bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
 
 private:
     OProfile m_profile;
+    OSaveFiles m_saveFiles;
+    std::string m_savePath;
     std::vector<std::string> m_findHistory;
     std::vector<std::string> m_replaceHistory;
     OSettings m_settings;

@@ -97,7 +97,9 @@ bool ODoc::ResolvePending() {
         // edit must not run over bytes that did not reach the disk.
         return m_file->CommitPending() != 0;
     case OAnswer::No:
+        // Typed bytes past the end are gone: ranges over them go too.
         m_file->DiscardPending();
+        m_markers.ClipAll(m_file->GetSize(), m_selection, m_lastFound);
         return true;
     default:
         return false;

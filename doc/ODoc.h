@@ -1,6 +1,8 @@
 #pragma once
 
 #include "doc/OFile.h"
+#include "markers/OMarkerList.h"
+#include "markers/ORange.h"
 #include "platform/OCommandTarget.h"
 
 #include <memory>
@@ -57,6 +59,9 @@ public: // state
     void SetTitle(const std::string& title) { m_title = title; }
     OFile* File() const { return m_file.get(); }
     bool ReadOnly() const { return m_readOnly; }
+    OSelection& Selection() { return m_selection; }
+    ORange& LastFound() { return m_lastFound; }
+    OMarkerList& Markers() { return m_markers; }
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
 public: // views
@@ -79,6 +84,9 @@ private:
 
     ODocHost* m_host;
     std::unique_ptr<OFile> m_file;
+    OSelection m_selection;
+    OMarkerList m_markers;
+    ORange m_lastFound = MakeLastFoundRange();
     std::vector<ODocView*> m_views;
     std::string m_pathName;
     std::string m_title;

@@ -31,6 +31,8 @@ public: // queries
     // Cost is a lookup plus the changes inside the range, not the map's size.
     void Overlay(OOffset offset, OByte* buffer, std::size_t count) const;
 
+    // The first change at or after offset.
+    Map::const_iterator LowerBound(OOffset offset) const { return m_changes.lower_bound(offset); }
     Map::const_iterator begin() const { return m_changes.begin(); }
     Map::const_iterator end() const { return m_changes.end(); }
     Map::iterator EraseAt(Map::const_iterator it) { return m_changes.erase(it); }

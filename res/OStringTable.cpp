@@ -111,11 +111,11 @@ constexpr OStringEntry kStrings[] = {
     {40100, "Usage:  Quorvalis [/Wn] filename\n      /Wn - record Width"},
     {40101, "%s: %s"},
     {40102, "Save changes to %s?"},
+    {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},
     {57602, "Close the active document\nClose"},
     {57603, "Save the active document\nSave"},
-    {57345, "Ready"},
     {57616, "Open this document"},
     {57648, "Open another window for the active document\nNew Window"},
     {57650, "Arrange windows so they overlap\nCascade Windows"},
@@ -128,6 +128,12 @@ constexpr OStringEntry kStrings[] = {
     {59392, "Show or hide the toolbar\nToolBar show/hide"},
     {59393, "Show or hide the status bar\nStatusBar show/hide"},
 };
+
+static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
+                             [](const OStringEntry& a, const OStringEntry& b) {
+                                 return a.id < b.id;
+                             }),
+              "the lookup needs the table sorted by id");
 
 // The prompt and tooltip halves, split once on first use.
 struct OSplit {

@@ -23,7 +23,9 @@ OWide FloorDiv(OWide a, OWide b) {
     return q;
 }
 
-OWide FloorMod(OWide a, OWide b) { return a - FloorDiv(a, b) * b; }
+OWide FloorMod(OWide a, OWide b) {
+    return a - FloorDiv(a, b) * b;
+}
 
 bool g_passingScroll = false; // the application-wide guard of in-step scrolling
 
@@ -59,7 +61,9 @@ OOffset RecordView::LastPageTop() const {
     return Narrow((OWide{rowsNeeded} - m_rows) * Width() - Phase());
 }
 
-OOffset RecordView::LimitTop(OOffset top) const { return std::min(top, LastPageTop()); }
+OOffset RecordView::LimitTop(OOffset top) const {
+    return std::min(top, LastPageTop());
+}
 
 OOffset RecordView::RowIndexOf(OOffset offset) const {
     return Narrow((OWide{offset} - Top()) / Width());
@@ -153,7 +157,8 @@ void RecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
         // A stored top fixes the phase: the top row begins a record.
         const OWide top = Top();
         const int w = Width();
-        m_settings.phase = static_cast<int>(top < 0 ? FloorMod(-top, w) : FloorMod(w - FloorMod(top, w), w));
+        m_settings.phase =
+            static_cast<int>(top < 0 ? FloorMod(-top, w) : FloorMod(w - FloorMod(top, w), w));
         // A stored position may come from a damaged file or one that has
         // since shrunk: bring it inside before anything is drawn.
         if (Top() < -Phase()) m_settings.topOffset = -Phase();
@@ -163,9 +168,11 @@ void RecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
         m_settings.restorePending = false;
     }
     m_settings.topOffset = std::max(LimitTop(Top()), OOffset{-Phase()});
-    if (Top() != 0 && (OWide{length} - Top()) / Width() <= m_rows) m_settings.topOffset = LastPageTop();
+    if (Top() != 0 && (OWide{length} - Top()) / Width() <= m_rows)
+        m_settings.topOffset = LastPageTop();
     if (ColumnShift() != 0 && m_visibleBytes > m_previousVisibleBytes)
-        m_settings.columnShift = std::max(0, ColumnShift() - (m_visibleBytes - m_previousVisibleBytes));
+        m_settings.columnShift =
+            std::max(0, ColumnShift() - (m_visibleBytes - m_previousVisibleBytes));
     m_settings.columnShift = std::clamp(ColumnShift(), 0, std::max(0, Width() - m_visibleBytes));
     m_settings.caretOffset = ClampCaret(Caret());
 }
@@ -179,8 +186,10 @@ void RecordView::PullCaretIntoRows() {
     const OWide column = ColumnOf(Caret());
     const OWide top = Top();
     OWide caret = Caret();
-    if (caret >= top + OWide{m_rows} * w) caret = top + OWide{m_rows - 1} * w + column;
-    else if (caret < top) caret = top + column;
+    if (caret >= top + OWide{m_rows} * w)
+        caret = top + OWide{m_rows - 1} * w + column;
+    else if (caret < top)
+        caret = top + column;
     if (caret < 0) caret += w;
     m_settings.caretOffset = ClampCaret(Narrow(caret));
 }
@@ -188,9 +197,11 @@ void RecordView::PullCaretIntoRows() {
 void RecordView::PullCaretIntoColumns() {
     const OWide w = Width();
     OWide caret = Caret();
-    if (caret > LastVisibleColumnOffset(Narrow(caret))) caret = LastVisibleColumnOffset(Narrow(caret));
+    if (caret > LastVisibleColumnOffset(Narrow(caret)))
+        caret = LastVisibleColumnOffset(Narrow(caret));
     if (caret < 0) caret += (FloorDiv(-caret + w - 1, w)) * w;
-    if (caret < FirstVisibleColumnOffset(Narrow(caret))) caret = FirstVisibleColumnOffset(Narrow(caret));
+    if (caret < FirstVisibleColumnOffset(Narrow(caret)))
+        caret = FirstVisibleColumnOffset(Narrow(caret));
     const OWide length = FileLength();
     if (caret > length) caret -= FloorDiv(caret - length + w - 1, w) * w;
     m_settings.caretOffset = ClampCaret(Narrow(caret));
@@ -203,29 +214,43 @@ void RecordView::ScrollVertical(OScrollAction action, int thumbPosition) {
     OOffset& top = m_settings.topOffset;
     switch (action) {
     case OScrollAction::LineBack:
-        if (top > 0) top = Narrow(top - w);
-        else if (Caret() >= w) m_settings.caretOffset -= Width();
+        if (top > 0)
+            top = Narrow(top - w);
+        else if (Caret() >= w)
+            m_settings.caretOffset -= Width();
         break;
     case OScrollAction::LineForward:
         // Stops at the last page, as the page keys and the bar do.
-        if (top < LastPageTop()) top = Narrow(top + w);
-        else if (OWide{Caret()} + w <= FileLength()) m_settings.caretOffset += Width();
+        if (top < LastPageTop())
+            top = Narrow(top + w);
+        else if (OWide{Caret()} + w <= FileLength())
+            m_settings.caretOffset += Width();
         break;
-    case OScrollAction::PageBack: top = std::max(Narrow(top - page), floor); break;
-    case OScrollAction::PageForward: top = LimitTop(Narrow(top + page)); break;
+    case OScrollAction::PageBack:
+        top = std::max(Narrow(top - page), floor);
+        break;
+    case OScrollAction::PageForward:
+        top = LimitTop(Narrow(top + page));
+        break;
     case OScrollAction::Thumb: {
         // The bar's last position is the last page, which the scaled
         // positions may not reach exactly.
-        const OScrollBarState bar = VerticalBar();
-        if (thumbPosition >= bar.maximum - bar.page + 1) top = LastPageTop();
+        if (thumbPosition >= VerticalBar().lastPosition)
+            top = LastPageTop();
         else
-            top = std::max(LimitTop(Narrow((OWide{std::max(thumbPosition, 0)} << m_scrollShift) * w - Phase())),
+            top = std::max(LimitTop(Narrow(
+                               (OWide{std::max(thumbPosition, 0)} << m_scrollShift) * w - Phase())),
                            floor);
         break;
     }
-    case OScrollAction::First: top = floor; break;
-    case OScrollAction::Last: top = LastPageTop(); break;
-    case OScrollAction::End: return;
+    case OScrollAction::First:
+        top = floor;
+        break;
+    case OScrollAction::Last:
+        top = LastPageTop();
+        break;
+    case OScrollAction::End:
+        return;
     }
     PullCaretIntoRows();
 }
@@ -236,22 +261,35 @@ void RecordView::ScrollHorizontal(OScrollAction action, int thumbPosition) {
     int& shift = m_settings.columnShift;
     switch (action) {
     case OScrollAction::LineBack:
-        if (shift > 0) --shift;
-        else if (Caret() != RecordStart(Caret())) --m_settings.caretOffset;
+        if (shift > 0)
+            --shift;
+        else if (Caret() != RecordStart(Caret()))
+            --m_settings.caretOffset;
         break;
     case OScrollAction::LineForward:
-        if (shift + visible < w) ++shift;
-        else if (Caret() < LastVisibleColumnOffset(Caret())) ++m_settings.caretOffset;
+        if (shift + visible < w)
+            ++shift;
+        else if (Caret() < LastVisibleColumnOffset(Caret()))
+            ++m_settings.caretOffset;
         break;
-    case OScrollAction::PageBack: shift = std::max(0, shift - visible); break;
+    case OScrollAction::PageBack:
+        shift = std::max(0, shift - visible);
+        break;
     case OScrollAction::PageForward:
         shift += visible;
         if (shift + visible > w) shift = w - visible;
         break;
-    case OScrollAction::Thumb: shift = thumbPosition; break;
-    case OScrollAction::First: shift = 0; break;
-    case OScrollAction::Last: shift = w - visible; break;
-    case OScrollAction::End: return;
+    case OScrollAction::Thumb:
+        shift = thumbPosition;
+        break;
+    case OScrollAction::First:
+        shift = 0;
+        break;
+    case OScrollAction::Last:
+        shift = w - visible;
+        break;
+    case OScrollAction::End:
+        return;
     }
     shift = std::clamp(shift, 0, std::max(0, w - visible));
     PullCaretIntoColumns();
@@ -265,15 +303,16 @@ void RecordView::ScrollRowsBy(OOffset rows) {
 
 void RecordView::ScrollColumnsBy(int columns) {
     if (m_visibleBytes >= Width()) return;
-    m_settings.columnShift =
-        static_cast<int>(std::clamp<long long>(static_cast<long long>(ColumnShift()) + columns, 0, Width() - m_visibleBytes));
+    m_settings.columnShift = static_cast<int>(std::clamp<long long>(
+        static_cast<long long>(ColumnShift()) + columns, 0, Width() - m_visibleBytes));
     PullCaretIntoColumns();
 }
 
 void RecordView::UpdateScrollShift() {
     const OOffset length = FileLength();
     unsigned shift = 0;
-    while ((length >> shift) > INT_MAX) shift += 4;
+    while ((length >> shift) > INT_MAX)
+        shift += 4;
     m_scrollShift = shift;
 }
 
@@ -283,6 +322,7 @@ OScrollBarState RecordView::VerticalBar() const {
     bar.maximum = static_cast<int>((OWide{FileLength()} + Phase()) / w >> m_scrollShift);
     bar.page = static_cast<int>(OWide{m_rows} >> m_scrollShift);
     bar.position = static_cast<int>((OWide{Top()} + Phase()) / w >> m_scrollShift);
+    bar.lastPosition = static_cast<int>((OWide{LastPageTop()} + Phase()) / w >> m_scrollShift);
     bar.visible = bar.page <= bar.maximum;
     return bar;
 }
@@ -292,6 +332,7 @@ OScrollBarState RecordView::HorizontalBar() const {
     bar.maximum = Width();
     bar.page = m_visibleBytes + 1;
     bar.position = ColumnShift();
+    bar.lastPosition = std::max(0, bar.maximum - bar.page + 1);
     bar.visible = bar.page <= bar.maximum;
     return bar;
 }
@@ -300,16 +341,20 @@ void ScrollInStep(RecordView& source, bool vertical, OScrollAction action, int t
                   std::span<RecordView* const> others) {
     const OOffset oldTop = source.Top();
     const int oldShift = source.ColumnShift();
-    if (vertical) source.ScrollVertical(action, thumbPosition);
-    else source.ScrollHorizontal(action, thumbPosition);
+    if (vertical)
+        source.ScrollVertical(action, thumbPosition);
+    else
+        source.ScrollHorizontal(action, thumbPosition);
     if (!source.SyncScroll() || source.FileLength() == 0 || g_passingScroll) return;
     g_passingScroll = true;
     for (RecordView* other : others) {
         if (!other || other == &source || !other->SyncScroll() || other->FileLength() == 0)
             continue;
         if (action == OScrollAction::Thumb) {
-            if (vertical) other->ScrollRowsBy((source.Top() - oldTop) / source.Width());
-            else other->ScrollColumnsBy(source.ColumnShift() - oldShift);
+            if (vertical)
+                other->ScrollRowsBy((source.Top() - oldTop) / source.Width());
+            else
+                other->ScrollColumnsBy(source.ColumnShift() - oldShift);
         } else if (vertical) {
             other->ScrollVertical(action);
         } else {

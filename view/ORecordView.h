@@ -8,11 +8,14 @@
 
 enum class OScrollAction { LineBack, LineForward, PageBack, PageForward, Thumb, First, Last, End };
 
-// What a 32-bit scroll bar shows. Positions run from 0 to maximum - page + 1.
+// What a 32-bit scroll bar shows: range 0 to maximum, page, position.
+// Positions run from 0 to lastPosition, the position of the last page:
+// with scaled row numbers, maximum - page + 1 may lie past it.
 struct OScrollBarState {
     int maximum = 0;
     int page = 0;
     int position = 0;
+    int lastPosition = 0;
     bool visible = false;
 };
 

@@ -17,9 +17,20 @@
 #include <algorithm>
 #include <sys/stat.h>
 
-OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {}
+OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {
+    // Windows scroll in step with the active view of every other window.
+    OView::SetPeerSource([this](OView& source) {
+        std::vector<RecordView*> peers;
+        if (!m_mainFrame) return peers;
+        for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+            if (frame->View() != &source) peers.push_back(frame->View());
+        }
+        return peers;
+    });
+}
 
 OQtApp::~OQtApp() {
+    OView::SetPeerSource(nullptr);
     if (m_mainFrame) m_platform.SetStatusLabel(nullptr);
 }
 
@@ -42,7 +53,7 @@ bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
     });
     for (const OCommandLine::File& file : line.files) {
         if (OpenDocumentFile(file.path)) {
-            if (OView* view = m_mainFrame->ActiveView()) view->SetRecordWidth(file.recordWidth);
+            if (OView* view = m_mainFrame->ActiveView()) view->ApplyRecordWidth(file.recordWidth);
         }
     }
     if (line.error) {
@@ -69,9 +80,22 @@ std::vector<ODoc*> OQtApp::Documents() const {
 }
 
 OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings) {
-    auto* view = new OView(std::move(doc), settings);
+    const bool first = doc->Views().empty();
+    OSettings state = settings;
+    if (first && !doc->PathName().empty()) {
+        // The first window onto a file opens where it was left.
+        if (const OSaveFiles::Entry* entry = m_core.SaveFiles().RestoreState(
+                doc->PathName(), m_core.Settings().saveFilesCount)) {
+            state = entry->viewState;
+            state.restorePending = true;
+            doc->Markers().LoadTexts(entry->markers, doc->File()->GetSize(), doc->Selection(),
+                                     doc->LastFound());
+        }
+    }
+    auto* view = new OView(std::move(doc), state);
     auto* frame = new CChildFrame(*this, view);
     m_mainFrame->AddChild(frame, m_core.Settings().maximizeFrames);
+    view->OnInitialUpdate(first);
     for (CChildFrame* other : m_mainFrame->ChildFrames()) {
         if (&other->View()->Doc() == &view->Doc()) other->UpdateTitle();
     }
@@ -141,13 +165,12 @@ void OQtApp::OnFrameClosing(CChildFrame& frame) {
 void OQtApp::OnMainWindowClosing() {
     if (m_shutdownSaved) return;
     m_shutdownSaved = true;
-    m_core.SaveHistories();
-    if (!m_core.SaveAtExit()) {
-        const int error = errno;
-        MessageBox(FormatId(ids::IDS_FILE_ERROR, m_core.Profile().Ini().Path().c_str(),
-                            SystemErrorText(error).c_str()),
+    auto report = [](const std::string& path, int error) {
+        MessageBox(FormatId(ids::IDS_FILE_ERROR, path.c_str(), SystemErrorText(error).c_str()),
                    OButtons::Ok, OIcon::Stop);
-    }
+    };
+    if (!m_core.SaveHistories()) report(m_core.SaveFilePath(), errno);
+    if (!m_core.SaveAtExit()) report(m_core.Profile().Ini().Path(), errno);
 }
 
 void OQtApp::AddToRecentFileList(const std::string& path) {
@@ -161,9 +184,16 @@ void OQtApp::OnTitleChanged(ODoc& doc) {
     m_mainFrame->UpdateTitle();
 }
 
-// Per-file state is kept once save files exist; until then there is
-// nothing to keep.
-void OQtApp::StoreViewState(ODoc&, ODocView&) {}
+void OQtApp::StoreViewState(ODoc& doc, ODocView& firstView) {
+    auto* view = dynamic_cast<OView*>(&firstView);
+    if (!view || !doc.File() || doc.PathName().empty()) return;
+    std::vector<std::string> markers;
+    doc.Markers().SaveTexts(markers, doc.Selection());
+    OSettings state = view->Settings();
+    state.readOnly = doc.ReadOnly();
+    m_core.SaveFiles().StoreState(doc.PathName(), doc.File()->GetSize(), state, std::move(markers),
+                                  m_core.Settings().saveFilesCount);
+}
 
 // No backup is made until the backup modes exist; the first change goes on.
 bool OQtApp::MakeBackup(OFile&) {

@@ -1,32 +1,245 @@
 #include "view/qt/OView.h"
 
-#include "platform/OFormat.h"
+#include "doc/OFile.h"
 #include "res/OResourceIds.h"
-#include "view/OOffsetFormat.h"
-#include "view/ORecordWidth.h"
 
 #include <QFontDatabase>
+#include <QMouseEvent>
 #include <QPainter>
-#include <vector>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <QtMath>
+
+namespace {
+
+OView::PeerSource g_peers;
+
+// Colours are stored as 0x00BBGGRR.
+QColor Colour(std::uint32_t value) {
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+std::uint32_t Pick(std::uint32_t colour, std::uint32_t paneColour) {
+    return colour == kPaneColour ? paneColour : colour;
+}
+
+enum Palette : int {
+    kGutterBack = 0,
+    kOffsetBack = 1,
+    kOffsetText = 2,
+    kHexBack = 3,
+    kHexText = 4,
+    kHexGroupLine = 5,
+    kTextBack = 6,
+    kTextText = 7,
+    kSeparatorDark = 12,
+    kSeparatorLight = 13,
+};
+
+} // namespace
+
+void OView::SetPeerSource(PeerSource source) {
+    g_peers = std::move(source);
+}
 
 OView::OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(std::move(doc)), m_settings(settings) {
+    : QAbstractScrollArea(parent), RecordView(settings), m_doc(std::move(doc)) {
     m_doc->AddView(this);
+    // Every cell is drawn opaque: nothing needs erasing first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { OnScrollAction(true, action); });
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { OnScrollAction(false, action); });
+    CreateFont();
 }
 
 OView::~OView() {
     m_doc->RemoveView(this);
 }
 
-void OView::SetRecordWidth(int requested) {
-    m_settings.recordWidth =
-        ApplyRecordWidth(requested, m_settings.recordWidth, m_settings.maxRecordWidth);
+OOffset OView::FileLength() const {
+    OFile* file = m_doc->File();
+    return file ? file->LogicalSize() : 0;
+}
+
+void OView::OnInitialUpdate(bool firstView) {
+    if (firstView) m_doc->SetReadOnly(Settings().readOnly);
+    if (FileLength() == 0) m_doc->SetReadOnly(false);
+    CreateFont();
+    SetRecordWidth(Settings().recordWidth);
+    Relayout();
+}
+
+void OView::CreateFont() {
+    const OSettings& s = Settings();
+    QFont font(QString::fromStdString(s.fontName));
+    font.setPointSize(std::max(1, s.fontSize));
+    font.setStyleHint(QFont::TypeWriter);
+    // Columns line up only in a fixed-pitch face: when the configured one
+    // does not resolve to one here, take the system's fixed font.
+    if (s.fontName.empty() || !QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSize(std::max(1, s.fontSize));
+    }
+    m_font = font;
+}
+
+void OView::Relayout() {
+    const QFontMetrics metrics(m_font);
+    // One advance for every cell, whole pixels: the font is fixed-pitch, and
+    // each character is drawn at its cell's grid position.
+    const int charWidth =
+        std::max(1, qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('0'))));
+    const int lineHeight = std::max(1, metrics.height() + metrics.leading());
+    OPaneLayout::Input in;
+    in.clientWidth = viewport()->width();
+    in.clientHeight = viewport()->height();
+    in.charWidth = charWidth;
+    in.lineHeight = lineHeight;
+    in.offsetPane = Settings().paneOffset;
+    in.hexPane = Settings().paneHex;
+    in.textPane = Settings().paneText;
+    in.fileLength = FileLength();
+    in.recordWidth = Width();
+    in.margin = Settings().paneMargin;
+    m_layout.Compute(in);
+    Layout(m_layout.bytesThatFit, in.clientHeight, lineHeight);
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void OView::SetOffsetMode(ORowModel::OffsetMode mode) {
+    m_offsetMode = mode;
+    viewport()->update();
+}
+
+void OView::SyncScrollBars() {
+    UpdateScrollShift();
+    m_syncingBars = true;
+    const bool empty = FileLength() == 0;
+    const OScrollBarState v = VerticalBar();
+    verticalScrollBar()->setRange(0, v.lastPosition);
+    verticalScrollBar()->setPageStep(std::max(1, v.page));
+    verticalScrollBar()->setValue(v.position);
+    setVerticalScrollBarPolicy(v.visible && !empty ? Qt::ScrollBarAlwaysOn
+                                                   : Qt::ScrollBarAlwaysOff);
+    const OScrollBarState h = HorizontalBar();
+    horizontalScrollBar()->setRange(0, h.lastPosition);
+    horizontalScrollBar()->setPageStep(std::max(1, h.page));
+    horizontalScrollBar()->setValue(h.position);
+    setHorizontalScrollBarPolicy(h.visible && !empty ? Qt::ScrollBarAlwaysOn
+                                                     : Qt::ScrollBarAlwaysOff);
+    m_syncingBars = false;
+}
+
+void OView::OnScrollAction(bool vertical, int action) {
+    if (m_syncingBars) return;
+    QScrollBar* bar = vertical ? verticalScrollBar() : horizontalScrollBar();
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        Scroll(vertical, OScrollAction::LineForward);
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        Scroll(vertical, OScrollAction::LineBack);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        Scroll(vertical, OScrollAction::PageForward);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        Scroll(vertical, OScrollAction::PageBack);
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        Scroll(vertical, OScrollAction::First);
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        Scroll(vertical, OScrollAction::Last);
+        break;
+    case QAbstractSlider::SliderMove:
+        Scroll(vertical, OScrollAction::Thumb, bar->sliderPosition());
+        break;
+    default:
+        return;
+    }
+    // The bar shows the model's position, not the one Qt computed.
+    QMetaObject::invokeMethod(
+        this, [this] { SyncScrollBars(); }, Qt::QueuedConnection);
+}
+
+void OView::Scroll(bool vertical, OScrollAction action, int thumb) {
+    std::vector<RecordView*> peers;
+    if (g_peers) peers = g_peers(*this);
+    UpdateScrollShift();
+    ScrollInStep(*this, vertical, action, thumb, peers);
+    for (RecordView* peer : peers) {
+        if (auto* view = dynamic_cast<OView*>(peer); view && view != this) {
+            view->SyncScrollBars();
+            view->viewport()->update();
+        }
+    }
+    SyncScrollBars();
+    viewport()->update();
+}
+
+void OView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    Relayout();
+}
+
+void OView::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 40; // three rows a notch
+    for (int i = 0; i < std::abs(steps); ++i)
+        Scroll(true, steps > 0 ? OScrollAction::LineBack : OScrollAction::LineForward);
+    event->accept();
+}
+
+void OView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (m_layout.PaneAt(p.x(), p.y()) != OPane::Offset) return;
+    // Record offset -> track offset -> record number; the track offset only
+    // when part of the record is hidden.
+    using M = ORowModel::OffsetMode;
+    M next = M::RowOffset;
+    switch (m_offsetMode) {
+    case M::RowOffset:
+        next = VisibleBytes() >= Width() ? M::RecordNumber : M::TrackOffset;
+        break;
+    case M::TrackOffset:
+        next = M::RecordNumber;
+        break;
+    case M::RecordNumber:
+        next = M::RowOffset;
+        break;
+    }
+    m_offsetMode = next;
+    m_doc->UpdateAllViews();
+}
+
+void OView::focusInEvent(QFocusEvent* event) {
+    m_hasFocus = true;
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void OView::focusOutEvent(QFocusEvent* event) {
+    m_hasFocus = false;
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+bool OView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) Relayout();
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void OView::OnUpdate() {
-    viewport()->update();
+    // The file may have changed length: the layout depends on it.
+    Relayout();
 }
 
 bool OView::OnCommand(unsigned id) {
@@ -42,30 +255,159 @@ bool OView::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     return true;
 }
 
-// A plain listing of the records that fit, read one row at a time, until
-// the record painter takes its place.
 void OView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    painter.fillRect(viewport()->rect(), palette().base());
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    painter.setFont(font);
-    const QFontMetrics metrics(font);
+    painter.setFont(m_font);
+    if (!MetricsValid()) {
+        painter.fillRect(viewport()->rect(), Colour(Settings().palette[kHexBack]));
+        return;
+    }
     OFile* file = m_doc->File();
-    if (!file) return;
-    const OOffset size = file->LogicalSize();
-    OffsetFormat format;
-    format.SetWidthClass(size);
-    const int width = std::min(m_settings.recordWidth, 64);
-    std::vector<OByte> row(static_cast<std::size_t>(width));
-    const int rows = viewport()->height() / metrics.height() + 1;
-    for (int r = 0; r < rows; ++r) {
-        const OOffset offset = static_cast<OOffset>(r) * width;
-        if (offset >= size) break;
-        const std::size_t n = file->ReadAt(offset, row.data(), row.size());
-        if (n == 0) break;
-        std::string line = format.Hex(offset) + "  ";
-        for (std::size_t i = 0; i < n; ++i)
-            line += Format("%02X ", row[i]);
-        painter.drawText(4, (r + 1) * metrics.height(), QString::fromLatin1(line.c_str()));
+    OPaintSources sources;
+    sources.file = file;
+    sources.selection = &m_doc->Selection();
+    sources.lastFound = &m_doc->LastFound();
+    sources.markers = &m_doc->Markers();
+    m_model.SetReader([file](OOffset offset, OByte* buffer, std::size_t count) {
+        return file ? file->ReadAt(offset, buffer, count) : std::size_t{0};
+    });
+    m_model.Begin(*this, sources, m_hasFocus, m_offsetMode, Settings().oemCharacters,
+                  Settings().readVisibleColumnsOnly);
+    int drawn = 0;
+    const int lineHeight = m_layout.lineHeight;
+    if (FileLength() > 0) {
+        while (drawn < Rows() && m_model.BuildRow(drawn, m_row)) {
+            PaintRow(painter, m_row, drawn * lineHeight);
+            ++drawn;
+        }
+    }
+    PaintFrame(painter, drawn);
+}
+
+void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {
+    const auto& palette = Settings().palette;
+    const int lineHeight = m_layout.lineHeight;
+    const int cw = m_layout.charWidth;
+    const QFontMetrics metrics(m_font);
+    const int baseline = y + metrics.ascent();
+
+    // Gutter: markers beginning (left quarter), ending (right quarter), one
+    // byte long (a circle in the middle).
+    const ORect& g = m_layout.gutter;
+    painter.fillRect(g.left, y, g.Width(), lineHeight, Colour(palette[kGutterBack]));
+    const int quarter = g.Width() / 4;
+    auto mark = [&](const OGutterMark& m, int left) {
+        if (m.count == 0) return;
+        const QRect r(left, y + 1, quarter, lineHeight - 2);
+        if (m.count == 1)
+            painter.fillRect(r, Colour(m.colour));
+        else {
+            painter.setPen(Qt::black);
+            painter.drawRect(r.adjusted(0, 0, -1, -1));
+        }
+    };
+    mark(row.begins, g.left);
+    mark(row.ends, g.right - quarter);
+    if (row.points.count > 0) {
+        const int d = std::min(8, lineHeight);
+        const QRect r(g.left + (g.Width() - d) / 2, y + (lineHeight - d) / 2, d - 1, d - 1);
+        painter.setPen(Qt::black);
+        painter.setBrush(row.points.count == 1 ? QBrush(Colour(row.points.colour)) : Qt::NoBrush);
+        painter.drawEllipse(r);
+        painter.setBrush(Qt::NoBrush);
+    }
+
+    if (m_layout.offsetOn) {
+        const ORect& o = m_layout.offset;
+        painter.fillRect(o.left, y, o.Width(), lineHeight, Colour(palette[kOffsetBack]));
+        painter.setPen(Colour(palette[kOffsetText]));
+        const QString text = QString::fromLatin1(row.offsetText.c_str());
+        const int width = static_cast<int>(text.size()) * cw;
+        painter.drawText(m_layout.offsetText.right - width, baseline, text);
+    }
+
+    const std::size_t count = row.cells.size();
+    if (m_layout.hexOn) {
+        const std::uint32_t paneBack = palette[kHexBack];
+        const std::uint32_t paneText = palette[kHexText];
+        const ORect& h = m_layout.hex;
+        const int left = m_layout.hexText.left;
+        painter.fillRect(h.left, y, left - h.left, lineHeight, Colour(paneBack));
+        // Each cell at its grid position: a font's advance may be fractional,
+        // and a whole string would drift off the cells by the row's end.
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        for (std::size_t c = 0; c < count; ++c) {
+            const OCellPaint& cell = row.cells[c];
+            const int x = left + static_cast<int>(c) * 3 * cw;
+            painter.fillRect(x, y, 2 * cw, lineHeight, Colour(Pick(cell.background, paneBack)));
+            if (c + 1 < count)
+                painter.fillRect(x + 2 * cw, y, cw, lineHeight, Colour(Pick(cell.gap, paneBack)));
+            if (!cell.present || cell.offset < 0) continue;
+            const QChar digits[2] = {QLatin1Char(kDigits[cell.value >> 4]),
+                                     QLatin1Char(kDigits[cell.value & 15])};
+            painter.setPen(Colour(Pick(cell.foreground, paneText)));
+            painter.drawText(QPointF(x, baseline), QString::fromRawData(digits, 1));
+            painter.drawText(QPointF(x + cw, baseline), QString::fromRawData(digits + 1, 1));
+        }
+        const int drawnRight = left + (static_cast<int>(count) * 3 - 1) * cw;
+        painter.fillRect(drawnRight, y, h.right - drawnRight, lineHeight, Colour(paneBack));
+    }
+
+    if (m_layout.textOn) {
+        const std::uint32_t paneBack = palette[kTextBack];
+        const std::uint32_t paneText = palette[kTextText];
+        const ORect& t = m_layout.text;
+        const int left = m_layout.textText.left;
+        painter.fillRect(t.left, y, left - t.left, lineHeight, Colour(paneBack));
+        for (std::size_t c = 0; c < count; ++c) {
+            const OCellPaint& cell = row.cells[c];
+            const int x = left + static_cast<int>(c) * cw;
+            painter.fillRect(x, y, cw, lineHeight, Colour(Pick(cell.background, paneBack)));
+            if (cell.present && cell.offset >= 0 && cell.character != U' ') {
+                painter.setPen(Colour(Pick(cell.foreground, paneText)));
+                const char32_t ch = cell.character;
+                painter.drawText(x, baseline, QString::fromUcs4(&ch, 1));
+            }
+        }
+        const int drawnRight = left + static_cast<int>(count) * cw;
+        painter.fillRect(drawnRight, y, t.right - drawnRight, lineHeight, Colour(paneBack));
+    }
+}
+
+void OView::PaintFrame(QPainter& painter, int rowsDrawn) {
+    const auto& palette = Settings().palette;
+    const int top = rowsDrawn * m_layout.lineHeight;
+    const int bottom = viewport()->height();
+    auto fillBelow = [&](const ORect& r, int role) {
+        if (r.Width() > 0 && bottom > top)
+            painter.fillRect(r.left, top, r.Width(), bottom - top, Colour(palette[role]));
+    };
+    fillBelow(m_layout.gutter, kGutterBack);
+    if (m_layout.offsetOn) fillBelow(m_layout.offset, kOffsetBack);
+    if (m_layout.hexOn) fillBelow(m_layout.hex, kHexBack);
+    if (m_layout.textOn) fillBelow(m_layout.text, kTextBack);
+    for (const ORect* s : {&m_layout.separator1, &m_layout.separator2}) {
+        if (s->Width() < 3) continue;
+        const int colours[] = {kSeparatorDark, kSeparatorLight, kSeparatorDark + 2};
+        for (int i = 0; i < 3; ++i) {
+            painter.setPen(Colour(palette[colours[i]]));
+            painter.drawLine(s->left + i, 0, s->left + i, bottom);
+        }
+    }
+    if (FileLength() == 0) {
+        painter.setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter.drawText(viewport()->rect(), Qt::AlignCenter, QStringLiteral("Nothing show"));
+        return;
+    }
+    if (m_layout.hexOn) {
+        // Lines stay with the record columns when the view shifts sideways.
+        painter.setPen(Colour(palette[kHexGroupLine]));
+        const int group = std::max(1, Settings().hexGroupSize);
+        const int cw = m_layout.charWidth;
+        for (int c = 1; c < VisibleBytes(); ++c) {
+            if ((ColumnShift() + c) % group != 0) continue;
+            const int x = m_layout.hexText.left + c * 3 * cw - cw / 2 - 1;
+            painter.drawLine(x, m_layout.hex.top, x, bottom);
+        }
     }
 }

@@ -1,0 +1,399 @@
+#include "markers/OMarkerList.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr OOffset kMax = INT64_MAX;
+constexpr OOffset kMin = INT64_MIN;
+
+using Positions = std::vector<std::pair<OOffset, OOffset>>;
+
+ORange Span(OOffset begin, OOffset end, std::string title = {}) {
+    ORange range(kMarkerBackground, kMarkerForeground, std::move(title));
+    range.Set(begin, end);
+    return range;
+}
+
+OMarkerList ListOf(const Positions& spans) {
+    OMarkerList list;
+    for (const auto& [begin, end] : spans)
+        EXPECT_TRUE(list.Insert(Span(begin, end)));
+    return list;
+}
+
+Positions PositionsOf(const OMarkerList& list) {
+    Positions result;
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        result.emplace_back(list.At(i).Begin(), list.At(i).End());
+    return result;
+}
+
+Positions Adjusted(const Positions& spans, OOffset a, OOffset b, OOffset delta, bool insertion) {
+    OMarkerList list = ListOf(spans);
+    OSelection selection;
+    selection.Set(1, 2);
+    list.AdjustForEdit(a, b, delta, insertion, selection);
+    EXPECT_TRUE(selection.IsEmpty());
+    return PositionsOf(list);
+}
+
+} // namespace
+
+TEST(OMarkerList, InsertKeepsOrderAndRefusesEmptyOrRepeatedPositions) {
+    OMarkerList list;
+    EXPECT_TRUE(list.Insert(Span(10, 19, "a")));
+    EXPECT_TRUE(list.Insert(Span(5, 5, "b")));
+    EXPECT_TRUE(list.Insert(Span(10, 12, "c")));
+    EXPECT_FALSE(list.Insert(Span(10, 19, "other title")));
+    EXPECT_FALSE(list.Insert(ORange()));
+    EXPECT_EQ(PositionsOf(list), (Positions{{5, 5}, {10, 12}, {10, 19}}));
+    EXPECT_EQ(list.At(1).Title(), "c"); // the newer of two equal begins comes first
+    EXPECT_EQ(list.IndexOf(Span(10, 19)), 2);
+    EXPECT_EQ(list.IndexOf(Span(10, 18)), -1);
+    EXPECT_EQ(list.IndexOf(ORange()), -1);
+
+    OSelection selection;
+    selection.Set(30, 31);
+    EXPECT_TRUE(list.Insert(selection));
+    EXPECT_EQ(list.At(3).Title(), "<Selected>");
+    EXPECT_EQ(list.At(3).Background(), kSelectionBackground);
+
+    EXPECT_TRUE(list.Remove(list.At(0))); // a marker may remove itself
+    EXPECT_FALSE(list.Remove(Span(5, 5)));
+    EXPECT_EQ(PositionsOf(list), (Positions{{10, 12}, {10, 19}, {30, 31}}));
+    list.RemoveAll();
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST(OMarkerList, FirstAndNextIterateInListOrder) {
+    OMarkerList list = ListOf({{0, 9}, {5, 5}, {8, 20}});
+    EXPECT_EQ(list.Next(), nullptr); // idle
+    const ORange* first = list.First(-1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Begin(), 0);
+    EXPECT_EQ(list.Next(), first); // First leaves its match for Next
+    EXPECT_EQ(list.Next()->Begin(), 5);
+    EXPECT_EQ(list.Next()->Begin(), 8);
+    EXPECT_EQ(list.Next(), nullptr);
+    EXPECT_EQ(list.Next(), nullptr);
+
+    EXPECT_EQ(list.First(8)->Begin(), 0);
+    EXPECT_EQ(list.Next()->Begin(), 0);
+    EXPECT_EQ(list.Next()->Begin(), 8);
+    EXPECT_EQ(list.Next(), nullptr);
+    EXPECT_EQ(list.First(100), nullptr);
+    EXPECT_EQ(list.Next(), nullptr);
+
+    list.First(-1);
+    list.Insert(Span(1, 2));
+    EXPECT_EQ(list.Next(), nullptr); // a change ends the iteration
+}
+
+TEST(OMarkerList, SmallestAtAndColorAt) {
+    ORange outer(1, 11);
+    outer.Set(0, 99);
+    ORange second(2, 12);
+    second.Set(10, 19);
+    ORange third(3, 13);
+    third.Set(15, 24);
+    OMarkerList list;
+    list.Insert(outer);
+    list.Insert(second);
+    list.Insert(third);
+
+    EXPECT_EQ(list.SmallestAt(16)->Begin(), 10); // equal lengths: list order
+    EXPECT_EQ(list.SmallestAt(22)->Begin(), 15);
+    EXPECT_EQ(list.SmallestAt(50)->Begin(), 0);
+    EXPECT_EQ(list.SmallestAt(100), nullptr);
+    EXPECT_EQ(list.SmallestAt(-1), nullptr);
+    std::uint32_t bg = 0, fg = 0;
+    EXPECT_EQ(list.ColorAt(19, &bg, &fg), 1);
+    EXPECT_EQ(bg, 2u);
+    EXPECT_EQ(fg, 12u);
+    EXPECT_EQ(list.ColorAt(50, &bg), 2);
+    EXPECT_EQ(bg, 1u);
+    EXPECT_EQ(list.ColorAt(100), 0);
+    EXPECT_EQ(OMarkerList().SmallestAt(0), nullptr);
+}
+
+TEST(OMarkerList, OverlappingRowQueriesAndLabels) {
+    OMarkerList list = ListOf({{0, 9}, {5, 5}, {8, 8}, {12, 30}, {20, 21}, {25, 25}});
+    std::vector<const ORange*> out;
+    out.reserve(16);
+    const auto* data = out.data();
+    list.Overlapping(8, 12, out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0]->Begin(), 0);
+    EXPECT_EQ(out[1]->Begin(), 8);
+    EXPECT_EQ(out[2]->Begin(), 12);
+    list.Overlapping(31, 40, out);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(out.data(), data); // the caller's room is reused
+
+    ORowMatch match = list.BeginsIn(5, 20);
+    EXPECT_EQ(match.count, 2u);
+    EXPECT_EQ(match.first->Begin(), 12);
+    match = list.EndsIn(9, 21);
+    EXPECT_EQ(match.count, 2u);
+    EXPECT_EQ(match.first->Begin(), 0);
+    match = list.SinglesIn(5, 25);
+    EXPECT_EQ(match.count, 3u);
+    EXPECT_EQ(match.first->Begin(), 5);
+    match = list.SinglesIn(6, 7);
+    EXPECT_EQ(match.count, 0u);
+    EXPECT_EQ(match.first, nullptr);
+    EXPECT_EQ(list.BeginsIn(20, 5).count, 0u);
+
+    list.At(0).SetTitle("t");
+    EXPECT_EQ(list.LabelsOverlapping(8, 12), "000A[0000-0009]t\n[0008]\n");
+    EXPECT_EQ(list.LabelsOverlapping(20, 20), "0013[000C-001E]\n0002[0014-0015]\n");
+}
+
+TEST(OMarkerList, NextAndPreviousBegin) {
+    const ORange none;
+    OMarkerList list = ListOf({{10, 19}, {30, 39}, {50, 59}});
+    EXPECT_EQ(list.NextBegin(15, none, none, true), 30);
+    EXPECT_EQ(list.NextBegin(-1, none, none, false), 10);
+    EXPECT_EQ(list.NextBegin(50, none, none, true), 10);
+    EXPECT_EQ(list.NextBegin(50, none, none, false), -1);
+    EXPECT_EQ(list.NextBegin(kMax, none, none, true), 10);
+    EXPECT_EQ(list.PrevBegin(35, 100, none, none, true), 30);
+    EXPECT_EQ(list.PrevBegin(10, 100, none, none, true), 50);
+    EXPECT_EQ(list.PrevBegin(10, 100, none, none, false), -1);
+    EXPECT_EQ(list.PrevBegin(kMin, kMin, none, none, true), -1);
+
+    OMarkerList atZero = ListOf({{0, 5}});
+    EXPECT_EQ(atZero.NextBegin(0, none, none, true), -1);
+    OMarkerList atEnd = ListOf({{99, 99}});
+    EXPECT_EQ(atEnd.PrevBegin(99, 100, none, none, true), -1);
+    EXPECT_EQ(atEnd.PrevBegin(100, 100, none, none, true), 99);
+
+    // The selection and the last match count as markers, without being kept.
+    OMarkerList empty;
+    OSelection selection;
+    selection.Set(40, 45);
+    ORange lastFound = MakeLastFoundRange();
+    lastFound.Set(20, 21);
+    EXPECT_EQ(empty.NextBegin(10, selection, none, true), 40);
+    EXPECT_EQ(empty.NextBegin(10, selection, lastFound, true), 20);
+    EXPECT_EQ(empty.PrevBegin(50, 100, selection, lastFound, true), 40);
+    EXPECT_EQ(list.NextBegin(20, selection, lastFound, true), 30);
+    EXPECT_EQ(list.PrevBegin(30, 100, selection, lastFound, true), 20);
+    EXPECT_TRUE(empty.Empty());
+    EXPECT_EQ(list.Count(), 3u);
+}
+
+TEST(OMarkerList, AdjustForInsertion) {
+    const Positions spans{{0, 4}, {10, 19}, {20, 29}, {30, 30}};
+    // Before everything: a marker at the insertion point grows.
+    EXPECT_EQ(Adjusted(spans, 0, -1, 5, true), (Positions{{0, 9}, {15, 24}, {25, 34}, {35, 35}}));
+    // At a marker's first byte it grows; the one ending before stays.
+    EXPECT_EQ(Adjusted(spans, 20, 19, 5, true), (Positions{{0, 4}, {10, 19}, {20, 34}, {35, 35}}));
+    // Inside.
+    EXPECT_EQ(Adjusted(spans, 15, 14, 3, true), (Positions{{0, 4}, {10, 22}, {23, 32}, {33, 33}}));
+    // After everything.
+    EXPECT_EQ(Adjusted(spans, 31, 30, 7, true), spans);
+}
+
+TEST(OMarkerList, AdjustForDeletion) {
+    const Positions one{{10, 19}};
+    EXPECT_EQ(Adjusted(one, 10, 19, -10, false), Positions{});           // exactly its bytes
+    EXPECT_EQ(Adjusted(one, 10, 14, -5, false), (Positions{{10, 14}}));  // first half
+    EXPECT_EQ(Adjusted(one, 15, 19, -5, false), (Positions{{10, 14}}));  // second half
+    EXPECT_EQ(Adjusted(one, 12, 13, -2, false), (Positions{{10, 17}}));  // inside
+    EXPECT_EQ(Adjusted(one, 5, 14, -10, false), (Positions{{5, 9}}));    // across the head
+    EXPECT_EQ(Adjusted(one, 15, 24, -10, false), (Positions{{10, 14}})); // across the tail
+    EXPECT_EQ(Adjusted(one, 5, 24, -20, false), Positions{});            // wholly inside
+    EXPECT_EQ(Adjusted(one, 0, 4, -5, false), (Positions{{5, 14}}));     // before
+    EXPECT_EQ(Adjusted(one, 5, 9, -5, false), (Positions{{5, 14}}));     // just before
+    EXPECT_EQ(Adjusted(one, 20, 29, -10, false), one);                   // after
+}
+
+TEST(OMarkerList, AdjustForPasteOverASpan) {
+    const Positions one{{10, 19}};
+    EXPECT_EQ(Adjusted(one, 12, 13, 4, false), (Positions{{10, 23}}));  // grows
+    EXPECT_EQ(Adjusted(one, 12, 15, -2, false), (Positions{{10, 17}})); // shrinks
+    EXPECT_EQ(Adjusted(one, 15, 24, 10, false), one);                   // over the tail
+    EXPECT_EQ(Adjusted(one, 15, 24, -6, false), (Positions{{10, 14}}));
+    EXPECT_EQ(Adjusted(one, 0, 4, 3, false), (Positions{{13, 22}})); // before
+    // Over the head: the tail after the pasted span keeps its bytes.
+    EXPECT_EQ(Adjusted({{20, 39}}, 15, 24, 10, false), (Positions{{20, 49}}));
+    EXPECT_EQ(Adjusted({{20, 39}}, 15, 24, -6, false), (Positions{{15, 33}}));
+    EXPECT_EQ(Adjusted({{20, 22}}, 15, 24, 10, false), (Positions{{20, 22}}));
+}
+
+TEST(OMarkerList, AdjustMergesEqualPositionsAndStaysInRange) {
+    OMarkerList list;
+    list.Insert(Span(10, 20, "first"));
+    list.Insert(Span(10, 25, "second"));
+    OSelection selection;
+    list.AdjustForEdit(15, 30, -16, false, selection);
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.At(0).Title(), "second"); // the first in list order stays
+    EXPECT_EQ(list.IndexOf(Span(10, 14)), 0);
+
+    // Near 2^63 everything saturates instead of overflowing.
+    EXPECT_EQ(Adjusted({{kMax - 10, kMax - 5}}, 0, -1, kMax, true), (Positions{{kMax - 5, kMax}}));
+    EXPECT_EQ(Adjusted({{0, 10}}, 5, 4, kMax, true), (Positions{{0, kMax - 1}}));
+    EXPECT_EQ(Adjusted({{kMax - 3, kMax - 2}, {kMax - 1, kMax}}, 0, -1, kMax, true),
+              (Positions{{kMax - 1, kMax}}));
+    EXPECT_EQ(Adjusted({{kMax - 1, kMax}}, kMin + 1, kMax - 2, kMin, false), (Positions{{-2, -1}}));
+    EXPECT_EQ(Adjusted({{0, kMax - 1}}, 0, kMax - 1, kMin + 1, false), Positions{});
+}
+
+TEST(OMarkerList, ClipAll) {
+    OMarkerList list = ListOf({{0, 9}, {5, 30}, {5, 40}, {20, 29}, {25, 40}});
+    OSelection selection;
+    selection.Set(15, 40);
+    ORange lastFound = MakeLastFoundRange();
+    lastFound.Set(18, 30);
+    list.ClipAll(20, selection, lastFound);
+    EXPECT_EQ(PositionsOf(list), (Positions{{0, 9}, {5, 19}}));
+    EXPECT_EQ(selection.Begin(), 15);
+    EXPECT_EQ(selection.End(), 19);
+    EXPECT_EQ(lastFound.End(), 19);
+    list.ClipAll(10, selection, lastFound);
+    EXPECT_EQ(PositionsOf(list), (Positions{{0, 9}, {5, 9}}));
+    EXPECT_TRUE(selection.IsEmpty());
+    EXPECT_TRUE(lastFound.IsEmpty());
+    list.ClipAll(0, selection, lastFound);
+    EXPECT_TRUE(list.Empty());
+}
+
+TEST(OMarkerList, SaveAndLoadTexts) {
+    OMarkerList list;
+    list.Insert(Span(0x10, 0x1F, "abc"));
+    ORange red(0x0000FF, 0xFFFFFF, "a, b");
+    red.Set(0x100, 0x100);
+    list.Insert(red);
+    OSelection selection;
+    selection.Set(3, 7);
+    std::vector<std::string> texts{"stale"};
+    list.SaveTexts(texts, selection);
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{"0x3,0x7,0x000000,0xFFFFFF,<Selected>", "0x10,0x1F,,,abc",
+                                        "0x100,0x100,0x0000FF,0xFFFFFF,a, b"}));
+
+    OMarkerList loaded;
+    loaded.Insert(Span(1, 1));
+    OSelection loadedSelection;
+    ORange lastFound = MakeLastFoundRange();
+    lastFound.Set(1, 1);
+    texts.push_back("0x200,0x2FF,,,past the end");
+    texts.push_back("0x10,0x1F,,,repeated");
+    texts.push_back("garbage");
+    loaded.LoadTexts(texts, 0x180, loadedSelection, lastFound);
+    EXPECT_EQ(PositionsOf(loaded), (Positions{{0x10, 0x1F}, {0x100, 0x100}}));
+    EXPECT_EQ(loaded.At(0).Title(), "abc");
+    EXPECT_EQ(loaded.At(1).Background(), 0x0000FFu);
+    EXPECT_EQ(loaded.At(1).Foreground(), 0xFFFFFFu);
+    EXPECT_EQ(loaded.At(1).Title(), "a, b");
+    EXPECT_EQ(loadedSelection.Begin(), 3);
+    EXPECT_EQ(loadedSelection.End(), 7);
+    EXPECT_EQ(loadedSelection.Title(), "<Selected>");
+    EXPECT_TRUE(lastFound.IsEmpty());
+
+    // A selection past the end is dropped; an empty list clears everything.
+    loaded.LoadTexts({"0x200,0x300", "0x0,0x1000"}, 0x100, loadedSelection, lastFound);
+    EXPECT_TRUE(loadedSelection.IsEmpty());
+    EXPECT_EQ(PositionsOf(loaded), (Positions{{0, 0xFF}}));
+    loaded.LoadTexts({}, 0x100, loadedSelection, lastFound);
+    EXPECT_TRUE(loaded.Empty());
+}
+
+TEST(OMarkerList, CurrentRange) {
+    OSelection selection;
+    const ORange marker = Span(5, 6);
+    EXPECT_EQ(CurrentRange(nullptr, selection), nullptr);
+    EXPECT_EQ(CurrentRange(&marker, selection), &marker);
+    selection.Set(1, 2);
+    EXPECT_EQ(CurrentRange(nullptr, selection), &selection);
+    EXPECT_EQ(CurrentRange(&marker, selection), &marker);
+    const ORange empty;
+    EXPECT_EQ(CurrentRange(&empty, selection), &selection);
+}
+
+// The indexed queries against a plain scan, across random changes.
+TEST(OMarkerList, QueriesAgreeWithAScanAfterRandomChanges) {
+    std::mt19937_64 random(20240611);
+    auto uniform = [&](OOffset lo, OOffset hi) {
+        return std::uniform_int_distribution<OOffset>(lo, hi)(random);
+    };
+    OMarkerList list;
+    OSelection selection;
+    std::vector<const ORange*> found;
+    for (int step = 0; step < 2000; ++step) {
+        const OOffset kind = uniform(0, 9);
+        if (kind < 6) {
+            const OOffset begin = uniform(0, 3000);
+            list.Insert(Span(begin, begin + (uniform(0, 3) == 0 ? 0 : uniform(1, 80))));
+        } else if (kind < 8 && !list.Empty()) {
+            const auto index = static_cast<std::size_t>(uniform(0, OOffset(list.Count()) - 1));
+            ASSERT_TRUE(list.Remove(ORange(list.At(index))));
+        } else {
+            const OOffset a = uniform(0, 3000);
+            const OOffset length = uniform(1, 60);
+            if (uniform(0, 2) == 0)
+                list.AdjustForEdit(a, a - 1, length, true, selection);
+            else if (uniform(0, 1) == 0)
+                list.AdjustForEdit(a, a + length - 1, -length, false, selection);
+            else
+                list.AdjustForEdit(a, a + length - 1, uniform(-length, 60), false, selection);
+        }
+
+        for (std::size_t i = 0; i < list.Count(); ++i) {
+            ASSERT_FALSE(list.At(i).IsEmpty());
+            if (i > 0) {
+                ASSERT_LE(list.At(i - 1).Begin(), list.At(i).Begin());
+            }
+            ASSERT_EQ(list.IndexOf(list.At(i)), static_cast<std::ptrdiff_t>(i));
+        }
+        auto smallestByScan = [&](OOffset offset) {
+            const ORange* smallest = nullptr;
+            for (std::size_t i = 0; i < list.Count(); ++i) {
+                const ORange& r = list.At(i);
+                if (r.Contains(offset) && (!smallest || r.Length() < smallest->Length()))
+                    smallest = &r;
+            }
+            return smallest;
+        };
+        if (step % 20 == 0) {
+            // Byte by byte, as painting asks.
+            const OOffset from = uniform(0, 3200);
+            for (OOffset offset = from; offset < from + 64; ++offset)
+                ASSERT_EQ(list.SmallestAt(offset), smallestByScan(offset)) << offset;
+        }
+        for (int query = 0; query < 8; ++query) {
+            const OOffset from = uniform(-5, 3200);
+            const OOffset to = from + uniform(0, 40);
+            std::vector<const ORange*> expected;
+            ORowMatch begins, ends, singles;
+            auto note = [](ORowMatch& m, const ORange& r) {
+                if (!m.first) m.first = &r;
+                ++m.count;
+            };
+            for (std::size_t i = 0; i < list.Count(); ++i) {
+                const ORange& r = list.At(i);
+                if (r.Begin() <= to && r.End() >= from) expected.push_back(&r);
+                const bool beginIn = r.Begin() >= from && r.Begin() <= to;
+                if (r.Length() >= 2 && beginIn) note(begins, r);
+                if (r.Length() >= 2 && r.End() >= from && r.End() <= to) note(ends, r);
+                if (r.Length() == 1 && beginIn) note(singles, r);
+            }
+            list.Overlapping(from, to, found);
+            ASSERT_EQ(found, expected);
+            ASSERT_EQ(list.SmallestAt(from), smallestByScan(from));
+            for (auto [got, want] : {std::pair{list.BeginsIn(from, to), begins},
+                                     std::pair{list.EndsIn(from, to), ends},
+                                     std::pair{list.SinglesIn(from, to), singles}}) {
+                ASSERT_EQ(got.first, want.first);
+                ASSERT_EQ(got.count, want.count);
+            }
+        }
+    }
+}

@@ -1,0 +1,185 @@
+#include "view/qt/OView.h"
+
+#include "app/OApp.h"
+#include "app/qt/CMainFrame.h"
+#include "app/qt/OQtApp.h"
+#include "doc/OFile.h"
+#include "platform/OScriptedPlatform.h"
+#include "platform/qt/OQtPlatform.h"
+#include "support/OTempDir.h"
+
+#include <QImage>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QColor Colour(std::uint32_t value) {
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core.Startup(dir.File("quorvalis.ini"));
+        core.Settings().saveFilesCount = 8;
+        std::string bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes += static_cast<char>(i);
+        path = dir.Write("data.bin", bytes);
+        int exitCode = 0;
+        ASSERT_TRUE(app.Startup({"/W16", path}, exitCode));
+        app.MainFrame()->resize(1000, 600);
+        view = app.MainFrame()->ActiveView();
+        ASSERT_NE(view, nullptr);
+        QTest::qWait(20);
+    }
+    QImage Render() {
+        view->Relayout();
+        return view->viewport()->grab().toImage();
+    }
+    // The rectangle of a byte's hex cell (two digits) in viewport pixels.
+    QRect HexCell(OOffset offset) {
+        const OPaneLayout& l = view->PaneLayout();
+        const OOffset rel = offset - view->Top();
+        const int row = static_cast<int>(rel / view->Width());
+        const int column = static_cast<int>(rel % view->Width()) - view->ColumnShift();
+        return QRect(l.CellLeft(OPane::Hex, column), row * l.lineHeight, 2 * l.charWidth,
+                     l.lineHeight);
+    }
+    QRect TextCell(OOffset offset) {
+        const OPaneLayout& l = view->PaneLayout();
+        const OOffset rel = offset - view->Top();
+        return QRect(l.CellLeft(OPane::Text, static_cast<int>(rel % view->Width())),
+                     static_cast<int>(rel / view->Width()) * l.lineHeight, l.charWidth,
+                     l.lineHeight);
+    }
+    // Glyphs are antialiased: a text colour shows as pixels near it.
+    static bool HasColour(const QImage& image, const QRect& r, const QColor& c, int tolerance = 0) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                if (std::abs(p.red() - c.red()) <= tolerance &&
+                    std::abs(p.green() - c.green()) <= tolerance &&
+                    std::abs(p.blue() - c.blue()) <= tolerance)
+                    return true;
+            }
+        return false;
+    }
+    QColor Background(const QImage& image, const QRect& r) { return image.pixelColor(r.topLeft()); }
+    static bool HasRedText(const QImage& image, const QRect& r) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor p = image.pixelColor(x, y);
+                if (p.red() - std::max(p.green(), p.blue()) > 80) return true;
+            }
+        return false;
+    }
+
+    OQtPlatform qtPlatform;
+    OScriptedPlatform platform;
+    OTempDir dir;
+    OApp core;
+    OQtApp app{core, qtPlatform};
+    std::string path;
+    OView* view = nullptr;
+};
+
+TEST_F(ViewTest, RangesAndChangesHaveTheirColours) {
+    ODoc& doc = view->Doc();
+    const auto& palette = view->Settings().palette;
+    doc.Selection().Set(0x20, 0x23);
+    ORange marker(0x80FFFF, 0x000000, "m");
+    marker.Set(0x40, 0x47);
+    doc.Markers().Insert(marker);
+    doc.LastFound().Set(0x60, 0x61);
+    doc.SetReadOnly(false);
+    ASSERT_TRUE(doc.File()->SetByte(0x80, 0x80, 0x55));
+    ASSERT_TRUE(view->SetCaret(0x90));
+    const QImage image = Render();
+
+    EXPECT_EQ(Background(image, HexCell(0x21)), Colour(palette[17])); // selection
+    EXPECT_EQ(Background(image, TextCell(0x21)), Colour(palette[17]));
+    EXPECT_EQ(Background(image, HexCell(0x42)), QColor(0xFF, 0xFF, 0x80)); // marker
+    EXPECT_EQ(Background(image, HexCell(0x60)), Colour(palette[21]));      // last found
+    EXPECT_EQ(Background(image, HexCell(0x70)), Colour(palette[3]));       // plain hex pane
+    EXPECT_EQ(Background(image, TextCell(0x70)), Colour(palette[6]));      // plain text pane
+    EXPECT_EQ(Background(image, HexCell(0x90)), Colour(palette[10]));      // caret, no focus
+    EXPECT_TRUE(HasRedText(image, HexCell(0x80)));                         // changed byte
+    EXPECT_FALSE(HasRedText(image, HexCell(0x81)));
+    // The gap inside a range takes its colour; after its last byte the pane's.
+    const int cw = view->PaneLayout().charWidth;
+    EXPECT_EQ(image.pixelColor(HexCell(0x21).topRight() + QPoint(cw / 2 + 1, 0)),
+              Colour(palette[17]));
+    EXPECT_EQ(image.pixelColor(HexCell(0x23).topRight() + QPoint(cw / 2 + 1, 0)),
+              Colour(palette[3]));
+}
+
+TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
+    ORowModel model;
+    model.SetReader(
+        [&](OOffset o, OByte* b, std::size_t n) { return view->Doc().File()->ReadAt(o, b, n); });
+    OPaintSources sources;
+    sources.file = view->Doc().File();
+    model.Begin(*view, sources, false, ORowModel::OffsetMode::RowOffset, false, true);
+    ORowPaint row;
+    ASSERT_TRUE(model.BuildRow(4, row));
+    EXPECT_EQ(row.offsetText, "0040");
+    ASSERT_EQ(row.cells.size(), 16u);
+    EXPECT_EQ(row.cells[1].value, 0x41);
+    EXPECT_EQ(row.cells[1].character, U'A');
+    ASSERT_TRUE(model.BuildRow(0, row));
+    EXPECT_EQ(row.cells[0].character, U'.'); // no glyph for a control code
+    model.Begin(*view, sources, false, ORowModel::OffsetMode::RecordNumber, true, true);
+    ASSERT_TRUE(model.BuildRow(11, row));
+    EXPECT_EQ(row.offsetText, "11");
+    EXPECT_EQ(row.cells[0].character, U'░'); // 0xB0 in the OEM code page
+    EXPECT_FALSE(model.BuildRow(17, row));   // past the end
+}
+
+TEST_F(ViewTest, EmptyFileSaysSoAndHidesTheBars) {
+    const std::string empty = dir.Write("empty.bin", std::string());
+    ASSERT_NE(app.OpenDocumentFile(empty), nullptr);
+    view = app.MainFrame()->ActiveView();
+    const QImage image = Render();
+    EXPECT_FALSE(view->Doc().ReadOnly()); // an empty file is writable at once
+    EXPECT_EQ(view->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_TRUE(HasColour(image, image.rect(), QColor(0xA0, 0xA0, 0xA0), 12));
+}
+
+TEST_F(ViewTest, TheStateOfAClosedFileComesBack) {
+    view->SetRecordWidth(24);
+    view->ShiftPhase(+1);
+    ASSERT_TRUE(view->SetCaret(100));
+    ORange marker;
+    marker.Set(5, 9);
+    view->Doc().Markers().Insert(marker);
+    ASSERT_TRUE(app.CloseDocument(view->Doc()));
+    QTest::qWait(20);
+    ASSERT_NE(app.OpenDocumentFile(path), nullptr);
+    view = app.MainFrame()->ActiveView();
+    view->Relayout();
+    EXPECT_EQ(view->Width(), 24);
+    EXPECT_EQ(view->Phase(), 1);
+    EXPECT_EQ(view->Caret(), 100);
+    ASSERT_EQ(view->Doc().Markers().Count(), 1u);
+    EXPECT_EQ(view->Doc().Markers().At(0).Begin(), 5);
+}
+
+TEST_F(ViewTest, ScrollBarDragReachesTheEndOfAHugeFile) {
+    const std::string huge = dir.Sparse("huge.bin", OOffset{100} << 30);
+    ASSERT_NE(app.OpenDocumentFile(huge), nullptr);
+    view = app.MainFrame()->ActiveView();
+    view->Relayout();
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setSliderPosition(bar->maximum());
+    bar->triggerAction(QAbstractSlider::SliderMove);
+
+    QTest::qWait(10);
+    EXPECT_EQ(view->Top(), view->LastPageTop());
+    EXPECT_EQ(view->Top() + (view->Rows() - 1) * 16, (OOffset{100} << 30) / 16 * 16);
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+#include "view/ORowModel.h"
+
+#include "doc/OFile.h"
+#include "markers/OMarkerList.h"
+#include "markers/ORange.h"
+#include "platform/OCodePage.h"
+#include "view/ORecordView.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Palette roles (0-based).
+enum : int {
+    kCaretBackFocused = 8,
+    kCaretTextFocused = 9,
+    kCaretBack = 10,
+    kCaretText = 11,
+    kSelectionBack = 17,
+    kSelectionText = 18,
+    kChangedText = 23,
+    kChangedTextSelected = 24,
+};
+} // namespace
+
+char32_t ORowModel::Display(OByte value, bool oem, char placeholder) {
+    // Control codes have no glyph in either code page's font.
+    if (value < 0x20 || value == 0x7F) return static_cast<unsigned char>(placeholder);
+    const char32_t c = oem ? OemToUnicode(value) : AnsiToUnicode(value);
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return static_cast<unsigned char>(placeholder);
+    return c;
+}
+
+void ORowModel::Begin(const RecordView& view, const OPaintSources& sources, bool focused,
+                      OffsetMode mode, bool oem, bool readVisibleOnly) {
+    m_view = &view;
+    m_sources = sources;
+    m_focused = focused;
+    m_mode = mode;
+    m_readVisibleOnly = readVisibleOnly;
+    m_format.SetWidthClass(view.FileLength());
+    if (m_oem != oem || m_glyphs[0x41] == 0) {
+        m_oem = oem;
+        for (int b = 0; b < 256; ++b)
+            m_glyphs[b] = Display(static_cast<OByte>(b), oem, view.Settings().placeholderChar);
+    }
+    const OOffset caret = view.Caret();
+    m_rangeAtCaret = nullptr;
+    if (sources.selection && sources.selection->Contains(caret, nullptr, nullptr) != 0)
+        m_rangeAtCaret = sources.selection;
+    else if (sources.markers)
+        m_rangeAtCaret = sources.markers->SmallestAt(caret);
+}
+
+bool ORowModel::BuildRow(int row, ORowPaint& out) {
+    const RecordView& view = *m_view;
+    const OOffset length = view.FileLength();
+    const int w = view.Width();
+    const OOffset rowOffset = view.CellOffset(row, 0) - view.ColumnShift();
+    if (rowOffset > length) return false;
+    out.rowOffset = rowOffset;
+
+    switch (m_mode) {
+    case OffsetMode::RowOffset:
+        out.offsetText = m_format.Hex(rowOffset);
+        break;
+    case OffsetMode::TrackOffset:
+        out.offsetText = m_format.Hex(rowOffset + view.ColumnShift());
+        break;
+    case OffsetMode::RecordNumber:
+        out.offsetText = m_format.Decimal(view.RecordNumber(rowOffset));
+        break;
+    }
+
+    // Read the visible columns that lie inside the file.
+    const int visible = view.VisibleBytes();
+    const OOffset base = rowOffset + view.ColumnShift();
+    const auto count = static_cast<std::size_t>(visible);
+    if (m_rowBuffer.size() < count) m_rowBuffer.resize(count);
+    const OOffset first = std::max<OOffset>(base, 0);
+    const OOffset last = std::min<OOffset>(base + visible - 1, length - 1);
+    std::size_t presentFrom = 0;
+    std::size_t presentTo = 0;
+    if (first <= last && m_reader) {
+        presentFrom = static_cast<std::size_t>(first - base);
+        const std::size_t n = m_reader(first, m_rowBuffer.data() + presentFrom,
+                                       static_cast<std::size_t>(last - first + 1));
+        presentTo = presentFrom + n;
+    }
+
+    // Markers touching the visible cells, once per row: each cell then looks
+    // only at these. The gutter speaks for the whole record.
+    m_overlapping.clear();
+    const OOffset recordLast = rowOffset + w - 1;
+    out.begins = out.ends = out.points = OGutterMark{};
+    if (const OMarkerList* markers = m_sources.markers; markers && !markers->Empty()) {
+        markers->Overlapping(base, base + visible - 1, m_overlapping);
+        auto mark = [](const ORowMatch& match) {
+            return OGutterMark{static_cast<int>(std::min<std::size_t>(match.count, 2)),
+                               match.first ? match.first->Background() : 0};
+        };
+        out.begins = mark(markers->BeginsIn(rowOffset, recordLast));
+        out.ends = mark(markers->EndsIn(rowOffset, recordLast));
+        out.points = mark(markers->SinglesIn(rowOffset, recordLast));
+    }
+
+    out.cells.resize(count);
+    const OPendingMap* pending = m_sources.file ? &m_sources.file->Pending() : nullptr;
+    auto changed = pending && !pending->Empty() ? pending->LowerBound(first)
+                                                : OPendingMap::Map::const_iterator{};
+    for (std::size_t c = 0; c < count; ++c) {
+        OCellPaint& cell = out.cells[c];
+        cell.offset = base + static_cast<OOffset>(c);
+        cell.present = c >= presentFrom && c < presentTo;
+        cell.value = cell.present ? m_rowBuffer[c] : 0;
+        cell.character = cell.present ? m_glyphs[cell.value] : U' ';
+        cell.caret = cell.offset == view.Caret();
+        if (cell.caret && cell.present) m_caretByte = cell.value;
+        bool isChanged = false;
+        if (pending && !pending->Empty()) {
+            while (changed != pending->end() && changed->first < cell.offset)
+                ++changed;
+            isChanged = changed != pending->end() && changed->first == cell.offset;
+        }
+        ColourCell(cell, isChanged);
+    }
+    return true;
+}
+
+void ORowModel::ColourCell(OCellPaint& cell, bool changed) const {
+    const auto& palette = m_view->Settings().palette;
+    const OOffset o = cell.offset;
+    std::uint32_t back = kPaneColour;
+    std::uint32_t text = kPaneColour;
+    bool inRange = false;
+    bool atEnd = false;
+    auto take = [&](const ORange* range) {
+        if (!range || inRange) return;
+        const int where = range->Contains(o, &back, &text);
+        if (where != 0) {
+            inRange = true;
+            atEnd = where == 1;
+        }
+    };
+    take(m_sources.lastFound);
+    take(m_rangeAtCaret);
+    take(m_sources.selection);
+    if (!inRange) {
+        const ORange* smallest = nullptr;
+        for (const ORange* marker : m_overlapping) {
+            if (marker->Begin() <= o && o <= marker->End() &&
+                (!smallest || marker->Length() < smallest->Length()))
+                smallest = marker;
+        }
+        take(smallest);
+    }
+    const OSelection* selection = m_sources.selection;
+    if (o >= 0 && selection && ((selection->Begin() < 0) != (selection->End() < 0)) &&
+        o == std::max(selection->Begin(), selection->End())) {
+        back = palette[kSelectionBack];
+        text = palette[kSelectionText];
+    }
+    std::uint32_t gap = inRange && !atEnd ? back : kPaneColour;
+    if (cell.caret && (!selection || selection->Anchor() == -1)) {
+        back = palette[m_focused ? kCaretBackFocused : kCaretBack];
+        text = palette[m_focused ? kCaretTextFocused : kCaretText];
+    }
+    if (changed) {
+        const bool selected = selection && selection->Contains(o, nullptr, nullptr) != 0;
+        text = palette[selected ? kChangedTextSelected : kChangedText];
+    }
+    cell.background = back;
+    cell.foreground = text;
+    cell.gap = gap;
+}
