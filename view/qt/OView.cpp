@@ -333,21 +333,38 @@ void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {
         const ORect& h = m_layout.hex;
         const int left = m_layout.hexText.left;
         painter.fillRect(h.left, y, left - h.left, lineHeight, Colour(paneBack));
-        // Each cell at its grid position: a font's advance may be fractional,
-        // and a whole string would drift off the cells by the row's end.
+        // Backgrounds as runs of one colour (a cell and its gap may differ);
+        // then each cell's digits at its grid position, since a font's advance
+        // may be fractional and a whole row as one string would drift.
+        int runStart = left;
+        std::uint32_t runColour = count ? Pick(row.cells[0].background, paneBack) : paneBack;
+        auto extend = [&](int x, std::uint32_t colour) {
+            if (colour == runColour) return;
+            painter.fillRect(runStart, y, x - runStart, lineHeight, Colour(runColour));
+            runStart = x;
+            runColour = colour;
+        };
+        for (std::size_t c = 0; c < count; ++c) {
+            const int x = left + static_cast<int>(c) * 3 * cw;
+            extend(x, Pick(row.cells[c].background, paneBack));
+            if (c + 1 < count) extend(x + 2 * cw, Pick(row.cells[c].gap, paneBack));
+        }
+        const int cellsRight = left + std::max(0, static_cast<int>(count) * 3 - 1) * cw;
+        extend(cellsRight, runColour + 1); // flush the last run
         static constexpr char kDigits[] = "0123456789ABCDEF";
+        std::uint32_t pen = kPaneColour;
         for (std::size_t c = 0; c < count; ++c) {
             const OCellPaint& cell = row.cells[c];
-            const int x = left + static_cast<int>(c) * 3 * cw;
-            painter.fillRect(x, y, 2 * cw, lineHeight, Colour(Pick(cell.background, paneBack)));
-            if (c + 1 < count)
-                painter.fillRect(x + 2 * cw, y, cw, lineHeight, Colour(Pick(cell.gap, paneBack)));
             if (!cell.present || cell.offset < 0) continue;
+            const std::uint32_t text = Pick(cell.foreground, paneText);
+            if (text != pen) {
+                painter.setPen(Colour(text));
+                pen = text;
+            }
             const QChar digits[2] = {QLatin1Char(kDigits[cell.value >> 4]),
                                      QLatin1Char(kDigits[cell.value & 15])};
-            painter.setPen(Colour(Pick(cell.foreground, paneText)));
-            painter.drawText(QPointF(x, baseline), QString::fromRawData(digits, 1));
-            painter.drawText(QPointF(x + cw, baseline), QString::fromRawData(digits + 1, 1));
+            painter.drawText(QPointF(left + static_cast<int>(c) * 3 * cw, baseline),
+                             QString::fromRawData(digits, 2));
         }
         const int drawnRight = left + (static_cast<int>(count) * 3 - 1) * cw;
         painter.fillRect(drawnRight, y, h.right - drawnRight, lineHeight, Colour(paneBack));
@@ -359,15 +376,39 @@ void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {
         const ORect& t = m_layout.text;
         const int left = m_layout.textText.left;
         painter.fillRect(t.left, y, left - t.left, lineHeight, Colour(paneBack));
+        int runStart = left;
+        std::uint32_t runColour = count ? Pick(row.cells[0].background, paneBack) : paneBack;
+        for (std::size_t c = 0; c <= count; ++c) {
+            const int x = left + static_cast<int>(c) * cw;
+            const std::uint32_t colour =
+                c < count ? Pick(row.cells[c].background, paneBack) : runColour + 1;
+            if (colour == runColour) continue;
+            painter.fillRect(runStart, y, x - runStart, lineHeight, Colour(runColour));
+            runStart = x;
+            runColour = colour;
+        }
+        std::uint32_t pen = kPaneColour;
         for (std::size_t c = 0; c < count; ++c) {
             const OCellPaint& cell = row.cells[c];
-            const int x = left + static_cast<int>(c) * cw;
-            painter.fillRect(x, y, cw, lineHeight, Colour(Pick(cell.background, paneBack)));
-            if (cell.present && cell.offset >= 0 && cell.character != U' ') {
-                painter.setPen(Colour(Pick(cell.foreground, paneText)));
-                const char32_t ch = cell.character;
-                painter.drawText(x, baseline, QString::fromUcs4(&ch, 1));
+            if (!cell.present || cell.offset < 0 || cell.character == U' ') continue;
+            const std::uint32_t text = Pick(cell.foreground, paneText);
+            if (text != pen) {
+                painter.setPen(Colour(text));
+                pen = text;
             }
+            // A view of a stack buffer: no string is allocated per cell.
+            QChar units[2];
+            const char32_t ch = cell.character;
+            qsizetype length = 1;
+            if (QChar::requiresSurrogates(ch)) {
+                units[0] = QChar(QChar::highSurrogate(ch));
+                units[1] = QChar(QChar::lowSurrogate(ch));
+                length = 2;
+            } else {
+                units[0] = QChar(static_cast<char16_t>(ch));
+            }
+            painter.drawText(QPointF(left + static_cast<int>(c) * cw, baseline),
+                             QString::fromRawData(units, length));
         }
         const int drawnRight = left + static_cast<int>(count) * cw;
         painter.fillRect(drawnRight, y, t.right - drawnRight, lineHeight, Colour(paneBack));
