@@ -42,11 +42,16 @@ public:
     virtual std::optional<std::string> AskSaveFileName() = 0;
 };
 
+class OProgressFactory;
+class OClipboard;
+
 struct OPlatformServices {
     OMessageBox* messageBox = nullptr;
     OStatusBar* statusBar = nullptr;
     OMessagePump* pump = nullptr;
     OFileDialogs* fileDialogs = nullptr;
+    OProgressFactory* progress = nullptr;
+    OClipboard* clipboard = nullptr;
 };
 
 // Installs the services; members left null fall back to silent defaults

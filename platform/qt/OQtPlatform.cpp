@@ -9,7 +9,7 @@
 #include <QMessageBox>
 
 OQtPlatform::OQtPlatform() : m_previous(Platform()) {
-    SetPlatform(OPlatformServices{this, this, this, this});
+    SetPlatform(OPlatformServices{this, this, this, this, nullptr, nullptr});
 }
 
 OQtPlatform::~OQtPlatform() {
