@@ -1,5 +1,6 @@
 #include "app/OApp.h"
 
+#include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 
 void OApp::Startup(const std::string& iniPath) {
@@ -46,4 +47,8 @@ bool OApp::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     if (id != ids::ID_TOOLTIP_UNDER_OFFSET) return false;
     ui.checked = m_settings.tooltipUnderOffset;
     return true;
+}
+
+std::string OApp::TempDirectory() const {
+    return m_settings.tempDirectory.empty() ? SystemTempDirectory() : m_settings.tempDirectory;
 }

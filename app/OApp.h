@@ -3,6 +3,7 @@
 #include "app/OProfile.h"
 #include "app/ORecentFileList.h"
 #include "app/OSettings.h"
+#include "doc/OClipStore.h"
 #include "doc/OSaveFiles.h"
 #include "platform/OCommandTarget.h"
 
@@ -33,6 +34,10 @@ public:
     std::vector<std::string>& FindHistory() { return m_findHistory; }
     std::vector<std::string>& ReplaceHistory() { return m_replaceHistory; }
     OSaveFiles& SaveFiles() { return m_saveFiles; }
+    // The one clipboard store of the program, shared by every document.
+    OClipHolder& ClipHolder() { return m_clipHolder; }
+    // Where the clipboard's temporary file goes: the setting, else the system's.
+    std::string TempDirectory() const;
     const std::string& SaveFilePath() const { return m_savePath; }
 
     bool OnCommand(unsigned id) override;
@@ -46,4 +51,5 @@ private:
     std::vector<std::string> m_replaceHistory;
     OSettings m_settings;
     std::unique_ptr<ORecentFileList> m_recent;
+    OClipHolder m_clipHolder;
 };

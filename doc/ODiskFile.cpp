@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/falloc.h>
+#include <utility>
 
 namespace {
 // Linux moves at most about 2 GiB per call; stay well inside it.
@@ -23,8 +25,51 @@ void ODiskFile::Close() {
     m_writable = false;
 }
 
-bool ODiskFile::Reserve(OOffset) {
-    return true;
+// 1. Reopen for writing (backup first), and take the current size.
+// 2. Reserve the blocks from the current end to size without changing the
+//    size, so that a full disk shows before a byte of the tail moves.
+// 3. Where the filesystem cannot reserve, write the new last byte instead.
+// A full disk asks "Disk full. Try again ?"; No leaves the file as it was.
+bool ODiskFile::Reserve(OOffset size) {
+    if (!EnsureWritable()) return false;
+    const OOffset current = GetSize();
+    if (size <= current) return true;
+    // A device cannot grow, and no retry would change that.
+    if (m_isDevice) {
+        SetLastError(ENOSPC);
+        return ShowFileError(-1);
+    }
+    bool reserving = true;
+    for (;;) {
+        int error = 0;
+        if (reserving) {
+            if (m_io.FAllocate(m_fd, FALLOC_FL_KEEP_SIZE, current, size - current) == 0)
+                return true;
+            error = errno;
+            if (error == EOPNOTSUPP || error == ENOSYS) {
+                reserving = false;
+                continue;
+            }
+        } else {
+            // A plain write past the end, not WriteAt: a failure must not
+            // leave the file longer.
+            static const OByte zero = 0;
+            if (Seek(size - 1) && Write(&zero, 1) == 1) return true;
+            error = LastError();
+        }
+        if (error == EINTR) continue;
+        if (error == ENOSPC) {
+            // A partly made reservation past the end would only waste space.
+            if (reserving) m_io.FTruncate(m_fd, current);
+            if (MessageBoxId(ids::IDS_DISK_FULL, OButtons::YesNo, OIcon::Exclamation) ==
+                OAnswer::Yes)
+                continue;
+            SetLastError(ENOSPC);
+            return false;
+        }
+        SetLastError(error);
+        return ShowFileError(-1);
+    }
 }
 
 OOffset ODiskFile::GetSize() {
@@ -86,6 +131,28 @@ bool ODiskFile::Open(const std::string& path, OAccess access, ODisposition dispo
     }
     m_fd = fd;
     m_isDevice = S_ISBLK(info.st_mode);
+    m_position = 0;
+    return true;
+}
+
+bool ODiskFile::Adopt(int fd, std::string path) {
+    Close();
+    struct stat info {};
+    int error = 0;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || m_io.FStat(fd, &info) != 0)
+        error = errno;
+    else if (!S_ISREG(info.st_mode))
+        error = kErrorNotRegularFile;
+    if (error != 0) {
+        m_io.Close(fd);
+        SetLastError(error);
+        return false;
+    }
+    m_fd = fd;
+    m_path = std::move(path);
+    m_writable = (flags & O_ACCMODE) != O_RDONLY;
+    m_isDevice = false;
     m_position = 0;
     return true;
 }

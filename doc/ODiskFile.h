@@ -20,6 +20,10 @@ public:
     std::size_t Write(const OByte* buffer, std::size_t count) override;
 
     void Close();
+    // Takes over fd, already open on a regular file, showing path in
+    // messages: a file made without a usable name (a temporary file).
+    // Writable when fd was opened for writing. On failure fd is closed.
+    bool Adopt(int fd, std::string path);
 
 protected:
     bool ReopenForWrite() override;

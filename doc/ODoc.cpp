@@ -105,13 +105,3 @@ bool ODoc::ResolvePending() {
         return false;
     }
 }
-
-// The edit and marker commands join this table as their operations are
-// built; until then the framework disables them.
-bool ODoc::OnCommand(unsigned) {
-    return false;
-}
-
-bool ODoc::OnUpdateCommand(unsigned, OCmdUI&) {
-    return false;
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "doc/OEditContext.h"
 #include "doc/OFile.h"
 #include "markers/OMarkerList.h"
 #include "markers/ORange.h"
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class OClipHolder;
 class ODoc;
 class ODocView;
 
@@ -23,6 +25,9 @@ public:
     // The backup made before a file's first change; true when it succeeded
     // or none was wanted.
     virtual bool MakeBackup(OFile& file) = 0;
+    // The program's one clipboard store, and where its temporary file goes.
+    virtual OClipHolder& ClipHolder() = 0;
+    virtual std::string TempDirectory() = 0;
 
 protected:
     ~ODocHost() = default;
@@ -76,13 +81,23 @@ public: // editing
     bool ResolvePending();
 
 public: // commands
+    // The active view, for the caret and text form of the edit commands.
+    void SetEditContext(OEditContext* context) { m_context = context; }
+    // The selection when it holds the caret, else the shortest marker there.
+    const ORange* RangeAt(OOffset offset) const;
     bool OnCommand(unsigned id) override;
     bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
 
 private:
     void Attach(std::unique_ptr<OFile> file);
+    bool Copy(const ORange& range);
+    void Cut(const ORange& range);
+    void Delete(const ORange& range);
+    // Pastes over [begin, begin + oldLength): an insertion when oldLength is 0.
+    void Paste(OOffset begin, OOffset oldLength);
 
     ODocHost* m_host;
+    OEditContext* m_context = nullptr;
     std::unique_ptr<OFile> m_file;
     OSelection m_selection;
     OMarkerList m_markers;

@@ -25,6 +25,10 @@ int OFileIo::FTruncate(int fd, off_t size) {
     return ::ftruncate(fd, size);
 }
 
+int OFileIo::FAllocate(int fd, int mode, off_t offset, off_t length) {
+    return ::fallocate(fd, mode, offset, length);
+}
+
 int OFileIo::FStat(int fd, struct stat* info) {
     return ::fstat(fd, info);
 }

@@ -15,6 +15,9 @@ public:
     virtual ssize_t PRead(int fd, void* buffer, size_t count, off_t offset);
     virtual ssize_t PWrite(int fd, const void* buffer, size_t count, off_t offset);
     virtual int FTruncate(int fd, off_t size);
+    // fallocate(2): reserves disk blocks; EOPNOTSUPP where the filesystem
+    // cannot.
+    virtual int FAllocate(int fd, int mode, off_t offset, off_t length);
     virtual int FStat(int fd, struct stat* info);
     virtual int FSync(int fd);
     // Size of a block device; -1 with errno on failure.

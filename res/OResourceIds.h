@@ -44,6 +44,10 @@ inline constexpr unsigned IDS_READY = 57345;
 inline constexpr unsigned IDS_USAGE = 40100;
 inline constexpr unsigned IDS_FILE_ERROR = 40101;
 inline constexpr unsigned IDS_SAVE_CHANGES_CLOSE = 40102;
+inline constexpr unsigned IDS_INSERT_NOT_ZEROED = 40104;
+inline constexpr unsigned IDS_BUSY = 40106;
+inline constexpr unsigned IDS_TEXT_TOO_LONG = 40110;
+inline constexpr unsigned IDS_CLIPBOARD_ERROR = 40111;
 
 // Commands of the document and view
 inline constexpr unsigned ID_ADD_MARKER = 231;

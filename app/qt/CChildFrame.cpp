@@ -1,6 +1,7 @@
 #include "app/qt/CChildFrame.h"
 
 #include "app/qt/OQtApp.h"
+#include "platform/OProgress.h"
 #include "view/qt/OView.h"
 
 #include <QCloseEvent>
@@ -29,7 +30,7 @@ void CChildFrame::CloseQuietly() {
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
-    if (!m_quiet && !m_app.CanCloseFrame(*this)) {
+    if (LongOperationRunning() || (!m_quiet && !m_app.CanCloseFrame(*this))) {
         event->ignore();
         return;
     }

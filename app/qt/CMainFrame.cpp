@@ -2,11 +2,14 @@
 
 #include "app/qt/CChildFrame.h"
 #include "app/qt/OQtApp.h"
+#include "platform/OPlatform.h"
+#include "platform/OProgress.h"
 #include "res/OMenus.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
 #include "view/qt/OView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -27,10 +30,15 @@ CMainFrame::CMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     statusBar()->addWidget(m_statusLabel, 1);
 
     for (const OAccelerator& accel : Accelerators()) {
-        QAction* action = MakeAction(accel.id, CommandPrompt(accel.id));
-        action->setShortcut(QKeySequence(QString::fromLatin1(accel.keys)));
-        // Shortcuts live on the window, so they work whether a menu shows the command or not.
-        addAction(action);
+        MakeAction(accel.id, CommandPrompt(accel.id));
+        // Keys live on the window, so they work whether a menu shows the
+        // command or not. Their actions stay enabled: the update rule is
+        // asked when the key is pressed, not when the idle timer last ran.
+        auto* key = new QAction(this);
+        key->setShortcut(QKeySequence(QString::fromLatin1(accel.keys)));
+        const unsigned id = accel.id;
+        connect(key, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+        addAction(key);
     }
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnSubWindowActivated(); });
     BuildMenuBar();
@@ -141,6 +149,16 @@ void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before) {
 CChildFrame* CMainFrame::ActiveChild() const {
     QMdiSubWindow* active = m_mdi->activeSubWindow();
     if (!active) active = m_mdi->currentSubWindow();
+    // A window shown before the frame was active may not count as active
+    // yet: the one holding the focus, else the newest, is the active one.
+    if (!active) {
+        for (QWidget* w = QApplication::focusWidget(); w && !active; w = w->parentWidget())
+            active = qobject_cast<QMdiSubWindow*>(w);
+    }
+    if (!active) {
+        const auto windows = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
+        if (!windows.isEmpty()) active = windows.back();
+    }
     return dynamic_cast<CChildFrame*>(active);
 }
 
@@ -173,11 +191,19 @@ void CMainFrame::AddChild(CChildFrame* child, bool maximized) {
 
 std::vector<OCommandTarget*> CMainFrame::Chain() const {
     OView* view = ActiveView();
+    // The document's edit commands act at the active view's caret.
+    if (view) view->Doc().SetEditContext(view);
     return {view, view ? &view->Doc() : nullptr, ActiveChild(), const_cast<CMainFrame*>(this),
             &m_app};
 }
 
 bool CMainFrame::ExecuteCommand(unsigned id) {
+    // While a block move pumps messages nothing may change, close or save a
+    // document: the command is refused, not queued.
+    if (LongOperationRunning()) {
+        SetStatusText(LoadString(ids::IDS_BUSY));
+        return false;
+    }
     // A disabled command is not reachable, by menu or by key.
     if (!RouteUpdate(Chain(), id).enabled) return false;
     const bool handled = RouteCommand(Chain(), id);
@@ -253,6 +279,11 @@ bool CMainFrame::OnUpdateCommand(unsigned id, OCmdUI& ui) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (LongOperationRunning()) {
+        SetStatusText(LoadString(ids::IDS_BUSY));
+        event->ignore();
+        return;
+    }
     if (!m_app.CloseAllDocuments()) {
         event->ignore();
         return;

@@ -34,6 +34,7 @@ public:
     bool ExecuteCommand(unsigned id);
     // Applies every command's update rule to its action.
     void UpdateCommandUI();
+    OCmdUI CommandState(unsigned id) const { return RouteUpdate(Chain(), id); }
     QAction* Action(unsigned id) const;
     void UpdateTitle();
 

@@ -3,6 +3,7 @@
 #include "app/OCommandLine.h"
 #include "app/qt/CChildFrame.h"
 #include "app/qt/CMainFrame.h"
+#include "doc/OBackup.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OSystem.h"
@@ -27,10 +28,20 @@ OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(pla
         }
         return peers;
     });
+    OView::SetCommandRouter(
+        [this](unsigned id) {
+            if (m_mainFrame) m_mainFrame->ExecuteCommand(id);
+        },
+        [this](unsigned id) {
+            return m_mainFrame ? m_mainFrame->CommandState(id) : OCmdUI{false, false};
+        });
+    OView::SetMarkerJumpWrap(&m_core.Settings().markerJumpWrap);
 }
 
 OQtApp::~OQtApp() {
     OView::SetPeerSource(nullptr);
+    OView::SetCommandRouter(nullptr, nullptr);
+    OView::SetMarkerJumpWrap(nullptr);
     if (m_mainFrame) m_platform.SetStatusLabel(nullptr);
 }
 
@@ -196,8 +207,8 @@ void OQtApp::StoreViewState(ODoc& doc, ODocView& firstView) {
 }
 
 // No backup is made until the backup modes exist; the first change goes on.
-bool OQtApp::MakeBackup(OFile&) {
-    return true;
+bool OQtApp::MakeBackup(OFile& file) {
+    return Backup(file, m_core.Settings().backupMode);
 }
 
 bool OQtApp::OnCommand(unsigned id) {

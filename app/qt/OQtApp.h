@@ -48,6 +48,8 @@ public: // ODocHost
     void OnTitleChanged(ODoc& doc) override;
     void StoreViewState(ODoc& doc, ODocView& firstView) override;
     bool MakeBackup(OFile& file) override;
+    OClipHolder& ClipHolder() override { return m_core.ClipHolder(); }
+    std::string TempDirectory() override { return m_core.TempDirectory(); }
 
 public: // commands
     bool OnCommand(unsigned id) override;

@@ -1,15 +1,17 @@
 #include "platform/qt/OQtPlatform.h"
 
+#include "platform/qt/OQtProgress.h"
 #include "res/OStringTable.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 
 OQtPlatform::OQtPlatform() : m_previous(Platform()) {
-    SetPlatform(OPlatformServices{this, this, this, this, nullptr, nullptr});
+    SetPlatform(OPlatformServices{this, this, this, this, this, this});
 }
 
 OQtPlatform::~OQtPlatform() {
@@ -86,4 +88,23 @@ std::optional<std::string> OQtPlatform::AskSaveFileName() {
     const QString path = QFileDialog::getSaveFileName(m_window);
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
+}
+
+std::unique_ptr<OProgress> OQtPlatform::Create(OOffset low, OOffset high, bool cancelEnabled) {
+    return std::make_unique<OProgressDlg>(m_window, low, high, cancelEnabled);
+}
+
+bool OQtPlatform::PutText(const std::string& utf8) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard) return false;
+    clipboard->setText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    return true;
+}
+
+std::optional<std::string> OQtPlatform::GetText() {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard) return std::nullopt;
+    const QString text = clipboard->text();
+    if (text.isNull()) return std::nullopt;
+    return text.toStdString();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/OClipboard.h"
 #include "platform/OPlatform.h"
+#include "platform/OProgress.h"
 
 class QLabel;
 class QWidget;
@@ -11,7 +13,9 @@ class QWidget;
 class OQtPlatform : public OMessageBox,
                     public OStatusBar,
                     public OMessagePump,
-                    public OFileDialogs {
+                    public OFileDialogs,
+                    public OProgressFactory,
+                    public OClipboard {
 public:
     OQtPlatform();
     ~OQtPlatform() override;
@@ -26,6 +30,9 @@ public:
     void SetText(const std::string& text) override;
     void Pump() override;
     std::optional<std::string> AskSaveFileName() override;
+    std::unique_ptr<OProgress> Create(OOffset low, OOffset high, bool cancelEnabled) override;
+    bool PutText(const std::string& utf8) override;
+    std::optional<std::string> GetText() override;
 
 private:
     QWidget* m_window = nullptr;

@@ -1,5 +1,6 @@
 #include "doc/ODoc.h"
 
+#include "doc/OClipStore.h"
 #include "doc/ODocView.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OTempDir.h"
@@ -16,6 +17,9 @@ struct HostSpy final : ODocHost {
     void OnTitleChanged(ODoc&) override { ++titles; }
     void StoreViewState(ODoc&, ODocView&) override { ++stored; }
     bool MakeBackup(OFile&) override { return true; }
+    OClipHolder& ClipHolder() override { return holder; }
+    std::string TempDirectory() override { return "/tmp/"; }
+    OClipHolder holder;
 };
 
 struct ViewSpy final : ODocView {

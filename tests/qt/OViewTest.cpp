@@ -68,7 +68,10 @@ protected:
             }
         return false;
     }
-    QColor Background(const QImage& image, const QRect& r) { return image.pixelColor(r.topLeft()); }
+    // The cell's top right corner: clear of glyphs and of the caret bar.
+    QColor Background(const QImage& image, const QRect& r) {
+        return image.pixelColor(r.topRight());
+    }
     static bool HasRedText(const QImage& image, const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) {

@@ -7,7 +7,8 @@
 #include <vector>
 
 // System calls that fail on demand: the k-th read or write (counted from 1),
-// every open for writing, or short writes. Records where writes went.
+// every open for writing, the next reservations, every truncation. Records
+// where writes went.
 class OFaultyFileIo : public OFileIo {
 public:
     int failReadAt = 0;
@@ -18,6 +19,11 @@ public:
     int reads = 0;
     int writes = 0;
     std::vector<off_t> writeOffsets;
+    int fallocateFailures = 0; // the next this many reservations fail
+    int fallocateErrno = ENOSPC;
+    int fallocates = 0;
+    int failTruncateErrno = 0;
+    int truncates = 0;
 
     int Open(const char* path, int flags, mode_t mode) override {
         if (failWritableOpenErrno != 0 && (flags & O_ACCMODE) != O_RDONLY) {
@@ -40,5 +46,22 @@ public:
         }
         writeOffsets.push_back(offset);
         return OFileIo::PWrite(fd, buffer, count, offset);
+    }
+    int FAllocate(int fd, int mode, off_t offset, off_t length) override {
+        ++fallocates;
+        if (fallocateFailures > 0) {
+            --fallocateFailures;
+            errno = fallocateErrno;
+            return -1;
+        }
+        return OFileIo::FAllocate(fd, mode, offset, length);
+    }
+    int FTruncate(int fd, off_t size) override {
+        ++truncates;
+        if (failTruncateErrno != 0) {
+            errno = failTruncateErrno;
+            return -1;
+        }
+        return OFileIo::FTruncate(fd, size);
     }
 };

@@ -1,18 +1,29 @@
 #include "view/qt/OView.h"
 
 #include "doc/OFile.h"
+#include "platform/OProgress.h"
 #include "res/OResourceIds.h"
+#include "res/OStringTable.h"
 
+#include <QCursor>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QtMath>
+#include <optional>
 
 namespace {
 
 OView::PeerSource g_peers;
+OView::CommandRunner g_runCommand;
+OView::CommandState g_commandState;
+const bool* g_markerJumpWrap = nullptr;
+constexpr int kDragThreshold = 4; // pixels the pointer moves before a press becomes a drag
 
 // Colours are stored as 0x00BBGGRR.
 QColor Colour(std::uint32_t value) {
@@ -41,6 +52,235 @@ enum Palette : int {
 
 void OView::SetPeerSource(PeerSource source) {
     g_peers = std::move(source);
+}
+
+void OView::SetCommandRouter(CommandRunner run, CommandState state) {
+    g_runCommand = std::move(run);
+    g_commandState = std::move(state);
+}
+
+void OView::SetMarkerJumpWrap(const bool* wrap) {
+    g_markerJumpWrap = wrap;
+}
+
+bool OView::ShiftHeld() const {
+    return m_shiftHeld || QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+}
+
+void OView::MoveCaretAfterEdit(OOffset offset) {
+    GoToOffset(offset);
+}
+
+void OView::Changed(bool changed) {
+    if (changed) m_doc->UpdateAllViews();
+}
+
+void OView::keyPressEvent(QKeyEvent* event) {
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    std::optional<OKey> key;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        key = OKey::Left;
+        break;
+    case Qt::Key_Right:
+        key = OKey::Right;
+        break;
+    case Qt::Key_Up:
+        key = OKey::Up;
+        break;
+    case Qt::Key_Down:
+        key = OKey::Down;
+        break;
+    case Qt::Key_PageUp:
+        key = OKey::PageUp;
+        break;
+    case Qt::Key_PageDown:
+        key = OKey::PageDown;
+        break;
+    case Qt::Key_Home:
+        key = OKey::Home;
+        break;
+    case Qt::Key_End:
+        key = OKey::End;
+        break;
+    default:
+        break;
+    }
+    if (key) {
+        m_input.Navigate(*key, ctrl, shift);
+        SyncScrollBars();
+        m_doc->UpdateAllViews();
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Shift) {
+        m_shiftHeld = true;
+        return;
+    }
+    // Typing changes the file: not while a block move pumps messages.
+    if (LongOperationRunning()) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Tab && !ctrl) {
+        Changed(m_input.Tab());
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace) {
+        Changed(m_input.Backspace());
+        event->accept();
+        return;
+    }
+    const QString text = event->text();
+    if (!ctrl && !text.isEmpty() && !event->modifiers().testFlag(Qt::AltModifier)) {
+        bool changed = false;
+        for (char32_t c : text.toUcs4())
+            changed |= m_input.Type(c, Settings().oemCharacters);
+        Changed(changed);
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+void OView::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Shift && !event->isAutoRepeat()) {
+        m_shiftHeld = false;
+        m_input.EndGesture();
+        viewport()->update();
+    }
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+void OView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+    m_pressPoint = event->position().toPoint();
+    m_pressed = true;
+    m_dragging = false;
+    const bool wrap = g_markerJumpWrap ? *g_markerJumpWrap : Settings().markerJumpWrap;
+    if (m_input.Click(m_layout, m_pressPoint.x(), m_pressPoint.y(), viewport()->height(), wrap)) {
+        SyncScrollBars();
+        m_doc->UpdateAllViews();
+    }
+}
+
+void OView::mouseMoveEvent(QMouseEvent* event) {
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) return;
+    const QPoint point = event->position().toPoint();
+    if (!m_dragging && std::abs(point.x() - m_pressPoint.x()) <= kDragThreshold &&
+        std::abs(point.y() - m_pressPoint.y()) <= kDragThreshold)
+        return;
+    m_dragging = true;
+    StopDragTimer();
+    DragTo(point);
+}
+
+void OView::DragTo(QPoint point) {
+    bool scrolled = false;
+    const bool changed = m_input.DragTo(m_layout, point.x(), point.y(), &scrolled);
+    // Held in an edge band, the view keeps scrolling a row at each tick.
+    if (scrolled && m_dragTimer == 0)
+        m_dragTimer = startTimer(std::max(1, Settings().dragTimerInterval));
+    if (changed || scrolled) {
+        SyncScrollBars();
+        m_doc->UpdateAllViews();
+    }
+}
+
+void OView::StopDragTimer() {
+    if (m_dragTimer != 0) killTimer(m_dragTimer);
+    m_dragTimer = 0;
+}
+
+void OView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_dragTimer) return QAbstractScrollArea::timerEvent(event);
+    DragTo(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+void OView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mouseReleaseEvent(event);
+    m_pressed = false;
+    m_dragging = false;
+    StopDragTimer();
+    m_input.EndGesture();
+    m_doc->UpdateAllViews();
+}
+
+void OView::contextMenuEvent(QContextMenuEvent* event) {
+    const QPoint point = event->pos();
+    const OPane pane = m_layout.PaneAt(point.x(), point.y());
+    QMenu menu(this);
+    auto add = [&](unsigned command, unsigned textId) {
+        QAction* action = menu.addAction(QString::fromUtf8(LoadString(textId)));
+        action->setEnabled(g_commandState ? g_commandState(command).enabled : false);
+        connect(action, &QAction::triggered, this, [command] {
+            if (g_runCommand) g_runCommand(command);
+        });
+    };
+    if (pane == OPane::Gutter) {
+        add(ids::ID_MARKER_BEGIN, ids::ID_MARKER_BEGIN);
+        add(ids::ID_MARKER_MIDDLE, ids::ID_MARKER_MIDDLE);
+        add(ids::ID_MARKER_END, ids::ID_MARKER_END);
+        add(ids::ID_MARKER_EDIT, ids::ID_MARKER_EDIT);
+        add(ids::ID_MARKER_REMOVE, ids::ID_MARKER_REMOVE);
+        add(ids::ID_MARKER_REMOVE_ALL, ids::ID_MARKER_REMOVE_ALL);
+    } else if (pane == OPane::Offset) {
+        using M = ORowModel::OffsetMode;
+        const std::pair<unsigned, M> modes[] = {{ids::ID_RECORD_OFFSET, M::RowOffset},
+                                                {ids::ID_TRACK_OFFSET, M::TrackOffset},
+                                                {ids::ID_RECORD_NUMBER, M::RecordNumber}};
+        for (const auto& [command, mode] : modes) {
+            QAction* action = menu.addAction(QString::fromUtf8(LoadString(command)));
+            action->setCheckable(true);
+            action->setChecked(m_offsetMode == mode);
+            connect(action, &QAction::triggered, this, [this, m = mode] {
+                m_offsetMode = m;
+                m_doc->UpdateAllViews();
+            });
+        }
+    } else if (pane == OPane::Hex || pane == OPane::Text) {
+        // The caret goes to the clicked byte first, so the items speak of it.
+        int row = 0;
+        int column = 0;
+        if (m_layout.CellAt(point.x(), point.y(), row, column) && SetCaretToCell(row, column))
+            m_doc->UpdateAllViews();
+        add(ids::ID_ADD_MARKER, ids::ID_ADD_MARKER);
+        add(ids::ID_ADD_OFFSET_MARKER, ids::ID_ADD_OFFSET_MARKER);
+        add(ids::ID_SELECT_BEGIN, ids::ID_SELECT_BEGIN);
+        add(ids::ID_SELECT_END, ids::ID_SELECT_END);
+        add(ids::ID_SELECT_ALL, 262);
+        add(ids::ID_UNSELECT, ids::ID_UNSELECT);
+        menu.addSeparator();
+        add(ids::ID_CUT, 270);
+        add(ids::ID_COPY, 269);
+        add(ids::ID_PASTE, 272);
+        add(ids::ID_PASTE_HERE, 273);
+        add(ids::ID_DELETE, 271);
+        add(ids::ID_INSERT, 274);
+        menu.addSeparator();
+        add(ids::ID_OFFSET_AT_TOP, ids::ID_OFFSET_AT_TOP);
+    } else {
+        return;
+    }
+    menu.exec(event->globalPos());
+}
+
+void OView::PaintCaret(QPainter& painter) {
+    // A bar before the digit the next keystroke replaces, only while typing
+    // is possible here.
+    if (!m_hasFocus || m_doc->ReadOnly() || !MetricsValid()) return;
+    if (Caret() < Top() || RowIndexOf(Caret()) >= Rows()) return;
+    const int row = static_cast<int>(RowIndexOf(Caret()));
+    const int column = ColumnOf(Caret()) - ColumnShift();
+    if (column < 0 || column >= VisibleBytes()) return;
+    const bool hex = m_input.ActivePane() == 1;
+    const int x = m_layout.CellLeft(hex ? OPane::Hex : OPane::Text, column) +
+                  (hex ? m_input.Nibble() * m_layout.charWidth : 0);
+    const QFontMetrics metrics(m_font);
+    const int width = std::max(2, metrics.averageCharWidth() / 8);
+    painter.fillRect(x, row * m_layout.lineHeight, width, metrics.height(), Qt::black);
 }
 
 OView::OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent)
@@ -228,6 +468,8 @@ void OView::focusInEvent(QFocusEvent* event) {
 
 void OView::focusOutEvent(QFocusEvent* event) {
     m_hasFocus = false;
+    m_shiftHeld = false;
+    m_input.EndGesture();
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update();
 }
@@ -282,6 +524,7 @@ void OView::paintEvent(QPaintEvent*) {
         }
     }
     PaintFrame(painter, drawn);
+    PaintCaret(painter);
 }
 
 void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {

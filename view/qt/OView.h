@@ -2,10 +2,12 @@
 
 #include "doc/ODoc.h"
 #include "doc/ODocView.h"
+#include "doc/OEditContext.h"
 #include "platform/OCommandTarget.h"
 #include "view/OPaneLayout.h"
 #include "view/ORecordView.h"
 #include "view/ORowModel.h"
+#include "view/OViewInput.h"
 
 #include <QAbstractScrollArea>
 #include <functional>
@@ -18,12 +20,18 @@
 class OView : public QAbstractScrollArea,
               public RecordView,
               public ODocView,
-              public OCommandTarget {
+              public OCommandTarget,
+              public OEditContext {
     Q_OBJECT
 public:
     // The other views that scroll in step with this one.
     using PeerSource = std::function<std::vector<RecordView*>(OView&)>;
     static void SetPeerSource(PeerSource source);
+    // Runs a command along the whole chain and asks for its update state:
+    // the context menus go through the same rules as the menu bar.
+    using CommandRunner = std::function<void(unsigned id)>;
+    using CommandState = std::function<OCmdUI(unsigned id)>;
+    static void SetCommandRouter(CommandRunner run, CommandState state);
 
     OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent = nullptr);
     ~OView() override;
@@ -44,6 +52,15 @@ public:
     const QFont& ViewFont() const { return m_font; }
 
     OOffset FileLength() const override;
+    OViewInput& Input() { return m_input; }
+    // The global wrap setting for marker jumps.
+    static void SetMarkerJumpWrap(const bool* wrap);
+
+    OOffset CaretOffset() const override { return Caret(); }
+    bool OemCharacters() const override { return Settings().oemCharacters; }
+    bool ShiftHeld() const override;
+    void MoveCaretAfterEdit(OOffset offset) override;
+
     void OnUpdate() override;
     bool OnCommand(unsigned id) override;
     bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
@@ -56,6 +73,15 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    // Tab types into the view (it switches panes), it does not move the focus.
+    bool focusNextPrevChild(bool) override { return false; }
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void CreateFont();
@@ -64,6 +90,10 @@ private:
     void Scroll(bool vertical, OScrollAction action, int thumb = 0);
     void PaintRow(QPainter& painter, const ORowPaint& row, int y);
     void PaintFrame(QPainter& painter, int rowsDrawn);
+    void PaintCaret(QPainter& painter);
+    void Changed(bool changed);
+    void DragTo(QPoint point);
+    void StopDragTimer();
 
     std::shared_ptr<ODoc> m_doc;
     OPaneLayout m_layout;
@@ -71,6 +101,12 @@ private:
     ORowPaint m_row;
     QFont m_font;
     ORowModel::OffsetMode m_offsetMode = ORowModel::OffsetMode::RowOffset;
+    OViewInput m_input{*this, *m_doc};
+    QPoint m_pressPoint;
+    bool m_pressed = false;
+    bool m_dragging = false;
+    int m_dragTimer = 0;
     bool m_syncingBars = false;
     bool m_hasFocus = false;
+    bool m_shiftHeld = false;
 };

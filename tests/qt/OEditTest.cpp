@@ -1,0 +1,137 @@
+#include "app/OApp.h"
+#include "app/qt/CMainFrame.h"
+#include "app/qt/OQtApp.h"
+#include "doc/OFile.h"
+#include "platform/OProgress.h"
+#include "platform/OScriptedPlatform.h"
+#include "platform/qt/OQtPlatform.h"
+#include "support/OTempDir.h"
+#include "view/qt/OView.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class EditTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        core.Startup(dir.File("quorvalis.ini"));
+        path = dir.Write("data.bin", std::string("0123456789abcdef"));
+        int exitCode = 0;
+        ASSERT_TRUE(app.Startup({path}, exitCode));
+        app.MainFrame()->resize(900, 500);
+        view = app.MainFrame()->ActiveView();
+        ASSERT_NE(view, nullptr);
+        view->Doc().SetReadOnly(false);
+        app.MainFrame()->activateWindow();
+        view->setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(app.MainFrame()));
+        view->Relayout();
+    }
+    void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(view, key, modifiers);
+    }
+    // Shift held down across several keys, as a user does.
+    void ShiftKeys(Qt::Key key, int times) {
+        QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+        QApplication::sendEvent(view, &shift);
+        for (int i = 0; i < times; ++i) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::ShiftModifier);
+            QApplication::sendEvent(view, &press);
+        }
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
+        QApplication::sendEvent(view, &release);
+    }
+    std::string Content() {
+        OFile& file = *view->Doc().File();
+        std::string out(static_cast<std::size_t>(file.LogicalSize()), '\0');
+        file.ReadAt(0, reinterpret_cast<OByte*>(out.data()), out.size());
+        return out;
+    }
+    QPoint HexPoint(OOffset offset) {
+        const OPaneLayout& l = view->PaneLayout();
+        return {l.CellLeft(OPane::Hex, static_cast<int>(offset % 16)) + 2,
+                static_cast<int>(offset / 16) * l.lineHeight + l.lineHeight / 2};
+    }
+
+    OQtPlatform qtPlatform;
+    OScriptedPlatform platform;
+    OTempDir dir;
+    OApp core;
+    OQtApp app{core, qtPlatform};
+    std::string path;
+    OView* view = nullptr;
+};
+
+TEST_F(EditTest, TypingInBothPanesAndSaving) {
+    QTest::keyClicks(view, "4142");
+    EXPECT_EQ(Content().substr(0, 3), "AB2");
+    EXPECT_EQ(view->Caret(), 2);
+    Keys(Qt::Key_Tab);
+    QTest::keyClicks(view, "xy");
+    EXPECT_EQ(Content().substr(0, 5), "ABxy4");
+    EXPECT_EQ(ReadText(path), "0123456789abcdef");       // still pending
+    EXPECT_TRUE(app.MainFrame()->ExecuteCommand(57603)); // Save
+    EXPECT_EQ(ReadText(path), "ABxy456789abcdef");
+    EXPECT_EQ(ReadText(path + ".bak"), "0123456789abcdef"); // backed up before the first change
+}
+
+TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
+    Keys(Qt::Key_Right, Qt::NoModifier, 2);
+    ShiftKeys(Qt::Key_Right, 3);
+    EXPECT_EQ(view->Doc().Selection().Begin(), 2);
+    EXPECT_EQ(view->Doc().Selection().End(), 5);
+    Keys(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "016789abcdef");
+    EXPECT_EQ(view->Caret(), 2);
+    // Paste here inserts the cut bytes at the caret.
+    view->GoToOffset(8);
+    Keys(Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "016789ab2345cdef");
+    EXPECT_EQ(view->Caret(), 12);
+}
+
+TEST_F(EditTest, MouseSelectsAndDeleteRemoves) {
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, HexPoint(3));
+    QTest::mouseMove(view->viewport(), HexPoint(7));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, HexPoint(7));
+    EXPECT_EQ(view->Doc().Selection().Begin(), 3);
+    EXPECT_EQ(view->Doc().Selection().End(), 7);
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "01289abcdef");
+    // Without a selection the commands only say so.
+    view->Doc().Selection().Reset();
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "01289abcdef");
+}
+
+TEST_F(EditTest, ShiftVariantsUseTheSystemClipboardAsText) {
+    view->Doc().Selection().Set(10, 12);
+    view->SetCaret(10);
+    Keys(Qt::Key_Delete, Qt::ShiftModifier); // copy as text
+    EXPECT_EQ(platform.clipboardText, std::optional<std::string>("abc"));
+    platform.clipboardText = "0123456789";
+    view->GoToOffset(0);
+    view->Doc().Selection().Set(0, 3);
+    // A store copy first: Paste needs a valid store, even for text.
+    Keys(Qt::Key_C, Qt::ControlModifier);
+    Keys(Qt::Key_Insert, Qt::ShiftModifier); // paste text over the selection
+    EXPECT_EQ(ReadText(path), "0123456789"
+                              "456789abcdef");
+}
+
+TEST_F(EditTest, CancelledSavingQuestionLeavesEverything) {
+    QTest::keyClicks(view, "ff");
+    view->Doc().Selection().Set(4, 5);
+    platform.Answer(OAnswer::Cancel);
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(platform.Messages().back().text, "Save changes to " + path + " ?");
+    EXPECT_EQ(ReadText(path), "0123456789abcdef");
+    EXPECT_TRUE(view->Doc().File()->HasPending());
+}
+
+} // namespace
