@@ -145,6 +145,7 @@ bool OMemFile::Seek(OOffset offset) {
 }
 
 std::size_t OMemFile::Write(const OByte* buffer, std::size_t count) {
+    if (count == 0) return 0;
     if (count > static_cast<std::uint64_t>(kOffsetMax - m_position)) {
         SetLastError(EFBIG);
         return 0;

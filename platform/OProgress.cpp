@@ -25,7 +25,8 @@ std::unique_ptr<OProgress> CreateProgress(OOffset low, OOffset high, bool cancel
 
 OProgressScale::OProgressScale(OOffset low, OOffset high) {
     const OOffset top = std::max({low, high, OOffset{0}});
-    while ((top >> shift) > INT_MAX) ++shift;
+    while ((top >> shift) > INT_MAX)
+        ++shift;
     base = static_cast<int>(low >> shift);
     width = static_cast<int>((high >> shift) - base);
 }
@@ -34,8 +35,14 @@ int OProgressScale::Position(OOffset position) const {
     return static_cast<int>((position >> shift) - base);
 }
 
-OLongOperation::OLongOperation() { ++g_longOperations; }
+OLongOperation::OLongOperation() {
+    ++g_longOperations;
+}
 
-OLongOperation::~OLongOperation() { --g_longOperations; }
+OLongOperation::~OLongOperation() {
+    --g_longOperations;
+}
 
-bool LongOperationRunning() { return g_longOperations > 0; }
+bool LongOperationRunning() {
+    return g_longOperations > 0;
+}

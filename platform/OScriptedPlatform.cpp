@@ -2,7 +2,8 @@
 
 class OScriptedProgress final : public OProgress {
 public:
-    OScriptedProgress(OScriptedPlatform& owner, std::size_t index) : m_owner(owner), m_index(index) {}
+    OScriptedProgress(OScriptedPlatform& owner, std::size_t index)
+        : m_owner(owner), m_index(index) {}
     void SetPos(OOffset position) override {
         m_owner.m_progress[m_index].positions.push_back(position);
         ++m_owner.m_steps;
@@ -27,7 +28,8 @@ void OScriptedPlatform::Pump() {
     if (m_onPump) m_onPump();
 }
 
-std::unique_ptr<OProgress> OScriptedPlatform::Create(OOffset low, OOffset high, bool cancelEnabled) {
+std::unique_ptr<OProgress> OScriptedPlatform::Create(OOffset low, OOffset high,
+                                                     bool cancelEnabled) {
     m_progress.push_back({low, high, cancelEnabled, {}});
     return std::make_unique<OScriptedProgress>(*this, m_progress.size() - 1);
 }
