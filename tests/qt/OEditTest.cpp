@@ -93,6 +93,15 @@ TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
     Keys(Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "016789ab2345cdef");
     EXPECT_EQ(view->Caret(), 12);
+    // Copy two bytes and paste them over three.
+    view->Doc().Selection().Set(0, 1);
+    view->GoToOffset(0);
+    Keys(Qt::Key_C, Qt::ControlModifier);
+    view->Doc().Selection().Set(13, 15);
+    view->GoToOffset(14);
+    Keys(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "016789ab2345c01");
+    EXPECT_EQ(view->Caret(), 15);
 }
 
 TEST_F(EditTest, MouseSelectsAndDeleteRemoves) {
