@@ -107,6 +107,7 @@ OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings)
     auto* frame = new CChildFrame(*this, view);
     m_mainFrame->AddChild(frame, m_core.Settings().maximizeFrames);
     view->OnInitialUpdate(first);
+    view->setFocus();
     for (CChildFrame* other : m_mainFrame->ChildFrames()) {
         if (&other->View()->Doc() == &view->Doc()) other->UpdateTitle();
     }

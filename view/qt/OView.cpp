@@ -485,16 +485,38 @@ void OView::OnUpdate() {
 }
 
 bool OView::OnCommand(unsigned id) {
-    if (id != ids::ID_FILE_SAVE) return false;
-    if (OFile* file = m_doc->File()) file->Commit();
-    m_doc->UpdateAllViews();
-    return true;
+    switch (id) {
+    case ids::ID_FILE_SAVE:
+        if (OFile* file = m_doc->File()) file->Commit();
+        m_doc->UpdateAllViews();
+        return true;
+    case ids::ID_READ_ONLY:
+    case ids::ID_READ_ONLY_MENU:
+        m_doc->SetReadOnly(!m_doc->ReadOnly());
+        Settings().readOnly = m_doc->ReadOnly();
+        m_doc->UpdateAllViews();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool OView::OnUpdateCommand(unsigned id, OCmdUI& ui) {
-    if (id != ids::ID_FILE_SAVE) return false;
-    ui.enabled = !m_doc->ReadOnly() && m_doc->IsModified();
-    return true;
+    switch (id) {
+    case ids::ID_FILE_SAVE:
+        ui.enabled = !m_doc->ReadOnly() && m_doc->IsModified();
+        return true;
+    // The button is down while editing is allowed; the menu item is checked
+    // while it is not.
+    case ids::ID_READ_ONLY:
+        ui.checked = !m_doc->ReadOnly();
+        return true;
+    case ids::ID_READ_ONLY_MENU:
+        ui.checked = m_doc->ReadOnly();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void OView::paintEvent(QPaintEvent*) {
