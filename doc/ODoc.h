@@ -11,6 +11,7 @@
 #include <vector>
 
 class OClipHolder;
+class OFindState;
 class ODoc;
 class ODocView;
 
@@ -67,6 +68,9 @@ public: // state
     OSelection& Selection() { return m_selection; }
     ORange& LastFound() { return m_lastFound; }
     OMarkerList& Markers() { return m_markers; }
+    // The search state, made by the first search (shared: its type is the
+    // search engine's, which the document does not depend on).
+    std::shared_ptr<OFindState>& FindState() { return m_findState; }
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
 public: // views
@@ -102,6 +106,7 @@ private:
     OSelection m_selection;
     OMarkerList m_markers;
     ORange m_lastFound = MakeLastFoundRange();
+    std::shared_ptr<OFindState> m_findState;
     std::vector<ODocView*> m_views;
     std::string m_pathName;
     std::string m_title;

@@ -4,6 +4,7 @@
 #include "app/qt/CChildFrame.h"
 #include "app/qt/CMainFrame.h"
 #include "doc/OBackup.h"
+#include "find/OPattern.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OSystem.h"
@@ -36,12 +37,23 @@ OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(pla
             return m_mainFrame ? m_mainFrame->CommandState(id) : OCmdUI{false, false};
         });
     OView::SetMarkerJumpWrap(&m_core.Settings().markerJumpWrap);
+    OView::FindServices find;
+    find.findHistory = &m_core.FindHistory();
+    find.replaceHistory = &m_core.ReplaceHistory();
+    find.peekClipboard = [this] {
+        std::vector<OByte> bytes(OPattern::kMaxLength);
+        bytes.resize(m_core.ClipHolder().Peek(bytes.data(), bytes.size()));
+        return bytes;
+    };
+    find.clipboardHasData = [this] { return m_core.ClipHolder().IsValid(); };
+    OView::SetFindServices(std::move(find));
 }
 
 OQtApp::~OQtApp() {
     OView::SetPeerSource(nullptr);
     OView::SetCommandRouter(nullptr, nullptr);
     OView::SetMarkerJumpWrap(nullptr);
+    OView::SetFindServices({});
     if (m_mainFrame) m_platform.SetStatusLabel(nullptr);
 }
 

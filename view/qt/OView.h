@@ -3,6 +3,7 @@
 #include "doc/ODoc.h"
 #include "doc/ODocView.h"
 #include "doc/OEditContext.h"
+#include "find/OFindState.h"
 #include "platform/OCommandTarget.h"
 #include "view/OPaneLayout.h"
 #include "view/ORecordView.h"
@@ -14,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+class OReplaceConfirmDlg;
+
 // A document window's view: the gutter and the offset, hex and text panes
 // over the record model. Holds its own copy of the settings and shares
 // ownership of its document, which lives while any view shows it.
@@ -21,7 +24,8 @@ class OView : public QAbstractScrollArea,
               public RecordView,
               public ODocView,
               public OCommandTarget,
-              public OEditContext {
+              public OEditContext,
+              public OFindHost {
     Q_OBJECT
 public:
     // The other views that scroll in step with this one.
@@ -32,6 +36,15 @@ public:
     using CommandRunner = std::function<void(unsigned id)>;
     using CommandState = std::function<OCmdUI(unsigned id)>;
     static void SetCommandRouter(CommandRunner run, CommandState state);
+    // What the Find/Replace dialog takes from the application: the two
+    // histories and the clipboard store's first bytes.
+    struct FindServices {
+        std::vector<std::string>* findHistory = nullptr;
+        std::vector<std::string>* replaceHistory = nullptr;
+        std::function<std::vector<OByte>()> peekClipboard;
+        std::function<bool()> clipboardHasData;
+    };
+    static void SetFindServices(FindServices services);
 
     OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent = nullptr);
     ~OView() override;
@@ -60,6 +73,10 @@ public:
     bool OemCharacters() const override { return Settings().oemCharacters; }
     bool ShiftHeld() const override;
     void MoveCaretAfterEdit(OOffset offset) override;
+
+    void ShowMatch(OOffset offset, int length) override;
+    OConfirmAnswer ConfirmReplace(const std::string& source, const std::string& target) override;
+    bool ResolvePending() override { return m_doc->ResolvePending(); }
 
     void OnUpdate() override;
     bool OnCommand(unsigned id) override;
@@ -94,6 +111,11 @@ private:
     void Changed(bool changed);
     void DragTo(QPoint point);
     void StopDragTimer();
+    OFindState& Finder();
+    void FindReplace();
+    // The found step: the match becomes the last-found range and the caret
+    // goes there; no match clears it.
+    void Found(OOffset offset);
 
     std::shared_ptr<ODoc> m_doc;
     OPaneLayout m_layout;
@@ -109,4 +131,5 @@ private:
     bool m_syncingBars = false;
     bool m_hasFocus = false;
     bool m_shiftHeld = false;
+    OReplaceConfirmDlg* m_confirm = nullptr; // during a replace run
 };

@@ -1,0 +1,669 @@
+#include "find/OFindState.h"
+
+#include "doc/OEditOps.h"
+#include "doc/OFile.h"
+#include "platform/OFormat.h"
+#include "platform/OPlatform.h"
+#include "platform/OProgress.h"
+#include "platform/OSystem.h"
+#include "res/OResourceIds.h"
+#include "res/OStringTable.h"
+#include "view/OOffsetFormat.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// min(a + b, limit) without overflow, for b >= 0.
+OOffset AddClamped(OOffset a, OOffset b, OOffset limit) {
+    return a > limit - b ? limit : a + b;
+}
+
+// A totals text with its "%u" fields filled in turn: counts on a large file
+// pass 2^32, so they are written out in full instead of through printf.
+std::string CountText(unsigned id, std::uint64_t first, std::uint64_t second) {
+    const std::string format = LoadString(id);
+    std::string text;
+    int field = 0;
+    for (std::size_t k = 0; k < format.size(); ++k) {
+        if (format[k] == '%' && k + 1 < format.size() && format[k + 1] == 'u' && field < 2) {
+            text += std::to_string(field++ == 0 ? first : second);
+            ++k;
+        } else {
+            text += format[k];
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+void OFindState::SetBufferLimitForTesting(std::size_t bytes) {
+    OWorkBuffer::SetLimitForTesting(bytes);
+}
+
+// 1. Options as the dialog leaves them: selection only needs a selection,
+//    count only excludes replace, a replace runs down.
+// 2. Pattern and replacement become bytes; the matcher is prepared before
+//    anything is asked or allocated, so an unusable pattern costs nothing.
+// 3. The work buffer for the mode; typed bytes are settled before a replace.
+// 4. Area and start, then the count or the search run.
+OOffset OFindState::Run(OFile& file, const std::string& findText, const std::string& replaceText,
+                        const OFindOptions& options, OOffset caret, OOffset selectionBegin,
+                        OOffset selectionEnd, bool oem, OFindHost& host) {
+    OLongOperation running;
+    const bool selection = selectionBegin >= 0 && selectionEnd >= selectionBegin;
+    m_options = options;
+    if (!selection) m_options.selectionOnly = false;
+    if (m_options.countOnly) m_options.replace = false;
+    if (m_options.replace) m_options.down = true;
+    ClearCanFind();
+
+    m_pattern = ParsePattern(PatternTextBytes(findText, oem));
+    m_replacement =
+        m_options.replace ? ParsePattern(PatternTextBytes(replaceText, oem)) : OPattern{};
+    const auto wildcard = static_cast<OByte>(
+        ChooseWildcardByte(m_pattern, m_options.replace ? &m_replacement : nullptr));
+    for (OPattern* p : {&m_pattern, &m_replacement})
+        for (int k = 0; k < p->length; ++k)
+            if (p->wildcard[static_cast<std::size_t>(k)])
+                p->bytes[static_cast<std::size_t>(k)] = wildcard;
+    m_prepared = m_matcher.Prepare(m_pattern, m_options.matchCase, oem);
+    if (!m_prepared) {
+        m_lastFound = -1;
+        return -1;
+    }
+
+    const Mode mode = m_options.countOnly ? Mode::Count
+                      : m_options.replace ? Mode::Replace
+                                          : Mode::Find;
+    if (!RequestBuffer(mode)) {
+        m_lastFound = -1;
+        return -1;
+    }
+    // Replacements written under typed bytes would be overlaid by them later.
+    if (mode == Mode::Replace && (!host.ResolvePending() || file.HasPending())) {
+        ReleaseBuffer();
+        m_lastFound = -1;
+        return -1;
+    }
+
+    const OOffset size = file.LogicalSize();
+    const OOffset length = m_matcher.Length();
+    const bool down = m_options.down;
+    OOffset start = 0;
+    if (m_options.selectionOnly) {
+        m_areaBegin = selectionBegin;
+        m_areaEnd = AddClamped(selectionEnd, 1, kOffsetMax);
+        m_areaToEnd = false;
+        if (!m_options.fromBeginEnd && selectionBegin <= caret && caret < selectionEnd)
+            start = caret;
+        else
+            start = down ? m_areaBegin : m_areaEnd;
+    } else {
+        start = m_options.fromBeginEnd ? (down ? 0 : size) : caret;
+        if (down) {
+            m_areaBegin = start;
+            m_areaEnd = size;
+            m_areaToEnd = true;
+        } else {
+            m_areaBegin = 0;
+            m_areaEnd = start > size - length ? size : start + length;
+            m_areaToEnd = false;
+            start = m_areaEnd - length;
+        }
+    }
+
+    if (mode == Mode::Count) {
+        CountRun(file, start, down);
+        return -1;
+    }
+    m_lastDown = down;
+    return SearchRun(file, host, start, m_options.replace, down);
+}
+
+OOffset OFindState::FindNext(OFile& file, OFindHost& host) {
+    if (!m_prepared) return -1;
+    OLongOperation running;
+    if (!m_options.selectionOnly && !m_lastDown) {
+        m_areaBegin = 0;
+        m_areaToEnd = true;
+    }
+    m_lastDown = true;
+    const OOffset start = m_lastFound >= 0 ? m_lastFound + 1 : m_origin;
+    if (start < 0) return -1;
+    if (!RequestBuffer(Mode::Find)) {
+        ClearCanFind();
+        m_lastFound = -1;
+        return -1;
+    }
+    return SearchRun(file, host, start, false, true);
+}
+
+OOffset OFindState::FindPrev(OFile& file, OFindHost& host) {
+    if (!m_prepared) return -1;
+    OLongOperation running;
+    if (!m_options.selectionOnly && m_lastDown) {
+        m_areaBegin = 0;
+        m_areaToEnd = true;
+    }
+    m_lastDown = false;
+    const OOffset start = m_lastFound >= 0 ? m_lastFound - 1 : m_origin;
+    if (m_lastFound < 0 && start < 0) return -1;
+    if (!RequestBuffer(Mode::Find)) {
+        ClearCanFind();
+        m_lastFound = -1;
+        return -1;
+    }
+    return SearchRun(file, host, start, false, false);
+}
+
+OOffset OFindState::ViewLength(OFile& file) const {
+    return m_attached ? m_view.Length() : file.LogicalSize();
+}
+
+std::ptrdiff_t OFindState::ReadThrough(OFile& file, OOffset offset, OByte* out,
+                                       std::size_t count) const {
+    return m_attached ? m_view.Read(file, offset, out, count) : -1;
+}
+
+// ---- Runs -------------------------------------------------------------------
+
+// 1. The area follows the file's current size; a start outside it fails.
+// 2. Find, backward find or the replace loop under one progress window.
+// 3. The can-find flags: after a find they say whether the area has more
+//    in each direction; after a replace both are off.
+OOffset OFindState::SearchRun(OFile& file, OFindHost& host, OOffset start, bool replace,
+                              bool down) {
+    const OOffset size = file.LogicalSize();
+    m_areaEnd = m_areaToEnd ? size : std::min(m_areaEnd, size);
+    if (start < 0 || start > size) {
+        ClearCanFind();
+        m_lastFound = -1;
+        if (m_mode != Mode::Find) ReleaseBuffer();
+        return -1;
+    }
+    if (m_mode == Mode::Find) m_origin = m_lastFound;
+    m_status.emplace();
+    m_processingText = FormatId(ids::IDS_PROCESSING, PatternDisplayText(m_pattern).c_str());
+    m_processingShown = false;
+    m_progress = CreateProgress(m_areaBegin, m_areaEnd, true);
+    OOffset result = -1;
+    if (replace) {
+        result = ReplaceLoop(file, host, start);
+    } else {
+        OOffset found = -1;
+        const Scan scan =
+            down ? ForwardSearch(file, start, false, found) : BackwardSearch(file, start, found);
+        if (scan == Scan::Found) result = found;
+    }
+    m_progress.reset();
+    m_status.reset();
+    if (m_mode != Mode::Find) {
+        ClearCanFind();
+        return result;
+    }
+    if (result >= 0) m_origin = result;
+    const OOffset length = m_matcher.Length();
+    if (down) {
+        m_canFindNext = result >= 0 && result < m_areaEnd - length;
+        m_canFindPrev = start != m_areaBegin;
+    } else {
+        m_canFindPrev = result >= 0 && result > m_areaBegin;
+        m_canFindNext = start != m_areaEnd;
+    }
+    return result;
+}
+
+// 1. Search the buffer when it holds [start, start + length), else load a
+//    block at start.
+// 2. On a miss: pump, honour Cancel, load the next block so that it overlaps
+//    the last by length - 1 bytes (a match across the seam is still whole in
+//    one of them).
+OFindState::Scan OFindState::ForwardSearch(OFile& file, OOffset start, bool replace,
+                                           OOffset& found) {
+    ShowProcessing();
+    found = -1;
+    const auto length = static_cast<std::size_t>(m_matcher.Length());
+    if (!Holds(file, start, AddClamped(start, static_cast<OOffset>(length), kOffsetMax)) &&
+        !Load(file, start, m_areaEnd)) {
+        m_lastFound = -1;
+        return Scan::Failed;
+    }
+    auto from = static_cast<std::size_t>(start - m_bufferOffset);
+    for (;;) {
+        const std::size_t limit = SearchLimit();
+        if (limit >= from + length) {
+            const std::ptrdiff_t p = m_matcher.SearchForward(m_buffer.Data(), limit, from);
+            if (p >= 0) {
+                found = m_bufferOffset + p;
+                m_progress->SetPos(found);
+                // A replace shows "Processing" until its totals replace it.
+                if (!replace) {
+                    m_status->Restore();
+                    m_processingShown = false;
+                }
+                m_matchLength = m_matcher.Length();
+                m_lastFound = found;
+                return Scan::Found;
+            }
+        }
+        m_progress->SetPos(m_bufferOffset + static_cast<OOffset>(limit));
+        PumpMessages();
+        if (m_progress->Cancelled()) {
+            ShowStatus(ids::IDS_FIND_CANCELED,
+                       MessageHex(m_bufferOffset + static_cast<OOffset>(m_bufferLength) -
+                                  static_cast<OOffset>(length))
+                           .c_str());
+            m_lastFound = -1;
+            return Scan::Cancelled;
+        }
+        if (AtAreaEnd()) break;
+        if (!Load(file, m_bufferOffset + static_cast<OOffset>(limit - (length - 1)), m_areaEnd)) {
+            m_lastFound = -1;
+            return Scan::Failed;
+        }
+        from = 0;
+    }
+    if (!replace) ShowStatus(ids::IDS_PATTERN_NOT_FOUND, PatternDisplayText(m_pattern).c_str());
+    m_lastFound = -1;
+    return Scan::NotFound;
+}
+
+// 1. Candidates are the p <= start with [p, p + length) inside the area; the
+//    block for them ends at min(start + length, area end).
+// 2. A block starts at most one capacity before its end and never before
+//    the area, so candidates near the file's start get a block of their
+//    own.
+// 3. On a miss the next block ends length - 1 bytes into this one.
+OFindState::Scan OFindState::BackwardSearch(OFile& file, OOffset start, OOffset& found) {
+    ShowProcessing();
+    found = -1;
+    const OOffset length = m_matcher.Length();
+    const auto capacity = static_cast<OOffset>(m_buffer.Capacity());
+    OOffset end = AddClamped(start, length, m_areaEnd);
+    bool searchable = start >= m_areaBegin && end - m_areaBegin >= length;
+    if (searchable && !Holds(file, start, end) &&
+        !Load(file, std::max(end - capacity, m_areaBegin), end)) {
+        m_lastFound = -1;
+        return Scan::Failed;
+    }
+    while (searchable) {
+        const OOffset top =
+            std::clamp<OOffset>(end - m_bufferOffset, 0, static_cast<OOffset>(m_bufferLength));
+        if (top >= length) {
+            const std::ptrdiff_t p =
+                m_matcher.SearchBackward(m_buffer.Data(), static_cast<std::size_t>(top));
+            if (p >= 0 && m_bufferOffset + p >= m_areaBegin) {
+                found = m_bufferOffset + p;
+                m_progress->SetPos(found);
+                m_status->Restore();
+                m_processingShown = false;
+                m_matchLength = m_matcher.Length();
+                m_lastFound = found;
+                return Scan::Found;
+            }
+        }
+        m_progress->SetPos(m_bufferOffset);
+        PumpMessages();
+        if (m_progress->Cancelled()) {
+            ShowStatus(ids::IDS_FIND_CANCELED, MessageHex(m_bufferOffset).c_str());
+            m_lastFound = -1;
+            return Scan::Cancelled;
+        }
+        if (m_bufferOffset <= m_areaBegin) break;
+        end = std::min(m_bufferOffset - 1 + length, m_areaEnd);
+        if (!Load(file, std::max(end - capacity, m_areaBegin), end)) {
+            m_lastFound = -1;
+            return Scan::Failed;
+        }
+    }
+    ShowStatus(ids::IDS_PATTERN_NOT_FOUND, PatternDisplayText(m_pattern).c_str());
+    m_lastFound = -1;
+    return Scan::NotFound;
+}
+
+// 1. Down: every match from start on, each search one byte after the last
+//    match (overlapping matches count); blocks overlap as in a find.
+// 2. Up: every match at or before start, each search from one byte before
+//    the last match, down to the area's first byte.
+// 3. Only a completed count shows its total: a cancelled one has none.
+void OFindState::CountRun(OFile& file, OOffset start, bool down) {
+    const OOffset size = file.LogicalSize();
+    m_areaEnd = m_areaToEnd ? size : std::min(m_areaEnd, size);
+    m_lastFound = -1;
+    ClearCanFind();
+    m_status.emplace();
+    m_processingText = FormatId(ids::IDS_PROCESSING, PatternDisplayText(m_pattern).c_str());
+    m_processingShown = false;
+    ShowProcessing();
+    m_progress = CreateProgress(m_areaBegin, m_areaEnd, true);
+    const auto length = static_cast<std::size_t>(m_matcher.Length());
+    const auto capacity = static_cast<OOffset>(m_buffer.Capacity());
+    std::uint64_t count = 0;
+    Scan scan = Scan::NotFound;
+    if (down) {
+        // A start outside the file has nothing behind it to count.
+        const bool searchable = start >= 0 && start <= size;
+        std::size_t from = 0;
+        if (searchable && !Load(file, start, m_areaEnd)) scan = Scan::Failed;
+        while (searchable && scan == Scan::NotFound) {
+            const std::size_t limit = SearchLimit();
+            while (limit >= from + length) {
+                const std::ptrdiff_t p = m_matcher.SearchForward(m_buffer.Data(), limit, from);
+                if (p < 0) break;
+                ++count;
+                from = static_cast<std::size_t>(p) + 1;
+            }
+            m_progress->SetPos(m_bufferOffset + static_cast<OOffset>(limit));
+            PumpMessages();
+            if (m_progress->Cancelled()) {
+                ShowStatus(ids::IDS_FIND_CANCELED,
+                           MessageHex(m_bufferOffset + static_cast<OOffset>(m_bufferLength) -
+                                      static_cast<OOffset>(length))
+                               .c_str());
+                scan = Scan::Cancelled;
+            } else if (AtAreaEnd()) {
+                break;
+            } else if (!Load(file, m_bufferOffset + static_cast<OOffset>(limit - (length - 1)),
+                             m_areaEnd)) {
+                scan = Scan::Failed;
+            }
+            from = 0;
+        }
+    } else {
+        const auto patternLength = static_cast<OOffset>(length);
+        OOffset end = AddClamped(start, patternLength, m_areaEnd);
+        const bool searchable = start >= m_areaBegin && end - m_areaBegin >= patternLength;
+        if (searchable && !Load(file, std::max(end - capacity, m_areaBegin), end))
+            scan = Scan::Failed;
+        while (searchable && scan == Scan::NotFound) {
+            auto top = static_cast<std::size_t>(
+                std::clamp<OOffset>(end - m_bufferOffset, 0, static_cast<OOffset>(m_bufferLength)));
+            while (top >= length) {
+                const std::ptrdiff_t p = m_matcher.SearchBackward(m_buffer.Data(), top);
+                if (p < 0 || m_bufferOffset + p < m_areaBegin) break;
+                ++count;
+                top = static_cast<std::size_t>(p) + length - 1;
+            }
+            m_progress->SetPos(m_bufferOffset);
+            PumpMessages();
+            if (m_progress->Cancelled()) {
+                ShowStatus(ids::IDS_FIND_CANCELED, MessageHex(m_bufferOffset).c_str());
+                scan = Scan::Cancelled;
+            } else if (m_bufferOffset <= m_areaBegin) {
+                break;
+            } else {
+                end = std::min(m_bufferOffset - 1 + patternLength, m_areaEnd);
+                if (!Load(file, std::max(end - capacity, m_areaBegin), end)) scan = Scan::Failed;
+            }
+        }
+    }
+    m_progress.reset();
+    if (scan == Scan::NotFound)
+        SetStatusText(CountText(ids::IDS_TOTAL_FOUND, count, 0));
+    else if (scan == Scan::Failed)
+        m_status->Restore();
+    m_status.reset();
+    ReleaseBuffer();
+}
+
+// 1. Find from start; for each match: reload first when the replacement
+//    would not fit behind it, ask unless All was chosen, replace in the
+//    buffer.
+// 2. Once All is chosen and the lengths differ, the rest of the file goes
+//    through ReplaceRest in a bounded number of passes instead of one tail
+//    move per block.
+// 3. Write back what the buffer holds, then the totals - unless something
+//    failed: failures have said so and report nothing as done.
+OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
+    Totals totals;
+    bool confirm = true;
+    bool failed = false;
+    bool cancelled = false;
+    const std::string source = PatternDisplayText(m_pattern);
+    const std::string target = PatternDisplayText(m_replacement);
+    const auto replacementLength = static_cast<std::size_t>(m_replacement.length);
+    const OOffset delta = m_replacement.length - m_matcher.Length();
+    m_dirty = false;
+    m_fileSize = file.GetSize();
+    m_view.Identity(m_fileSize);
+    m_attached = true;
+
+    OOffset r = -1;
+    Scan scan = ForwardSearch(file, start, true, r);
+    while (scan == Scan::Found) {
+        totals.lastMatch = r;
+        const auto index = static_cast<std::size_t>(r - m_bufferOffset);
+        if (m_buffer.Capacity() - index < replacementLength) {
+            m_bufferInvalid = true;
+            scan = ForwardSearch(file, r, true, r);
+            continue;
+        }
+        ++totals.found;
+        if (confirm) {
+            m_progress.reset();
+            host.ShowMatch(r, m_matcher.Length());
+            const OConfirmAnswer answer = host.ConfirmReplace(source, target);
+            m_progress = CreateProgress(m_areaBegin, m_areaEnd, true);
+            // The long operation keeps edits out while the question is open;
+            // should one slip through, the buffer no longer shows the file.
+            if (file.Generation() != m_generation) {
+                MessageBoxId(ids::IDS_OPERATION_ABORTED, OButtons::Ok, OIcon::Stop);
+                m_dirty = false;
+                failed = true;
+                break;
+            }
+            if (answer == OConfirmAnswer::Cancel) break;
+            if (answer == OConfirmAnswer::No) {
+                scan = ForwardSearch(file, r + 1, true, r);
+                continue;
+            }
+            if (answer == OConfirmAnswer::All) confirm = false;
+        }
+        if (!ReplaceInBuffer(file, index)) {
+            failed = true;
+            break;
+        }
+        ++totals.replaced;
+        m_matchLength = m_replacement.length;
+        m_areaEnd += delta;
+        if (!confirm && delta != 0) {
+            if (!ReplaceRest(file, index, totals, cancelled)) failed = true;
+            m_lastFound = -1;
+            scan = Scan::NotFound;
+            break;
+        }
+        scan = ForwardSearch(file, r + static_cast<OOffset>(replacementLength), true, r);
+    }
+    if (scan == Scan::Failed) failed = true;
+    if (scan == Scan::Cancelled) cancelled = true;
+    if (!failed && !WriteBack(file)) failed = true;
+    m_attached = false;
+    ReleaseBuffer();
+    if (failed) {
+        m_status->Restore();
+        m_lastFound = -1;
+        return -1;
+    }
+    if (totals.found > 0)
+        SetStatusText(CountText(ids::IDS_TOTAL_REPLACES, totals.found, totals.replaced));
+    else if (!cancelled) // a cancelled run cannot say the pattern is not there
+        ShowStatus(ids::IDS_PATTERN_NOT_FOUND, source.c_str());
+    return totals.lastMatch;
+}
+
+// ---- The work buffer ----------------------------------------------------------
+
+bool OFindState::RequestBuffer(Mode mode) {
+    std::size_t size = OWorkBuffer::kFindSize;
+    if (mode == Mode::Replace) size = OWorkBuffer::kReplaceSize;
+    if (mode == Mode::Count) size = OWorkBuffer::kCountSize;
+    m_mode = mode;
+    bool fresh = false;
+    if (!m_buffer.Request(size, fresh)) {
+        m_bufferInvalid = true;
+        return false;
+    }
+    if (fresh) m_bufferInvalid = true;
+    m_dirty = false;
+    return true;
+}
+
+void OFindState::ReleaseBuffer() {
+    m_buffer.Free();
+    m_bufferInvalid = true;
+    m_dirty = false;
+}
+
+// The generation test is what keeps typing, edits and other views from
+// being answered with the bytes of an earlier load.
+bool OFindState::Holds(const OFile& file, OOffset from, OOffset to) const {
+    return !m_bufferInvalid && m_bufferFile == &file && m_generation == file.Generation() &&
+           from >= m_bufferOffset && to <= m_bufferOffset + static_cast<OOffset>(m_bufferLength);
+}
+
+// 1. During a replace, what the buffer holds goes to the file first.
+// 2. One read of min(capacity, end - offset) bytes; a failed read is an
+//    error, never the end of the file.
+bool OFindState::Load(OFile& file, OOffset offset, OOffset end) {
+    if (m_mode == Mode::Replace && !WriteBack(file)) return false;
+    m_bufferInvalid = true;
+    const std::size_t want = end > offset
+                                 ? static_cast<std::size_t>(std::min<OOffset>(
+                                       end - offset, static_cast<OOffset>(m_buffer.Capacity())))
+                                 : 0;
+    std::size_t n = 0;
+    if (want > 0) {
+        n = file.ReadAt(offset, m_buffer.Data(), want);
+        if (n < want && LastError() != 0) {
+            file.ShowFileError(-1);
+            return false;
+        }
+    }
+    if (!CheckGuard()) return false;
+    m_bufferFile = &file;
+    m_generation = file.Generation();
+    m_bufferOffset = offset;
+    m_bufferLength = m_lengthAtLoad = n;
+    m_bufferShort = n < want;
+    m_bufferInvalid = false;
+    if (m_mode == Mode::Replace) {
+        m_fileSize = file.GetSize();
+        MapBuffer();
+    }
+    return true;
+}
+
+// The buffer's bytes that lie inside the area.
+std::size_t OFindState::SearchLimit() const {
+    const OOffset room = m_areaEnd - m_bufferOffset;
+    if (room <= 0) return 0;
+    return static_cast<std::size_t>(std::min(room, static_cast<OOffset>(m_bufferLength)));
+}
+
+bool OFindState::AtAreaEnd() const {
+    return m_bufferShort || m_bufferOffset + static_cast<OOffset>(SearchLimit()) >= m_areaEnd;
+}
+
+// 1. The region the buffer held from the first changed index takes the
+//    buffer's bytes from there (the tail moves once).
+// 2. The buffer then shows the file again: its generation is taken anew.
+bool OFindState::WriteBack(OFile& file) {
+    if (!m_dirty) return true;
+    m_dirty = false;
+    m_bufferInvalid = true;
+    if (file.Generation() != m_generation) {
+        MessageBoxId(ids::IDS_OPERATION_ABORTED, OButtons::Ok, OIcon::Stop);
+        return false;
+    }
+    if (!file.EnsureWritable()) return false;
+    const OOffset at = m_bufferOffset + static_cast<OOffset>(m_firstChanged);
+    const auto oldLength = static_cast<OOffset>(m_lengthAtLoad - m_firstChanged);
+    const auto newLength = static_cast<OOffset>(m_bufferLength - m_firstChanged);
+    if (!WriteRegion(file, at, oldLength, m_buffer.Data() + m_firstChanged,
+                     static_cast<std::size_t>(newLength)))
+        return false;
+    m_lengthAtLoad = m_bufferLength;
+    m_generation = file.Generation();
+    m_fileSize = file.GetSize();
+    m_bufferInvalid = false;
+    MapBuffer();
+    return true;
+}
+
+// 1. The bytes the replacement's wildcards keep, taken before anything
+//    moves: the file's bytes at the match offset + k as they are now (0
+//    past the end of the file).
+// 2. The bytes behind the match move to follow the replacement; when it
+//    grows past the capacity, the last bytes leave the window and stay in
+//    the file where they are.
+// 3. The replacement goes in; the guard must have survived.
+bool OFindState::ReplaceInBuffer(OFile& file, std::size_t index) {
+    const auto patternLength = static_cast<std::size_t>(m_matcher.Length());
+    const auto replacementLength = static_cast<std::size_t>(m_replacement.length);
+    OByte* data = m_buffer.Data();
+    std::array<OByte, OPattern::kMaxLength + 1> kept{};
+    for (std::size_t k = 0; k < replacementLength; ++k) {
+        if (!m_replacement.wildcard[k]) continue;
+        const std::size_t at = index + k;
+        if (at < m_bufferLength) {
+            kept[k] = data[at];
+        } else {
+            const OOffset offset = m_bufferOffset + static_cast<OOffset>(m_lengthAtLoad) +
+                                   static_cast<OOffset>(at - m_bufferLength);
+            if (offset < m_fileSize && file.ReadAt(offset, &kept[k], 1) != 1) {
+                file.ShowFileError(-1);
+                m_dirty = false;
+                return false;
+            }
+        }
+    }
+    if (!m_dirty) {
+        m_firstChanged = index;
+        m_dirty = true;
+    }
+    if (replacementLength > patternLength) {
+        const std::size_t grown = m_bufferLength + (replacementLength - patternLength);
+        if (grown > m_buffer.Capacity()) {
+            // ReplaceLoop reloads first unless index + replacement length
+            // fits, so only bytes behind the match leave the window.
+            const std::size_t over = grown - m_buffer.Capacity();
+            m_bufferLength -= over;
+            m_lengthAtLoad -= over;
+            m_bufferShort = false;
+        }
+    }
+    std::memmove(data + index + replacementLength, data + index + patternLength,
+                 m_bufferLength - index - patternLength);
+    m_bufferLength = m_bufferLength + replacementLength - patternLength;
+    for (std::size_t k = 0; k < replacementLength; ++k)
+        data[index + k] = m_replacement.wildcard[k] ? kept[k] : m_replacement.bytes[k];
+    if (!CheckGuard()) return false;
+    MapBuffer();
+    return true;
+}
+
+void OFindState::MapBuffer() {
+    const OOffset windowEnd = m_bufferOffset + static_cast<OOffset>(m_lengthAtLoad);
+    m_view.Start(m_bufferOffset);
+    m_view.AddMemory(m_buffer.Data(), static_cast<OOffset>(m_bufferLength));
+    m_view.AddFile(windowEnd, m_fileSize - windowEnd);
+}
+
+void OFindState::ShowProcessing() {
+    if (m_processingShown || !m_status) return;
+    m_status->ShowText(m_processingText);
+    m_processingShown = true;
+}
+
+// A changed guard means something wrote past the buffer: its bytes are not
+// to be trusted, so they are dropped rather than written.
+bool OFindState::CheckGuard() {
+    if (m_buffer.GuardIntact()) return true;
+    MessageBoxId(ids::IDS_EXTRA_MEMORY, OButtons::Ok, OIcon::Stop);
+    m_bufferInvalid = true;
+    m_dirty = false;
+    return false;
+}

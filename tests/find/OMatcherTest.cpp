@@ -1,0 +1,301 @@
+#include "find/OMatcher.h"
+
+#include "find/OPattern.h"
+#include "platform/OCodePage.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+OPattern Parse(std::string_view text) {
+    const std::vector<OByte> bytes(text.begin(), text.end());
+    return ParsePattern(bytes);
+}
+
+std::vector<OByte> Bytes(std::initializer_list<int> values) {
+    std::vector<OByte> out;
+    for (int v : values)
+        out.push_back(OByte(v));
+    return out;
+}
+
+// Every match from the first to the last, restarting one byte further.
+std::vector<std::ptrdiff_t> AllForward(const OMatcher& m, const std::vector<OByte>& buffer,
+                                       std::size_t from = 0) {
+    std::vector<std::ptrdiff_t> found;
+    for (std::ptrdiff_t p; (p = m.SearchForward(buffer.data(), buffer.size(), from)) >= 0;
+         from = static_cast<std::size_t>(p) + 1)
+        found.push_back(p);
+    return found;
+}
+
+// Every match from the last down, each search ending one byte before the
+// previous match's end.
+std::vector<std::ptrdiff_t> AllBackward(const OMatcher& m, const std::vector<OByte>& buffer,
+                                        std::size_t end) {
+    std::vector<std::ptrdiff_t> found;
+    for (std::ptrdiff_t p; (p = m.SearchBackward(buffer.data(), end)) >= 0;
+         end = static_cast<std::size_t>(p) + static_cast<std::size_t>(m.Length()) - 1)
+        found.push_back(p);
+    return found;
+}
+
+std::vector<std::ptrdiff_t> Positions(std::initializer_list<std::ptrdiff_t> p) {
+    return p;
+}
+
+// The fold written out again: 1252 upper case, and in code page 437 only
+// between bytes whose trip through 1252 is exact.
+OByte ReferenceFold(OByte b, bool matchCase, bool oem) {
+    if (matchCase) return b;
+    if (!oem) return AnsiUpper(b);
+    const OByte ansi = OemToAnsi(b);
+    const OByte upper = AnsiUpper(ansi);
+    if (AnsiToOem(ansi) != b || OemToAnsi(AnsiToOem(upper)) != upper) return b;
+    return AnsiToOem(upper);
+}
+
+// Runs a test body once per scanning level the processor has.
+class OMatcherLevels : public ::testing::TestWithParam<OSimdLevel> {
+protected:
+    void SetUp() override {
+        OMatcher::SetSimdLevelForTesting(GetParam());
+        if (OMatcher::SimdLevel() != GetParam()) GTEST_SKIP() << "level not available here";
+    }
+    void TearDown() override { OMatcher::SetSimdLevelForTesting(OSimdLevel::Avx2); }
+};
+
+std::string LevelName(const ::testing::TestParamInfo<OSimdLevel>& info) {
+    switch (info.param) {
+    case OSimdLevel::ShiftTables:
+        return "ShiftTables";
+    case OSimdLevel::Sse2:
+        return "Sse2";
+    case OSimdLevel::Avx2:
+        return "Avx2";
+    }
+    return "Unknown";
+}
+
+} // namespace
+
+TEST_P(OMatcherLevels, EscapedPatternsFind) {
+    OMatcher m;
+    ASSERT_TRUE(m.Prepare(Parse("AB\\?D"), true, false));
+    const auto buffer = Bytes(
+        {0x41, 0x42, 0x78, 0x44, 0x41, 0x43, 0x00, 0x44, 0x41, 0x42, 0x00, 0x44, 0x41, 0x42, 0x44});
+    EXPECT_EQ(AllForward(m, buffer), Positions({0, 8}));
+    EXPECT_EQ(AllBackward(m, buffer, buffer.size()), Positions({8, 0}));
+
+    ASSERT_TRUE(m.Prepare(Parse("\\\\"), true, false));
+    EXPECT_EQ(AllForward(m, Bytes({0x41, 0x5C, 0x5C})), Positions({1, 2}));
+    ASSERT_TRUE(m.Prepare(Parse("\\4"), true, false));
+    EXPECT_EQ(AllForward(m, Bytes({0x34, 0x04, 0x5C})), Positions({1}));
+    ASSERT_TRUE(m.Prepare(Parse("\\g"), false, false));
+    EXPECT_EQ(AllForward(m, Bytes({0x67, 0x5C, 0x47, 0x5C, 0x67})), Positions({1, 3}));
+}
+
+TEST_P(OMatcherLevels, BoundsAndOverlaps) {
+    OMatcher m;
+    ASSERT_TRUE(m.Prepare(Parse("AA"), true, false));
+    const auto four = Bytes({'A', 'A', 'A', 'A'});
+    EXPECT_EQ(AllForward(m, four), Positions({0, 1, 2}));
+    EXPECT_EQ(AllBackward(m, four, 4), Positions({2, 1, 0}));
+    EXPECT_EQ(m.SearchForward(four.data(), 4, 2), 2);
+    EXPECT_EQ(m.SearchForward(four.data(), 4, 3), -1);
+    EXPECT_EQ(m.SearchForward(four.data(), 4, 100), -1);
+    EXPECT_EQ(m.SearchForward(four.data(), 1), -1);
+    EXPECT_EQ(m.SearchBackward(four.data(), 1), -1);
+    EXPECT_EQ(m.SearchBackward(four.data(), 3), 1);
+    EXPECT_EQ(m.SearchForward(nullptr, 0), -1);
+    EXPECT_EQ(m.SearchBackward(nullptr, 0), -1);
+
+    // A match in the last bytes of a block longer than a vector.
+    std::vector<OByte> block(100, 'x');
+    block[98] = block[99] = 'A';
+    EXPECT_EQ(AllForward(m, block), Positions({98}));
+    EXPECT_EQ(AllBackward(m, block, 100), Positions({98}));
+    EXPECT_EQ(m.SearchBackward(block.data(), 99), -1);
+    block[0] = block[1] = 'A';
+    EXPECT_EQ(AllBackward(m, block, 100), Positions({98, 0}));
+}
+
+TEST_P(OMatcherLevels, AnsiCaseFolding) {
+    OMatcher m;
+    ASSERT_TRUE(m.Prepare(Parse("abc"), false, false));
+    const std::string text = "xABCyaBczabc";
+    const std::vector<OByte> buffer(text.begin(), text.end());
+    EXPECT_EQ(AllForward(m, buffer), Positions({1, 5, 9}));
+    ASSERT_TRUE(m.Prepare(Parse("abc"), true, false));
+    EXPECT_EQ(AllForward(m, buffer), Positions({9}));
+
+    // é/É, š/Š, ÿ/Ÿ fold; µ, ß and ÷ have no partner.
+    ASSERT_TRUE(m.Prepare(Parse("\\E9\\9A\\FF"), false, false));
+    const auto letters = Bytes({0xC9, 0x8A, 0x9F, 0xE9, 0x9A, 0xFF, 0xE9, 0x8A, 0x9F, 0xC9, 0x8A});
+    EXPECT_EQ(AllForward(m, letters), Positions({0, 3, 6}));
+    EXPECT_EQ(AllBackward(m, letters, letters.size()), Positions({6, 3, 0}));
+    ASSERT_TRUE(m.Prepare(Parse("\\C9\\8A\\9F"), true, false));
+    EXPECT_EQ(AllForward(m, letters), Positions({0}));
+    for (const int alone : {0xB5, 0xDF, 0xF7, 0xD7}) {
+        ASSERT_TRUE(m.Prepare(Parse(EscapePatternText(Bytes({alone}))), false, false));
+        EXPECT_EQ(AllForward(m, Bytes({0xB5, 0xDF, 0xF7, 0xD7, 0xFF})).size(), 1u) << alone;
+    }
+    EXPECT_EQ(m.Translate(0xE9), 0xC9);
+    EXPECT_EQ(m.Translate('1'), '1');
+}
+
+TEST_P(OMatcherLevels, OemCaseFolding) {
+    OMatcher m;
+    // é typed with OEM characters on is 82 in code page 437 and finds É (90).
+    ASSERT_TRUE(m.Prepare(ParsePattern(PatternTextBytes("\xC3\xA9", true)), false, true));
+    EXPECT_EQ(AllForward(m, Bytes({0x82, 0xE9, 0x90, 0xC9})), Positions({0, 2}));
+    ASSERT_TRUE(m.Prepare(ParsePattern(PatternTextBytes("\xC3\x84", true)), true, true));
+    EXPECT_EQ(AllForward(m, Bytes({0x84, 0x8E, 0xC4})), Positions({1}));
+    ASSERT_TRUE(m.Prepare(ParsePattern(PatternTextBytes("\xC3\x84", true)), false, true));
+    EXPECT_EQ(AllForward(m, Bytes({0x84, 0x8E, 0xC4})), Positions({0, 1}));
+
+    // Only true case pairs meet: à has no capital in code page 437, and the
+    // best fits ('+' for box corners, 'a' for alpha) are not case.
+    ASSERT_TRUE(m.Prepare(Parse("a+-"), false, true));
+    EXPECT_EQ(m.Translate(0x85), 0x85); // à
+    EXPECT_EQ(m.Translate(0xE0), 0xE0); // α
+    EXPECT_EQ(m.Translate(0xDA), 0xDA); // ┌
+    EXPECT_EQ(m.Translate(0x81), 0x9A); // ü
+    EXPECT_EQ(AllForward(m, Bytes({0x85, 0xDA, 0xC4, 0x41, 0x2B, 0x2D, 0xE0, 0xDA, 0xC4})),
+              Positions({3}));
+}
+
+TEST(OMatcher, FoldTablesAreSound) {
+    for (const bool oem : {false, true}) {
+        for (const bool matchCase : {false, true}) {
+            OMatcher m;
+            ASSERT_TRUE(m.Prepare(Parse("x"), matchCase, oem));
+            std::vector<int> preimages(256);
+            for (int c = 0; c < 256; ++c) {
+                const OByte t = m.Translate(OByte(c));
+                EXPECT_EQ(t, ReferenceFold(OByte(c), matchCase, oem)) << c;
+                EXPECT_EQ(m.Translate(t), t) << "not idempotent at " << c;
+                ++preimages[t];
+            }
+            for (int c = 0; c < 256; ++c)
+                EXPECT_LE(preimages[c], 2) << c;
+        }
+    }
+    // A pattern byte is folded like a file byte: lower case finds lower case.
+    OMatcher m;
+    ASSERT_TRUE(m.Prepare(Parse("\\E9"), false, false));
+    EXPECT_TRUE(m.MatchesAt(Bytes({0xE9}).data()));
+    EXPECT_FALSE(m.MatchesAt(Bytes({0xE8}).data()));
+}
+
+TEST_P(OMatcherLevels, LongAndRepetitivePatterns) {
+    OMatcher m;
+    // Equal bytes at both ends of the run, in a zero-filled region.
+    std::vector<OByte> zeros(1000, 0);
+    zeros[700] = 1;
+    ASSERT_TRUE(m.Prepare(Parse("\\00\\01\\00\\00"), true, false));
+    EXPECT_EQ(AllForward(m, zeros), Positions({699}));
+    EXPECT_EQ(AllBackward(m, zeros, zeros.size()), Positions({699}));
+
+    // 127 bytes, with a one-byte run at each end.
+    std::string text = "Q\\?";
+    for (int i = 0; i < 123; ++i)
+        text += "\\?";
+    text += "\\?Z";
+    const OPattern wide = Parse(text);
+    ASSERT_EQ(wide.length, 127);
+    ASSERT_TRUE(m.Prepare(wide, false, false));
+    std::vector<OByte> buffer(600, 'q');
+    buffer[10 + 126] = 'z';
+    buffer[300 + 126] = 'Z';
+    EXPECT_EQ(AllForward(m, buffer), Positions({10, 300}));
+    EXPECT_EQ(AllBackward(m, buffer, buffer.size()), Positions({300, 10}));
+}
+
+// Forward and backward searches against a naive scan over random buffers of
+// few distinct bytes, so that matches, near misses and overlaps are common.
+TEST_P(OMatcherLevels, RandomisedAgainstNaiveScan) {
+    unsigned seed = std::random_device{}();
+    if (const char* fixed = std::getenv("QUORVALIS_FIND_SEED"))
+        seed = static_cast<unsigned>(std::stoul(fixed));
+    std::printf("RandomisedAgainstNaiveScan seed %u (QUORVALIS_FIND_SEED)\n", seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const auto below = [&rng](std::size_t n) { return static_cast<std::size_t>(rng() % n); };
+
+    // Case pairs of both pages, and bytes without a partner.
+    const OByte pool[] = {'a', 'A', 'b', 'B', 0x00, 0xE9, 0xC9, 0x82, 0x90, 0x9A, 0x8A, 0xFF, 0x9F};
+    for (int round = 0; round < 3000; ++round) {
+        const bool matchCase = rng() % 2 == 0;
+        const bool oem = rng() % 2 == 0;
+        std::vector<OByte> alphabet;
+        const std::size_t letters = 1 + below(4);
+        for (std::size_t i = 0; i < letters; ++i)
+            alphabet.push_back(pool[below(std::size(pool))]);
+
+        OPattern pattern;
+        pattern.length = static_cast<int>(1 + (rng() % 4 == 0 ? below(40) : below(6)));
+        const std::size_t wildChance = rng() % 3 == 0 ? 0 : below(4);
+        for (int i = 0; i < pattern.length; ++i) {
+            pattern.bytes[i] = alphabet[below(alphabet.size())];
+            pattern.wildcard[i] = wildChance > 0 && below(8) < wildChance;
+        }
+        OMatcher m;
+        if (!m.Prepare(pattern, matchCase, oem)) {
+            EXPECT_TRUE(pattern.AllWildcards());
+            continue;
+        }
+        ASSERT_EQ(m.Length(), pattern.length);
+
+        const auto length = static_cast<std::size_t>(pattern.length);
+        const std::size_t size = rng() % 8 == 0 ? below(2000) : below(200);
+        std::vector<OByte> buffer(size);
+        for (auto& b : buffer)
+            b = alphabet[below(alphabet.size())];
+        // A few planted copies with the case of some letters changed.
+        for (int copies = static_cast<int>(below(3)); copies > 0 && size >= length; --copies) {
+            const std::size_t at = below(size - length + 1);
+            for (int i = 0; i < pattern.length; ++i)
+                if (!pattern.wildcard[i]) buffer[at + i] = pattern.bytes[i];
+        }
+
+        const auto matchesAt = [&](std::size_t p) {
+            for (int i = 0; i < pattern.length; ++i) {
+                if (pattern.wildcard[i]) continue;
+                if (ReferenceFold(buffer[p + i], matchCase, oem) !=
+                    ReferenceFold(pattern.bytes[i], matchCase, oem))
+                    return false;
+            }
+            return true;
+        };
+        std::vector<std::ptrdiff_t> expected;
+        for (std::size_t p = 0; p + length <= size; ++p)
+            if (matchesAt(p)) expected.push_back(static_cast<std::ptrdiff_t>(p));
+
+        const std::size_t from = below(size + 2);
+        const std::size_t end = below(size + 1);
+        std::vector<std::ptrdiff_t> forward, backward;
+        for (const auto p : expected) {
+            if (static_cast<std::size_t>(p) >= from) forward.push_back(p);
+            if (static_cast<std::size_t>(p) + length <= end) backward.insert(backward.begin(), p);
+        }
+        const std::string what =
+            "round " + std::to_string(round) + " length " + std::to_string(length) + " size " +
+            std::to_string(size) + " from " + std::to_string(from) + " end " + std::to_string(end) +
+            " matchCase " + std::to_string(matchCase) + " oem " + std::to_string(oem);
+        ASSERT_EQ(AllForward(m, buffer, from), forward) << what;
+        ASSERT_EQ(AllBackward(m, buffer, end), backward) << what;
+        for (std::size_t p = 0; p + length <= size; p += 1 + below(8))
+            ASSERT_EQ(m.MatchesAt(buffer.data() + p), matchesAt(p)) << what << " at " << p;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, OMatcherLevels,
+                         ::testing::Values(OSimdLevel::Avx2, OSimdLevel::Sse2,
+                                           OSimdLevel::ShiftTables),
+                         LevelName);
