@@ -87,6 +87,9 @@ bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
         return false;
     }
     m_mainFrame->show();
+    // Keys reach the accelerators only in the active window.
+    m_mainFrame->raise();
+    m_mainFrame->activateWindow();
     m_mainFrame->UpdateCommandUI();
     exitCode = 0;
     return true;
