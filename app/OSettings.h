@@ -7,6 +7,37 @@
 #include <cstdint>
 #include <string>
 
+// The roles of the palette's colours, in its order.
+namespace palette {
+enum Role : int {
+    kGutterBack,
+    kOffsetBack,
+    kOffsetText,
+    kHexBack,
+    kHexText,
+    kHexGroupLine,
+    kTextBack,
+    kTextText,
+    kCaretBackFocused,
+    kCaretTextFocused,
+    kCaretBack,
+    kCaretText,
+    kSeparatorOuter,
+    kSeparatorMiddle,
+    kSeparatorInner,
+    kMarkerBack,
+    kMarkerText,
+    kSelectionBack,
+    kSelectionText,
+    kOffsetMarkerBack,
+    kOffsetMarkerText,
+    kLastFoundBack,
+    kLastFoundText,
+    kChangedText,
+    kChangedTextSelected,
+};
+} // namespace palette
+
 // Every option of the program and of one document window. One global
 // instance holds the application's options and the defaults for new windows;
 // each view and each save-file entry holds its own copy.

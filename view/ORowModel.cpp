@@ -9,19 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-// Palette roles (0-based).
-enum : int {
-    kCaretBackFocused = 8,
-    kCaretTextFocused = 9,
-    kCaretBack = 10,
-    kCaretText = 11,
-    kSelectionBack = 17,
-    kSelectionText = 18,
-    kChangedText = 23,
-    kChangedTextSelected = 24,
-};
-} // namespace
+using namespace palette;
 
 char32_t ORowModel::Display(OByte value, bool oem, char placeholder) {
     // Control codes have no glyph in either code page's font.

@@ -20,6 +20,8 @@
 #include <QtMath>
 #include <optional>
 
+using namespace palette;
+
 namespace {
 
 OView::PeerSource g_peers;
@@ -38,19 +40,6 @@ QColor Colour(std::uint32_t value) {
 std::uint32_t Pick(std::uint32_t colour, std::uint32_t paneColour) {
     return colour == kPaneColour ? paneColour : colour;
 }
-
-enum Palette : int {
-    kGutterBack = 0,
-    kOffsetBack = 1,
-    kOffsetText = 2,
-    kHexBack = 3,
-    kHexText = 4,
-    kHexGroupLine = 5,
-    kTextBack = 6,
-    kTextText = 7,
-    kSeparatorDark = 12,
-    kSeparatorLight = 13,
-};
 
 } // namespace
 
@@ -792,7 +781,7 @@ void OView::PaintFrame(QPainter& painter, int rowsDrawn) {
     if (m_layout.textOn) fillBelow(m_layout.text, kTextBack);
     for (const ORect* s : {&m_layout.separator1, &m_layout.separator2}) {
         if (s->Width() < 3) continue;
-        const int colours[] = {kSeparatorDark, kSeparatorLight, kSeparatorDark + 2};
+        const int colours[] = {kSeparatorOuter, kSeparatorMiddle, kSeparatorInner};
         for (int i = 0; i < 3; ++i) {
             painter.setPen(Colour(palette[colours[i]]));
             painter.drawLine(s->left + i, 0, s->left + i, bottom);
