@@ -35,7 +35,10 @@ void ODoc::Delete(const ORange& range) {
 }
 
 void ODoc::Cut(const ORange& range) {
-    if (Copy(range)) Delete(range);
+    // The copy pumps messages and the range may be the selection, which the
+    // user can move meanwhile: delete exactly what was copied.
+    const ORange copied(range);
+    if (Copy(copied)) Delete(copied);
 }
 
 void ODoc::Paste(OOffset begin, OOffset oldLength) {

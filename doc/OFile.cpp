@@ -59,7 +59,11 @@ std::size_t OFile::WriteAt(OOffset offset, const OByte* buffer, std::size_t coun
         return 0;
     }
     const OOffset end = offset + static_cast<OOffset>(count);
-    if (end > GetSize() && !SetSize(end)) return 0;
+    // An unknown size reads as 0: growing "to" end would then cut the file.
+    SetLastError(0);
+    const OOffset size = GetSize();
+    if (LastError() != 0) return 0;
+    if (end > size && !SetSize(end)) return 0;
     if (!Seek(offset)) return 0;
     return Write(buffer, count);
 }
@@ -133,6 +137,9 @@ std::size_t OFile::CommitPending() {
         it = runEnd;
     }
     DiscardPending();
+    // DiscardPending calls the document unmodified; bytes written into a
+    // memory document are still unsaved, and its Touched says so again.
+    Touched();
     return written;
 }
 

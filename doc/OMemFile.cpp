@@ -172,7 +172,9 @@ bool OMemFile::Commit() {
         path = *chosen;
     }
     if (!EnsureWritable()) return false;
-    CommitPending();
+    // Typed bytes that could not go into memory (already reported) would be
+    // missing from the file while the save said it succeeded.
+    if (CommitPending() == 0 && HasPending()) return false;
     if (!WriteOut(path)) return false;
     if (path != m_path) {
         m_path = path;

@@ -232,4 +232,24 @@ TEST_F(DocEditTest, TextPasteWithShiftGrowsTheFile) {
     EXPECT_EQ(platform.clipboardText, std::optional<std::string>("a01"));
 }
 
+// The copy of a Cut pumps messages; the user may move the selection with
+// Shift+arrows or the mouse meanwhile. What is deleted must be what was
+// copied, never the range the selection has become.
+TEST_F(DocEditTest, CutDeletesWhatItCopiedWhenTheSelectionMovesMeanwhile) {
+    Bytes content(64);
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<OByte>(i);
+    Open(content);
+    host.holder = OClipHolder(0); // a file store: the copy goes in many blocks
+    doc.Selection().Set(10, 39);
+    context.caret = 10;
+    platform.OnPump([&] { doc.Selection().Set(50, 59); });
+    ASSERT_TRUE(doc.OnCommand(ids::ID_CUT));
+    platform.OnPump(nullptr);
+    ASSERT_EQ(host.holder.Length(), 30);
+    Bytes expected(content.begin(), content.begin() + 10);
+    expected.insert(expected.end(), content.begin() + 40, content.end());
+    EXPECT_EQ(ReadWholeFile(path), expected);
+}
+
 } // namespace

@@ -128,6 +128,40 @@ TEST_F(DocTest, SavingANewDocumentNamesIt) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+// Typed bytes settled into a new document's memory are not saved: closing
+// must still ask, or everything typed is gone without a word.
+TEST_F(DocTest, ANewDocumentStaysModifiedAfterItsTypedBytesAreSettled) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.File()->SetByte(0, 0, 'A'));
+    ASSERT_TRUE(doc.File()->SetByte(1, 0, 'B'));
+    platform.Answer(OAnswer::Yes);
+    ASSERT_TRUE(doc.ResolvePending());
+    EXPECT_FALSE(doc.File()->HasPending());
+    EXPECT_EQ(doc.File()->GetSize(), 2);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(DocTest, AFailedSaveOfANewDocumentLeavesItModified) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.File()->SetByte(0, 0, 'A'));
+    platform.AnswerSaveFileName(dir.File("missing/new.bin"));
+    EXPECT_FALSE(doc.DoFileSave());
+    EXPECT_TRUE(doc.IsModified());
+}
+
+// Typed bytes that cannot go into memory (here: past any size a vector can
+// reach) must not let the save report success and clear the modified flag
+// while they are still only pending.
+TEST_F(DocTest, ASaveWhoseTypedBytesCannotBeSettledFails) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.File()->SetByte(kOffsetMax - 16, 0, 'A'));
+    const std::string target = dir.File("new.bin");
+    platform.AnswerSaveFileName(target);
+    EXPECT_FALSE(doc.DoFileSave());
+    EXPECT_TRUE(doc.File()->HasPending());
+    EXPECT_TRUE(doc.IsModified());
+}
+
 struct Target final : OCommandTarget {
     unsigned handles;
     bool enabled;

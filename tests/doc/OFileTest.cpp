@@ -167,6 +167,19 @@ TEST_F(DiskFileTest, ReopenForWriteFailureLeavesTheFileReadable) {
     EXPECT_EQ(Read(0, 8), Iota(8));
 }
 
+// Regression: a size that could not be read counted as 0, and a write then
+// "grew" the file to its own end, cutting everything behind it.
+TEST_F(DiskFileTest, WriteWithAnUnknownSizeDoesNotCutTheFile) {
+    OpenFile(Iota(64));
+    ASSERT_TRUE(file.EnsureWritable());
+    io.failFStatErrno = EIO;
+    const OByte byte = 0xAB;
+    EXPECT_EQ(file.WriteAt(8, &byte, 1), 0u);
+    EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Filesize getting error"});
+    io.failFStatErrno = 0;
+    EXPECT_EQ(ReadWholeFile(path), Iota(64));
+}
+
 TEST_F(DiskFileTest, BackupFailureAsksWhetherToGoOn) {
     OpenFile(Iota(4));
     backupSucceeds = false;

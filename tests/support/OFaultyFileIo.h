@@ -16,6 +16,7 @@ public:
     int readErrno = EIO;
     int writeErrno = ENOSPC;
     int failWritableOpenErrno = 0;
+    int failFStatErrno = 0; // every fstat fails once set
     int reads = 0;
     int writes = 0;
     std::vector<off_t> writeOffsets;
@@ -31,6 +32,13 @@ public:
             return -1;
         }
         return OFileIo::Open(path, flags, mode);
+    }
+    int FStat(int fd, struct stat* info) override {
+        if (failFStatErrno != 0) {
+            errno = failFStatErrno;
+            return -1;
+        }
+        return OFileIo::FStat(fd, info);
     }
     ssize_t PRead(int fd, void* buffer, size_t count, off_t offset) override {
         if (++reads == failReadAt) {
