@@ -89,7 +89,15 @@ OOffset OFindState::Run(OFile& file, const std::string& findText, const std::str
         return -1;
     }
 
+    // A size that cannot be read (GetSize has said so) would give an area
+    // of nothing.
+    SetLastError(0);
     const OOffset size = file.LogicalSize();
+    if (LastError() != 0) {
+        if (mode != Mode::Find) ReleaseBuffer();
+        m_lastFound = -1;
+        return -1;
+    }
     const OOffset length = m_matcher.Length();
     const bool down = m_options.down;
     OOffset start = 0;
@@ -176,9 +184,10 @@ std::ptrdiff_t OFindState::ReadThrough(OFile& file, OOffset offset, OByte* out,
 //    in each direction; after a replace both are off.
 OOffset OFindState::SearchRun(OFile& file, OFindHost& host, OOffset start, bool replace,
                               bool down) {
+    SetLastError(0);
     const OOffset size = file.LogicalSize();
     m_areaEnd = m_areaToEnd ? size : std::min(m_areaEnd, size);
-    if (start < 0 || start > size) {
+    if (start < 0 || start > size || LastError() != 0) {
         ClearCanFind();
         m_lastFound = -1;
         if (m_mode != Mode::Find) ReleaseBuffer();
@@ -427,12 +436,12 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
     const auto replacementLength = static_cast<std::size_t>(m_replacement.length);
     const OOffset delta = m_replacement.length - m_matcher.Length();
     m_dirty = false;
-    m_fileSize = file.GetSize();
+    const bool sized = TakeFileSize(file);
     m_view.Identity(m_fileSize);
     m_attached = true;
 
     OOffset r = -1;
-    Scan scan = ForwardSearch(file, start, true, r);
+    Scan scan = sized ? ForwardSearch(file, start, true, r) : Scan::Failed;
     while (scan == Scan::Found) {
         totals.lastMatch = r;
         const auto index = static_cast<std::size_t>(r - m_bufferOffset);
@@ -543,16 +552,14 @@ bool OFindState::Load(OFile& file, OOffset offset, OOffset end) {
         }
     }
     if (!CheckGuard()) return false;
+    if (m_mode == Mode::Replace && !TakeFileSize(file)) return false;
     m_bufferFile = &file;
     m_generation = file.Generation();
     m_bufferOffset = offset;
     m_bufferLength = m_lengthAtLoad = n;
     m_bufferShort = n < want;
     m_bufferInvalid = false;
-    if (m_mode == Mode::Replace) {
-        m_fileSize = file.GetSize();
-        MapBuffer();
-    }
+    if (m_mode == Mode::Replace) MapBuffer();
     return true;
 }
 
@@ -569,7 +576,8 @@ bool OFindState::AtAreaEnd() const {
 
 // 1. The region the buffer held from the first changed index takes the
 //    buffer's bytes from there (the tail moves once).
-// 2. The buffer then shows the file again: its generation is taken anew.
+// 2. The file then holds what the buffer held: its generation is taken
+//    anew, and the next use of the buffer loads it again.
 bool OFindState::WriteBack(OFile& file) {
     if (!m_dirty) return true;
     m_dirty = false;
@@ -587,9 +595,10 @@ bool OFindState::WriteBack(OFile& file) {
         return false;
     m_lengthAtLoad = m_bufferLength;
     m_generation = file.Generation();
-    m_fileSize = file.GetSize();
-    m_bufferInvalid = false;
-    MapBuffer();
+    if (!TakeFileSize(file)) return false;
+    // A tail moved down went through the buffer: it no longer holds the
+    // window, and the view reads the file until the next load.
+    m_view.Identity(m_fileSize);
     return true;
 }
 
@@ -643,6 +652,14 @@ bool OFindState::ReplaceInBuffer(OFile& file, std::size_t index) {
     if (!CheckGuard()) return false;
     MapBuffer();
     return true;
+}
+
+// A size that cannot be read is a failure (GetSize has said so): read as
+// 0 it would make the wildcards keep zeros and the passes cut the file.
+bool OFindState::TakeFileSize(OFile& file) {
+    SetLastError(0);
+    m_fileSize = file.GetSize();
+    return LastError() == 0;
 }
 
 void OFindState::MapBuffer() {

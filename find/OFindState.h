@@ -117,9 +117,10 @@ private:
     std::size_t SearchLimit() const;
     bool AtAreaEnd() const;
     bool WriteBack(OFile& file);
-    static bool WriteRegion(OFile& file, OOffset at, OOffset oldLength, const OByte* bytes,
-                            std::size_t length);
+    bool WriteRegion(OFile& file, OOffset at, OOffset oldLength, const OByte* bytes,
+                     std::size_t length);
     bool ReplaceInBuffer(OFile& file, std::size_t index);
+    bool TakeFileSize(OFile& file);
     void MapBuffer();
     void ShowProcessing();
     bool CheckGuard();

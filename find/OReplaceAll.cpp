@@ -4,6 +4,7 @@
 // over the file and leaves the same bytes and totals as the buffered loop.
 #include "doc/OEditOps.h"
 #include "doc/OFile.h"
+#include "doc/OTransferBuffer.h"
 #include "find/OFindState.h"
 #include "platform/OPlatform.h"
 #include "platform/OStatusText.h"
@@ -51,18 +52,58 @@ bool ReadExactly(OFile& file, OOffset offset, OByte* buffer, std::size_t count) 
 // [at, at + oldLength) becomes bytes, in the order that keeps every match
 // old or new whatever write fails: growing, the tail moves up first (the old
 // bytes stay where they are), and a failed write moves it back; shrinking,
-// the bytes go first, then the tail moves down over the rest.
+// the bytes go first, then the tail moves down over the rest. The moves
+// back and down go through CloseGap, which finishes a move a failure
+// interrupted: DeleteRange would leave it half done, the old bytes behind
+// the new ones. CloseGap takes the work buffer, so bytes (which may lie in
+// it) must have been written or given up by then.
 bool OFindState::WriteRegion(OFile& file, OOffset at, OOffset oldLength, const OByte* bytes,
                              std::size_t length) {
     const auto newLength = static_cast<OOffset>(length);
+    // An unknown size read as 0 would have CloseGap cut the file there.
+    SetLastError(0);
+    const OOffset size = file.GetSize();
+    if (LastError() != 0) return false;
     if (newLength > oldLength) {
-        if (!ResizeRegion(file, at, oldLength, newLength)) return false;
+        // Not ResizeRegion: a move it gives up half way leaves the tail
+        // partly doubled, and how far it got is not known here.
+        const OOffset growth = newLength - oldLength;
+        if (growth > kOffsetMax - size) {
+            SetLastError(EFBIG);
+            return file.ShowFileError(-1);
+        }
+        if (!file.Reserve(size + growth)) return false;
+        const OOffset from = at + oldLength;
+        OTransferBuffer transfer(size - from);
+        if (size > from && !transfer.Valid()) return false;
+        OOffset moved = size; // [moved, size) is already growth bytes higher
+        while (moved > from) {
+            m_view.Start(at);
+            m_view.AddMemory(bytes, newLength);
+            m_view.AddFile(from, moved - from);
+            m_view.AddFile(moved + growth, size - moved);
+            PumpMessages();
+            const OOffset block = std::min(static_cast<OOffset>(transfer.Size()), moved - from);
+            const OOffset source = moved - block;
+            const auto count = static_cast<std::size_t>(block);
+            if (!ReadExactly(file, source, transfer.Data(), count)) {
+                CloseGap(file, moved, moved + growth, size + growth);
+                return false;
+            }
+            if (!WriteBlock(transfer.Data(), file, source + growth, count)) {
+                // The failed write may have reached this block's own bytes.
+                if (WriteBlock(transfer.Data(), file, source, count))
+                    CloseGap(file, moved, moved + growth, size + growth);
+                return false;
+            }
+            moved = source;
+        }
         if (WriteBlock(bytes, file, at, length)) return true;
-        DeleteRange(file, at + oldLength, newLength - oldLength);
+        CloseGap(file, from, from + growth, size + growth);
         return false;
     }
     if (!WriteBlock(bytes, file, at, length)) return false;
-    return newLength == oldLength || DeleteRange(file, at + newLength, oldLength - newLength);
+    return newLength == oldLength || CloseGap(file, at + newLength, at + oldLength, size);
 }
 
 // 1. The buffer window ends behind the replacement just made: what follows
@@ -360,22 +401,34 @@ bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OO
 // The result is the file up to `to`, then [from, end): that part moves
 // down behind it, forward in blocks (the write never passes the read), and
 // the file is cut where it ends. It runs to the end even when the user
-// cancels: a gap left open would be a hole in the file.
+// cancels: a gap left open would be a hole in the file. For the same reason
+// a block whose read or write fails is tried once more (the failure has
+// been shown and the result is still false): half-moved, the bytes between
+// the two ends would stay in the file twice.
 bool OFindState::CloseGap(OFile& file, OOffset to, OOffset from, OOffset end) {
     OByte* data = m_buffer.Data();
     const auto capacity = static_cast<OOffset>(PassBlock());
+    bool ok = true;
     while (to < from && from < end) {
         MapStream({to, from, end});
         PumpMessages();
         const OOffset block = std::min(capacity, end - from);
         const auto count = static_cast<std::size_t>(block);
-        if (!ReadExactly(file, from, data, count) || !WriteBlock(data, file, to, count))
-            return false;
+        // A failed write may have reached the block's own source: the
+        // second try writes the bytes already read.
+        if (!ReadExactly(file, from, data, count)) {
+            ok = false;
+            if (!ReadExactly(file, from, data, count)) return false;
+        }
+        if (!WriteBlock(data, file, to, count)) {
+            ok = false;
+            if (!WriteBlock(data, file, to, count)) return false;
+        }
         to += block;
         from += block;
     }
     MapStream({to, from, end});
-    return CutTo(file, to + (end - from));
+    return CutTo(file, to + (end - from)) && ok;
 }
 
 std::size_t OFindState::PassBlock() const {

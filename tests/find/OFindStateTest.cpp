@@ -2,6 +2,7 @@
 
 #include "doc/ODiskFile.h"
 #include "doc/OMemFile.h"
+#include "doc/OTransferBuffer.h"
 #include "find/OWorkBuffer.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
@@ -102,7 +103,7 @@ struct ORefReplace {
 // goes on behind the replacement, or one byte further after No.
 ORefReplace RefReplace(const Bytes& data, std::size_t start, std::size_t areaEnd,
                        const OPlain& pattern, const OPlain& replacement, bool matchCase,
-                       const std::function<Answer(unsigned)>& decide) {
+                       const std::function<Answer(unsigned)>& decide, unsigned maxReplaced = ~0u) {
     ORefReplace ref;
     Bytes& out = ref.result;
     out.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(start));
@@ -130,6 +131,7 @@ ORefReplace RefReplace(const Bytes& data, std::size_t start, std::size_t areaEnd
             continue;
         }
         if (answer == Answer::All) confirm = false;
+        if (ref.replaced == maxReplaced) break;
         out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(copied),
                    data.begin() + static_cast<std::ptrdiff_t>(p));
         for (std::size_t k = 0; k < replacement.Size(); ++k)
@@ -229,6 +231,7 @@ protected:
     void TearDown() override {
         OFindState::SetBufferLimitForTesting(0);
         OWorkBuffer::FailAllocationsForTesting(0);
+        OTransferBuffer::SetLimitForTesting(0);
     }
     void Open(const Bytes& content) {
         file.Close();
@@ -261,6 +264,15 @@ protected:
         if (n < 0) n = static_cast<std::ptrdiff_t>(file.ReadAt(0, view.data(), view.size()));
         view.resize(static_cast<std::size_t>(n));
         return view;
+    }
+    std::string DebugHistory() const {
+        std::string t = "\nSTATUS:";
+        for (const auto& s : platform.StatusHistory())
+            t += " [" + s + "]";
+        t += "\nMSG:";
+        for (const auto& s : platform.MessageTexts())
+            t += " [" + s + "]";
+        return t;
     }
     bool HasMessage(const std::string& text) const {
         const auto texts = platform.MessageTexts();
@@ -878,3 +890,222 @@ TEST_F(FindStateTest, RandomFilesAgreeWithTheNaiveRules) {
 }
 
 } // namespace
+
+// ---- Failures on random files ----------------------------------------------------------
+
+// One fault per run - a failed write, read, reservation, truncation or size
+// query, a Cancel, a changed guard - with random answers. Whatever happens,
+// the file is the original with the first j replacements of the run made
+// (the replacements the user agreed to, in order), and a run that failed
+// never shows totals.
+TEST_F(FindStateTest, RandomFaultsLeaveAPrefixOfTheReplacements) {
+    const char* fixed = std::getenv("QUORVALIS_SEED");
+    const unsigned seed =
+        fixed ? static_cast<unsigned>(std::strtoul(fixed, nullptr, 10)) : std::random_device{}();
+    std::printf("seed %u\n", seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const char* roundsText = std::getenv("QUORVALIS_FAULT_ROUNDS");
+    const int rounds = roundsText ? std::atoi(roundsText) : 300;
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::size_t limits[] = {256, 300, 521, 4096};
+        OFindState::SetBufferLimitForTesting(limits[rng() % 4]);
+        const std::size_t transfer[] = {0, 64, 100};
+        OTransferBuffer::SetLimitForTesting(transfer[rng() % 3]);
+        const std::size_t size = rng() % 2500;
+        const Bytes data = Filler(size, static_cast<unsigned>(rng()), "xyAB");
+        platform.SetText(""); // no totals of the last round to restore
+        Open(data);
+        const std::string text = RandomPattern(rng, "AB", 1, 4, true);
+        const std::string replacementText = RandomPattern(rng, "XYZ", 0, 7, false);
+        const OPlain pattern = Plain(text);
+        const OPlain replacement = Plain(replacementText);
+        const auto caret = static_cast<OOffset>(rng() % (size + 1));
+        std::vector<Answer> answers;
+        const int mix = static_cast<int>(rng() % 3);
+        for (std::size_t k = 0; k <= size; ++k)
+            answers.push_back(mix == 0   ? Answer::All
+                              : mix == 1 ? static_cast<Answer>(rng() % 3)
+                                         : static_cast<Answer>(rng() % 2 == 0 ? 0 : rng() % 4));
+        if (mix != 0 && !answers.empty())
+            answers[rng() % std::min<std::size_t>(answers.size(), 8)] = Answer::All;
+        const auto decide = [&](unsigned k) {
+            return k < answers.size() ? answers[k] : Answer::Cancel;
+        };
+        const ORefReplace full = RefReplace(data, static_cast<std::size_t>(caret), size, pattern,
+                                            replacement, true, decide);
+
+        const int fault = static_cast<int>(rng() % 7);
+        const int k = 1 + static_cast<int>(rng() % 40);
+        std::string what = "fault " + std::to_string(fault) + " k " + std::to_string(k);
+        bool cancel = false;
+        int pumps = 0;
+        int asks = 0;
+        switch (fault) {
+        case 0:
+            io.failWriteAt = io.writes + k;
+            io.writeErrno = rng() % 2 ? ENOSPC : EIO;
+            break;
+        case 1:
+            io.failReadAt = io.reads + k;
+            io.readErrno = EIO;
+            break;
+        case 2:
+            io.fallocateFailures = 1;
+            io.fallocateErrno = rng() % 2 ? ENOSPC : EIO;
+            break;
+        case 3:
+            io.failTruncateErrno = EIO;
+            break;
+        case 4:
+            cancel = true;
+            platform.CancelAtProgressStep(k);
+            break;
+        case 5:
+            platform.OnPump([&] {
+                if (state.Attached() && ++pumps == k) state.DamageGuardForTesting();
+            });
+            host.onAsk = [&] {
+                if (++asks == k % 5 + 1) state.DamageGuardForTesting();
+            };
+            break;
+        case 6:
+            io.failFStatAt = io.fstats + k;
+            break;
+        }
+        SCOPED_TRACE(what + " pattern " + text + " replacement " + replacementText + " caret " +
+                     std::to_string(caret) + " mix " + std::to_string(mix));
+        host.answers.assign(answers.begin(), answers.end());
+        host.fallback = Answer::Cancel;
+        state.Run(file, text, replacementText, ReplaceOptions(), caret, -1, -1, false, host);
+        io.failWriteAt = 0;
+        io.failReadAt = 0;
+        io.fallocateFailures = 0;
+        io.failTruncateErrno = 0;
+        io.failFStatAt = 0;
+        io.writeErrno = ENOSPC;
+        platform.CancelAtProgressStep(0);
+        platform.OnPump(nullptr);
+        host.onAsk = nullptr;
+        EXPECT_FALSE(state.Attached());
+
+        const Bytes content = Content();
+        // The j for which the file holds the first j replacements (several
+        // when a replacement leaves the bytes as they were). A truncation
+        // that fails cannot shorten the file: then the result may be
+        // followed by bytes the run could not cut off.
+        std::vector<unsigned> made;
+        for (unsigned j = 0; j <= full.replaced; ++j) {
+            const Bytes r = RefReplace(data, static_cast<std::size_t>(caret), size, pattern,
+                                       replacement, true, decide, j)
+                                .result;
+            if (r == content || (fault == 3 && content.size() > r.size() &&
+                                 std::equal(r.begin(), r.end(), content.begin())))
+                made.push_back(j);
+        }
+        if (made.empty()) {
+            std::size_t m = 0;
+            while (m < full.result.size() && m < content.size() && full.result[m] == content[m])
+                ++m;
+            ADD_FAILURE() << "the file is no prefix of the replacements" << DebugHistory()
+                          << " size " << content.size() << " want " << full.result.size()
+                          << " same to " << m;
+            continue;
+        }
+        // WriteBlock reads the size before it writes only to undo a failed
+        // write: a failure there is said and the write goes on.
+        const auto texts = platform.MessageTexts();
+        const bool sizeOnly = fault == 6 && made.back() == full.replaced && !texts.empty() &&
+                              std::all_of(texts.begin(), texts.end(), [](const std::string& t) {
+                                  return t == "Filesize getting error";
+                              });
+        const bool failed = !texts.empty() && !sizeOnly;
+        bool totals = false;
+        for (const std::string& s : platform.StatusHistory())
+            if (s.find("Total") != std::string::npos) {
+                totals = true;
+                if (failed) {
+                    ADD_FAILURE() << "totals after a failure: " << s << " / "
+                                  << platform.MessageTexts().front() << DebugHistory();
+                }
+            }
+        if (!failed && !cancel && !sizeOnly) {
+            EXPECT_EQ(made.back(), full.replaced);
+            if (full.found > 0) {
+                EXPECT_EQ(platform.Text(), Totals(full.found, full.replaced));
+            }
+        }
+        if (totals && !failed) {
+            bool agrees = false;
+            for (unsigned j : made)
+                agrees = agrees || platform.Text().find("Total replaces: " + std::to_string(j)) !=
+                                       std::string::npos;
+            EXPECT_TRUE(agrees) << platform.Text();
+        }
+    }
+    OTransferBuffer::SetLimitForTesting(0);
+}
+
+// A write-back moves the tail behind the buffer's window: a move that a
+// failure interrupts must not leave old bytes behind the new ones, nor the
+// tail partly doubled.
+TEST_F(FindStateTest, AFailedTailMoveInAConfirmedWriteBackLeavesNoStaleBytes) {
+    OFindState::SetBufferLimitForTesting(300);
+    for (std::size_t transfer : {0u, 64u}) {
+        OTransferBuffer::SetLimitForTesting(transfer);
+        const Bytes data = Filler(1500, 21, "xyAB");
+        for (const std::string replacement : {"x", "", "xyz", "xyzzy"}) {
+            for (int reads = 0; reads < 2; ++reads) {
+                for (int k = 1; k <= 12; ++k) {
+                    SCOPED_TRACE(replacement + (reads ? " read " : " write ") + std::to_string(k) +
+                                 " transfer " + std::to_string(transfer));
+                    Open(data);
+                    (reads ? io.failReadAt : io.failWriteAt) = (reads ? io.reads : io.writes) + k;
+                    io.writeErrno = EIO;
+                    host.fallback = Answer::Yes;
+                    state.Run(file, "AB", replacement, ReplaceOptions(), 0, -1, -1, false, host);
+                    io.failReadAt = io.failWriteAt = 0;
+                    EXPECT_TRUE(PrefixReplaced(data, 0, data.size(), Plain("AB"),
+                                               Plain(replacement), Content())
+                                    .has_value());
+                }
+            }
+        }
+    }
+}
+
+// A size that cannot be read must stop the run, never read as 0: the
+// passes would cut the file there and wildcards would keep zeros.
+TEST_F(FindStateTest, ASizeThatCannotBeReadStopsTheRun) {
+    OFindState::SetBufferLimitForTesting(256);
+    const Bytes data = Filler(2000, 22, "xyAB");
+    const std::pair<std::string, std::string> cases[] = {
+        {"B", "Z\\?\\?Z"}, {"B", ""}, {"AB", "x\\?"}, {"\\?A", "X"}};
+    const std::vector<Answer> answers = {Answer::Yes, Answer::No, Answer::Yes, Answer::All};
+    const auto decide = [&](unsigned k) { return answers[std::min<std::size_t>(k, 3)]; };
+    for (const auto& [pattern, replacement] : cases) {
+        const ORefReplace full =
+            RefReplace(data, 0, data.size(), Plain(pattern), Plain(replacement), true, decide);
+        for (int k = 1; k <= 12; ++k) {
+            SCOPED_TRACE(pattern + " -> " + replacement + " fstat " + std::to_string(k));
+            platform.SetText("");
+            Open(data);
+            io.failFStatAt = io.fstats + k;
+            host.answers.assign(answers.begin(), answers.end());
+            state.Run(file, pattern, replacement, ReplaceOptions(), 0, -1, -1, false, host);
+            io.failFStatAt = 0;
+            const Bytes content = Content();
+            bool prefix = false;
+            for (unsigned j = 0; j <= full.replaced && !prefix; ++j)
+                prefix = RefReplace(data, 0, data.size(), Plain(pattern), Plain(replacement), true,
+                                    decide, j)
+                             .result == content;
+            EXPECT_TRUE(prefix);
+            if (content != full.result) {
+                for (const std::string& s : platform.StatusHistory())
+                    EXPECT_EQ(s.find("Total"), std::string::npos);
+            }
+        }
+    }
+}

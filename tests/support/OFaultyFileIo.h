@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <vector>
 
-// System calls that fail on demand: the k-th read or write (counted from 1),
+// System calls that fail on demand: the k-th read, write or fstat (counted from 1),
 // every open for writing, the next reservations, every truncation. Records
 // where writes went.
 class OFaultyFileIo : public OFileIo {
@@ -17,6 +17,8 @@ public:
     int writeErrno = ENOSPC;
     int failWritableOpenErrno = 0;
     int failFStatErrno = 0; // every fstat fails once set
+    int failFStatAt = 0;    // only the k-th fstat fails (counted from 1), with EIO
+    int fstats = 0;
     int reads = 0;
     int writes = 0;
     std::vector<off_t> writeOffsets;
@@ -36,6 +38,10 @@ public:
     int FStat(int fd, struct stat* info) override {
         if (failFStatErrno != 0) {
             errno = failFStatErrno;
+            return -1;
+        }
+        if (++fstats == failFStatAt) {
+            errno = EIO;
             return -1;
         }
         return OFileIo::FStat(fd, info);
