@@ -141,6 +141,20 @@ template <int K> void Sse2Broadcast(const OProbes& s, __m128i* va, __m128i* vb) 
     }
 }
 
+// Hits of the 64 candidates at p, one bit each; 0 (the common case) after
+// one test of all four vectors.
+template <int K>
+inline std::uint64_t Sse2Mask64(const OProbes& s, std::size_t p, const __m128i* va,
+                                const __m128i* vb) {
+    const __m128i h0 = Sse2Hits<K>(s.a + p, s.b + p, va, vb);
+    const __m128i h1 = Sse2Hits<K>(s.a + p + 16, s.b + p + 16, va, vb);
+    const __m128i h2 = Sse2Hits<K>(s.a + p + 32, s.b + p + 32, va, vb);
+    const __m128i h3 = Sse2Hits<K>(s.a + p + 48, s.b + p + 48, va, vb);
+    if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3))) == 0) return 0;
+    return Bits(_mm_movemask_epi8(h0), 0) | Bits(_mm_movemask_epi8(h1), 16) |
+           Bits(_mm_movemask_epi8(h2), 32) | Bits(_mm_movemask_epi8(h3), 48);
+}
+
 // Candidates [p, stop).
 template <int K, class Verify>
 std::ptrdiff_t Sse2Forward(const OProbes& s, std::size_t p, std::size_t stop,
@@ -148,15 +162,8 @@ std::ptrdiff_t Sse2Forward(const OProbes& s, std::size_t p, std::size_t stop,
     __m128i va[K], vb[K];
     Sse2Broadcast<K>(s, va, vb);
     for (; p + 64 <= stop; p += 64) {
-        const __m128i h0 = Sse2Hits<K>(s.a + p, s.b + p, va, vb);
-        const __m128i h1 = Sse2Hits<K>(s.a + p + 16, s.b + p + 16, va, vb);
-        const __m128i h2 = Sse2Hits<K>(s.a + p + 32, s.b + p + 32, va, vb);
-        const __m128i h3 = Sse2Hits<K>(s.a + p + 48, s.b + p + 48, va, vb);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3))) == 0)
-            continue;
-        const std::uint64_t mask =
-            Bits(_mm_movemask_epi8(h0), 0) | Bits(_mm_movemask_epi8(h1), 16) |
-            Bits(_mm_movemask_epi8(h2), 32) | Bits(_mm_movemask_epi8(h3), 48);
+        const std::uint64_t mask = Sse2Mask64<K>(s, p, va, vb);
+        if (mask == 0) continue;
         if (const std::ptrdiff_t hit = FirstHit(mask, p, verify); hit >= 0) return hit;
     }
     for (; p + 16 <= stop; p += 16) {
@@ -176,15 +183,8 @@ std::ptrdiff_t Sse2Backward(const OProbes& s, std::size_t top, const Verify& ver
     Sse2Broadcast<K>(s, va, vb);
     for (; top >= 64; top -= 64) {
         const std::size_t p = top - 64;
-        const __m128i h0 = Sse2Hits<K>(s.a + p, s.b + p, va, vb);
-        const __m128i h1 = Sse2Hits<K>(s.a + p + 16, s.b + p + 16, va, vb);
-        const __m128i h2 = Sse2Hits<K>(s.a + p + 32, s.b + p + 32, va, vb);
-        const __m128i h3 = Sse2Hits<K>(s.a + p + 48, s.b + p + 48, va, vb);
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(h0, h1), _mm_or_si128(h2, h3))) == 0)
-            continue;
-        const std::uint64_t mask =
-            Bits(_mm_movemask_epi8(h0), 0) | Bits(_mm_movemask_epi8(h1), 16) |
-            Bits(_mm_movemask_epi8(h2), 32) | Bits(_mm_movemask_epi8(h3), 48);
+        const std::uint64_t mask = Sse2Mask64<K>(s, p, va, vb);
+        if (mask == 0) continue;
         if (const std::ptrdiff_t hit = LastHit(mask, p, verify); hit >= 0) return hit;
     }
     for (; top >= 16; top -= 16) {
@@ -223,18 +223,24 @@ template <int K> QUORVALIS_AVX2 void Avx2Broadcast(const OProbes& s, __m256i* va
     }
 }
 
+template <int K>
+QUORVALIS_AVX2 std::uint64_t Avx2Mask64(const OProbes& s, std::size_t p, const __m256i* va,
+                                        const __m256i* vb) {
+    const __m256i h0 = Avx2Hits<K>(s.a + p, s.b + p, va, vb);
+    const __m256i h1 = Avx2Hits<K>(s.a + p + 32, s.b + p + 32, va, vb);
+    const __m256i any = _mm256_or_si256(h0, h1);
+    if (_mm256_testz_si256(any, any)) return 0;
+    return Bits(_mm256_movemask_epi8(h0), 0) | Bits(_mm256_movemask_epi8(h1), 32);
+}
+
 template <int K, class Verify>
 __attribute__((target("avx2"))) std::ptrdiff_t Avx2Forward(const OProbes& s, std::size_t p,
                                                            std::size_t stop, const Verify& verify) {
     __m256i va[K], vb[K];
     Avx2Broadcast<K>(s, va, vb);
     for (; p + 64 <= stop; p += 64) {
-        const __m256i h0 = Avx2Hits<K>(s.a + p, s.b + p, va, vb);
-        const __m256i h1 = Avx2Hits<K>(s.a + p + 32, s.b + p + 32, va, vb);
-        const __m256i any = _mm256_or_si256(h0, h1);
-        if (_mm256_testz_si256(any, any)) continue;
-        const std::uint64_t mask =
-            Bits(_mm256_movemask_epi8(h0), 0) | Bits(_mm256_movemask_epi8(h1), 32);
+        const std::uint64_t mask = Avx2Mask64<K>(s, p, va, vb);
+        if (mask == 0) continue;
         if (const std::ptrdiff_t hit = FirstHit(mask, p, verify); hit >= 0) return hit;
     }
     if (p + 32 <= stop) {
@@ -254,12 +260,8 @@ __attribute__((target("avx2"))) std::ptrdiff_t Avx2Backward(const OProbes& s, st
     Avx2Broadcast<K>(s, va, vb);
     for (; top >= 64; top -= 64) {
         const std::size_t p = top - 64;
-        const __m256i h0 = Avx2Hits<K>(s.a + p, s.b + p, va, vb);
-        const __m256i h1 = Avx2Hits<K>(s.a + p + 32, s.b + p + 32, va, vb);
-        const __m256i any = _mm256_or_si256(h0, h1);
-        if (_mm256_testz_si256(any, any)) continue;
-        const std::uint64_t mask =
-            Bits(_mm256_movemask_epi8(h0), 0) | Bits(_mm256_movemask_epi8(h1), 32);
+        const std::uint64_t mask = Avx2Mask64<K>(s, p, va, vb);
+        if (mask == 0) continue;
         if (const std::ptrdiff_t hit = LastHit(mask, p, verify); hit >= 0) return hit;
     }
     if (top >= 32) {
