@@ -11,6 +11,17 @@
 #include <optional>
 #include <vector>
 
+namespace {
+
+// The edit commands the document answers.
+bool IsEditCommand(unsigned id) {
+    using namespace ids;
+    return id == ID_COPY || id == ID_COPY_SHIFT_DELETE || id == ID_CUT || id == ID_DELETE ||
+           id == ID_PASTE || id == ID_PASTE_HERE || id == ID_PASTE_SHIFT_INSERT;
+}
+
+} // namespace
+
 const ORange* ODoc::RangeAt(OOffset offset) const {
     if (m_selection.Contains(offset) != 0) return &m_selection;
     return m_markers.SmallestAt(offset);
@@ -70,9 +81,7 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
 
 bool ODoc::OnCommand(unsigned id) {
     using namespace ids;
-    if (id != ID_COPY && id != ID_COPY_SHIFT_DELETE && id != ID_CUT && id != ID_DELETE &&
-        id != ID_PASTE && id != ID_PASTE_HERE && id != ID_PASTE_SHIFT_INSERT)
-        return false;
+    if (!IsEditCommand(id)) return false;
     if (!m_file || !m_context) return true;
     // Nothing may edit a file in the middle of its own block move.
     if (LongOperationRunning()) return true;
@@ -120,9 +129,7 @@ bool ODoc::OnCommand(unsigned id) {
 
 bool ODoc::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     using namespace ids;
-    if (id != ID_COPY && id != ID_COPY_SHIFT_DELETE && id != ID_CUT && id != ID_DELETE &&
-        id != ID_PASTE && id != ID_PASTE_HERE && id != ID_PASTE_SHIFT_INSERT)
-        return false;
+    if (!IsEditCommand(id)) return false;
     const bool writable = !m_readOnly;
     const bool rangeAtCaret = m_context && RangeAt(m_context->CaretOffset()) != nullptr;
     const bool copyOk = m_context && (rangeAtCaret || m_selection.Length() > 0);
