@@ -2,6 +2,9 @@
 
 #include "platform/OFormat.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace {
 
 // The magnitude of value as unsigned; -2^63 has no positive counterpart in
@@ -26,21 +29,41 @@ unsigned OffsetFormat::ClassFor(OOffset length) {
 }
 
 std::string OffsetFormat::Hex(OOffset value) const {
+    std::string text;
+    HexTo(text, value);
+    return text;
+}
+
+std::string OffsetFormat::Decimal(OOffset value) const {
+    std::string text;
+    DecimalTo(text, value);
+    return text;
+}
+
+void OffsetFormat::HexTo(std::string& out, OOffset value) const {
+    char text[24];
+    int n = 0;
     const bool negative = value < 0;
     const char* sign = negative ? "-" : "";
     if (m_class == 8) {
         const std::uint64_t m = Magnitude(value);
-        return Format("%s%.8X'%.8X", sign, Hi(m), Lo(m));
+        n = std::snprintf(text, sizeof text, "%s%.8X'%.8X", sign, Hi(m), Lo(m));
+    } else {
+        // Classes 2 and 4 show the 32-bit negation of the low half.
+        unsigned lo = Lo(static_cast<std::uint64_t>(value));
+        if (negative) lo = 0u - lo;
+        n = std::snprintf(text, sizeof text, m_class == 4 ? "%s%.8X" : "%s%.4X", sign, lo);
     }
-    // Classes 2 and 4 show the 32-bit negation of the low half.
-    unsigned lo = Lo(static_cast<std::uint64_t>(value));
-    if (negative) lo = 0u - lo;
-    return m_class == 4 ? Format("%s%.8X", sign, lo) : Format("%s%.4X", sign, lo);
+    out.assign(text, static_cast<std::size_t>(std::max(n, 0)));
 }
 
-std::string OffsetFormat::Decimal(OOffset value) const {
-    if (m_class == 8) return Format("%lld", static_cast<long long>(value));
-    return Format("%d", static_cast<int>(static_cast<std::uint32_t>(value)));
+void OffsetFormat::DecimalTo(std::string& out, OOffset value) const {
+    char text[24];
+    const int n = m_class == 8
+                      ? std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value))
+                      : std::snprintf(text, sizeof text, "%d",
+                                      static_cast<int>(static_cast<std::uint32_t>(value)));
+    out.assign(text, static_cast<std::size_t>(std::max(n, 0)));
 }
 
 std::string MessageHex(OOffset value) {

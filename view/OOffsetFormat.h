@@ -18,6 +18,9 @@ public:
     std::string Hex(OOffset value) const;
     // Classes 2 and 4 show the low 32 bits as a signed number.
     std::string Decimal(OOffset value) const;
+    // The same into out, reusing its storage: the painter formats one per row.
+    void HexTo(std::string& out, OOffset value) const;
+    void DecimalTo(std::string& out, OOffset value) const;
 
 private:
     unsigned m_class = 2;

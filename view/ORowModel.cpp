@@ -50,13 +50,13 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
 
     switch (m_mode) {
     case OffsetMode::RowOffset:
-        out.offsetText = m_format.Hex(rowOffset);
+        m_format.HexTo(out.offsetText, rowOffset);
         break;
     case OffsetMode::TrackOffset:
-        out.offsetText = m_format.Hex(rowOffset + view.ColumnShift());
+        m_format.HexTo(out.offsetText, rowOffset + view.ColumnShift());
         break;
     case OffsetMode::RecordNumber:
-        out.offsetText = m_format.Decimal(view.RecordNumber(rowOffset));
+        m_format.DecimalTo(out.offsetText, view.RecordNumber(rowOffset));
         break;
     }
 

@@ -83,7 +83,6 @@ void OView::Found(OOffset offset) {
     } else {
         m_doc->LastFound().Reset();
     }
-    SyncScrollBars();
     m_doc->UpdateAllViews();
 }
 
@@ -158,7 +157,6 @@ void OView::keyPressEvent(QKeyEvent* event) {
     }
     if (key) {
         m_input.Navigate(*key, ctrl, shift);
-        SyncScrollBars();
         m_doc->UpdateAllViews();
         event->accept();
         return;
@@ -210,7 +208,6 @@ void OView::mousePressEvent(QMouseEvent* event) {
     m_dragging = false;
     const bool wrap = g_markerJumpWrap ? *g_markerJumpWrap : Settings().markerJumpWrap;
     if (m_input.Click(m_layout, m_pressPoint.x(), m_pressPoint.y(), viewport()->height(), wrap)) {
-        SyncScrollBars();
         m_doc->UpdateAllViews();
     }
 }
@@ -233,7 +230,6 @@ void OView::DragTo(QPoint point) {
     if (scrolled && m_dragTimer == 0)
         m_dragTimer = startTimer(std::max(1, Settings().dragTimerInterval));
     if (changed || scrolled) {
-        SyncScrollBars();
         m_doc->UpdateAllViews();
     }
 }
@@ -327,9 +323,7 @@ void OView::PaintCaret(QPainter& painter) {
     const bool hex = m_input.ActivePane() == 1;
     const int x = m_layout.CellLeft(hex ? OPane::Hex : OPane::Text, column) +
                   (hex ? m_input.Nibble() * m_layout.charWidth : 0);
-    const QFontMetrics metrics(m_font);
-    const int width = std::max(2, metrics.averageCharWidth() / 8);
-    painter.fillRect(x, row * m_layout.lineHeight, width, metrics.height(), Qt::black);
+    painter.fillRect(x, row * m_layout.lineHeight, m_caretWidth, m_charHeight, Qt::black);
 }
 
 OView::OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent)
@@ -390,6 +384,10 @@ void OView::Relayout() {
     const int charWidth =
         std::max(1, qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('0'))));
     const int lineHeight = std::max(1, metrics.height() + metrics.leading());
+    // Measured here once, not per row painted.
+    m_ascent = metrics.ascent();
+    m_charHeight = metrics.height();
+    m_caretWidth = std::max(2, metrics.averageCharWidth() / 8);
     OPaneLayout::Input in;
     in.clientWidth = viewport()->width();
     in.clientHeight = viewport()->height();
@@ -640,8 +638,7 @@ void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {
     const auto& palette = Settings().palette;
     const int lineHeight = m_layout.lineHeight;
     const int cw = m_layout.charWidth;
-    const QFontMetrics metrics(m_font);
-    const int baseline = y + metrics.ascent();
+    const int baseline = y + m_ascent;
 
     // Gutter: markers beginning (left quarter), ending (right quarter), one
     // byte long (a circle in the middle).
@@ -673,9 +670,12 @@ void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {
         const ORect& o = m_layout.offset;
         painter.fillRect(o.left, y, o.Width(), lineHeight, Colour(palette[kOffsetBack]));
         painter.setPen(Colour(palette[kOffsetText]));
-        const QString text = QString::fromLatin1(row.offsetText.c_str());
-        const int width = static_cast<int>(text.size()) * cw;
-        painter.drawText(m_layout.offsetText.right - width, baseline, text);
+        // One string kept for every row's offset, so a paint allocates nothing.
+        m_offsetText.resize(static_cast<qsizetype>(row.offsetText.size()));
+        for (std::size_t i = 0; i < row.offsetText.size(); ++i)
+            m_offsetText[static_cast<qsizetype>(i)] = QLatin1Char(row.offsetText[i]);
+        const int width = static_cast<int>(m_offsetText.size()) * cw;
+        painter.drawText(m_layout.offsetText.right - width, baseline, m_offsetText);
     }
 
     const std::size_t count = row.cells.size();

@@ -130,6 +130,10 @@ private:
     int m_dragTimer = 0;
     bool m_syncingBars = false;
     bool m_hasFocus = false;
+    int m_ascent = 0;     // of the font, for the baseline of each row
+    int m_charHeight = 0; // and the caret bar's size
+    int m_caretWidth = 2;
+    QString m_offsetText;
     bool m_shiftHeld = false;
     OReplaceConfirmDlg* m_confirm = nullptr; // during a replace run
 };
