@@ -159,16 +159,13 @@ bool WriteBlock(const OByte* buffer, OFile& target, OOffset offset, std::size_t 
     // Nothing to write must not grow the file to offset either.
     if (count == 0) return true;
     if (!target.EnsureWritable()) return false;
-    SetLastError(0);
-    const OOffset before = target.GetSize();
-    // A size that cannot be read is 0: cutting back "to" it would empty the file.
-    if (LastError() != 0) return false;
+    OOffset before = 0;
+    if (!target.TryGetSize(before)) return false;
     if (target.WriteAllAt(offset, buffer, count)) return true;
     // WriteAt grows the file before it writes: what lies past the old end
     // now is this failed block's, never data, so the file must not keep it.
-    SetLastError(0);
-    const OOffset after = target.GetSize();
-    if (LastError() == 0 && after > before) target.SetSize(before);
+    OOffset after = 0;
+    if (target.TryGetSize(after) && after > before) target.SetSize(before);
     return false;
 }
 

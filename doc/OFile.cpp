@@ -59,10 +59,8 @@ std::size_t OFile::WriteAt(OOffset offset, const OByte* buffer, std::size_t coun
         return 0;
     }
     const OOffset end = offset + static_cast<OOffset>(count);
-    // An unknown size reads as 0: growing "to" end would then cut the file.
-    SetLastError(0);
-    const OOffset size = GetSize();
-    if (LastError() != 0) return 0;
+    OOffset size = 0;
+    if (!TryGetSize(size)) return 0;
     if (end > size && !SetSize(end)) return 0;
     if (!Seek(offset)) return 0;
     return Write(buffer, count);
@@ -148,6 +146,12 @@ void OFile::DiscardPending() {
     m_baseSize = m_logicalSize = -1;
     NoteChanged();
     if (m_owner) m_owner->SetModifiedFlag(false);
+}
+
+bool OFile::TryGetSize(OOffset& size) {
+    SetLastError(0);
+    size = GetSize();
+    return LastError() == 0;
 }
 
 OOffset OFile::LogicalSize() {

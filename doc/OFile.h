@@ -83,6 +83,9 @@ public: // shared operations
     void DiscardPending();
     // Size including pending bytes typed at or past the physical end.
     OOffset LogicalSize();
+    // GetSize that tells an unknown size apart: it reads as 0, and growing
+    // or cutting a file "to" it would destroy data. False after the message.
+    bool TryGetSize(OOffset& size);
     // "path: error text" in a message box; code -1 means LastError(). False.
     bool ShowFileError(int code) const;
 

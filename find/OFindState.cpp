@@ -657,9 +657,7 @@ bool OFindState::ReplaceInBuffer(OFile& file, std::size_t index) {
 // A size that cannot be read is a failure (GetSize has said so): read as
 // 0 it would make the wildcards keep zeros and the passes cut the file.
 bool OFindState::TakeFileSize(OFile& file) {
-    SetLastError(0);
-    m_fileSize = file.GetSize();
-    return LastError() == 0;
+    return file.TryGetSize(m_fileSize);
 }
 
 void OFindState::MapBuffer() {
