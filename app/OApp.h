@@ -2,9 +2,9 @@
 
 #include "app/OProfile.h"
 #include "app/ORecentFileList.h"
+#include "app/OSaveFiles.h"
 #include "app/OSettings.h"
-#include "doc/OClipStore.h"
-#include "doc/OSaveFiles.h"
+#include "document/OClipStore.h"
 #include "platform/OCommandTarget.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #include "app/OProfile.h"
 
 #include "platform/OFormat.h"
-#include "view/OParseNumber.h"
+#include "platform/OParseNumber.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -77,24 +77,24 @@ void OProfile::LoadGeneral(OSettings& settings) {
     m_ini.Load();
     if (m_ini.GetString("General", "Version").empty()) return;
     m_recognised = true;
-    Load(m_ini, "General", settings, false);
+    Load(m_ini, "General", settings);
 }
 
 bool OProfile::SaveGeneral(const OSettings& settings) {
     m_recognised = true;
-    Save(m_ini, "General", settings, false);
+    Save(m_ini, "General", settings);
     return m_ini.Flush();
 }
 
-void OProfile::Load(const OIniFile& ini, const std::string& section, OSettings& s, bool perFile) {
-    if (perFile) {
-        const std::string top = ini.GetString(section, "OffsetTop");
-        s.topOffset = ParseStoredOffset(top);
-        const OOffset caret = ParseStoredOffset(ini.GetString(section, "OffsetCurrent"));
-        if (caret >= 0) s.caretOffset = caret;
-        LoadCommon(ini, section, s);
-        return;
-    }
+void OProfile::LoadFileState(const OIniFile& ini, const std::string& section, OViewSettings& s) {
+    const std::string top = ini.GetString(section, "OffsetTop");
+    s.topOffset = ParseStoredOffset(top);
+    const OOffset caret = ParseStoredOffset(ini.GetString(section, "OffsetCurrent"));
+    if (caret >= 0) s.caretOffset = caret;
+    LoadCommon(ini, section, s);
+}
+
+void OProfile::Load(const OIniFile& ini, const std::string& section, OSettings& s) {
     int pos[4];
     if (ParseWindowPos(ini.GetString(section, "WindowPos"), pos)) {
         s.windowLeft = pos[0];
@@ -117,7 +117,7 @@ void OProfile::Load(const OIniFile& ini, const std::string& section, OSettings& 
     LoadCommon(ini, section, s);
 }
 
-void OProfile::LoadCommon(const OIniFile& ini, const std::string& section, OSettings& s) {
+void OProfile::LoadCommon(const OIniFile& ini, const std::string& section, OViewSettings& s) {
     if (int width = ini.GetInt(section, "RecordWidth", 0); width > 0)
         s.recordWidth = std::min(width, s.maxRecordWidth);
     s.fitRecord = Flag(ini, section, "RecordFit", s.fitRecord);
@@ -133,35 +133,36 @@ void OProfile::LoadCommon(const OIniFile& ini, const std::string& section, OSett
     s.readOnly = Flag(ini, section, "Read-only", s.readOnly);
 }
 
-void OProfile::Save(OIniFile& ini, const std::string& section, const OSettings& s, bool perFile) {
-    if (perFile) {
-        ini.WriteString(section, "OffsetTop", StoredOffset(s.topOffset));
-        ini.WriteString(section, "OffsetCurrent", StoredOffset(s.caretOffset));
-        ini.WriteInt(section, "PaneOffset", s.paneOffset);
-        ini.WriteInt(section, "PaneHex", s.paneHex);
-        ini.WriteInt(section, "PaneText", s.paneText);
-        ini.WriteInt(section, "OEM", s.oemCharacters);
-    } else {
-        ini.WriteString(section, "Version", kVersion);
-        if (s.windowWidth != OSettings::kDefaultPosition) {
-            ini.WriteString(
-                section, "WindowPos",
-                Format("%d,%d,%d,%d", s.windowLeft, s.windowTop, s.windowWidth, s.windowHeight));
-        }
-        ini.WriteInt(section, "RecentFilesCount", s.recentFilesCount);
-        ini.WriteInt(section, "SaveFilesCount", s.saveFilesCount);
-        ini.WriteInt(section, "FindHistorySave", s.findHistorySize);
-        ini.WriteInt(section, "FrameMaximize", s.maximizeFrames);
-        ini.WriteInt(section, "RecordBarTop", s.recordBarTop);
-        ini.WriteInt(section, "MdiTabBarTop", s.tabBarTop);
-        ini.WriteString(section, "TmpDir", s.tempDirectory);
-        ini.WriteInt(section, "Backup", s.backupMode);
-        ini.WriteInt(section, "MarkerJumpWrap", s.markerJumpWrap);
-    }
+void OProfile::SaveFileState(OIniFile& ini, const std::string& section, const OViewSettings& s) {
+    ini.WriteString(section, "OffsetTop", StoredOffset(s.topOffset));
+    ini.WriteString(section, "OffsetCurrent", StoredOffset(s.caretOffset));
+    ini.WriteInt(section, "PaneOffset", s.paneOffset);
+    ini.WriteInt(section, "PaneHex", s.paneHex);
+    ini.WriteInt(section, "PaneText", s.paneText);
+    ini.WriteInt(section, "OEM", s.oemCharacters);
     SaveCommon(ini, section, s);
 }
 
-void OProfile::SaveCommon(OIniFile& ini, const std::string& section, const OSettings& s) {
+void OProfile::Save(OIniFile& ini, const std::string& section, const OSettings& s) {
+    ini.WriteString(section, "Version", kVersion);
+    if (s.windowWidth != OSettings::kDefaultPosition) {
+        ini.WriteString(
+            section, "WindowPos",
+            Format("%d,%d,%d,%d", s.windowLeft, s.windowTop, s.windowWidth, s.windowHeight));
+    }
+    ini.WriteInt(section, "RecentFilesCount", s.recentFilesCount);
+    ini.WriteInt(section, "SaveFilesCount", s.saveFilesCount);
+    ini.WriteInt(section, "FindHistorySave", s.findHistorySize);
+    ini.WriteInt(section, "FrameMaximize", s.maximizeFrames);
+    ini.WriteInt(section, "RecordBarTop", s.recordBarTop);
+    ini.WriteInt(section, "MdiTabBarTop", s.tabBarTop);
+    ini.WriteString(section, "TmpDir", s.tempDirectory);
+    ini.WriteInt(section, "Backup", s.backupMode);
+    ini.WriteInt(section, "MarkerJumpWrap", s.markerJumpWrap);
+    SaveCommon(ini, section, s);
+}
+
+void OProfile::SaveCommon(OIniFile& ini, const std::string& section, const OViewSettings& s) {
     ini.WriteInt(section, "RecordWidth", s.recordWidth);
     ini.WriteInt(section, "RecordFit", s.fitRecord);
     ini.WriteString(section, "FontName", s.fontName);

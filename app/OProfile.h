@@ -31,10 +31,14 @@ public: // the settings record
     void LoadGeneral(OSettings& settings);
     // Writes "General" and flushes the file; false when it could not be written.
     bool SaveGeneral(const OSettings& settings);
-    static void Load(const OIniFile& ini, const std::string& section, OSettings& settings,
-                     bool perFile);
-    static void Save(OIniFile& ini, const std::string& section, const OSettings& settings,
-                     bool perFile);
+    // The program's options and display defaults (the "General" keys).
+    static void Load(const OIniFile& ini, const std::string& section, OSettings& settings);
+    static void Save(OIniFile& ini, const std::string& section, const OSettings& settings);
+    // One file's view state (the keys of a save-file section).
+    static void LoadFileState(const OIniFile& ini, const std::string& section,
+                              OViewSettings& state);
+    static void SaveFileState(OIniFile& ini, const std::string& section,
+                              const OViewSettings& state);
 
 public: // string lists
     // keyFormat holds one "%d", numbered from 1; empty values are skipped.
@@ -49,8 +53,10 @@ public: // string lists
                              const std::vector<std::string>& list);
 
 private:
-    static void LoadCommon(const OIniFile& ini, const std::string& section, OSettings& settings);
-    static void SaveCommon(OIniFile& ini, const std::string& section, const OSettings& settings);
+    static void LoadCommon(const OIniFile& ini, const std::string& section,
+                           OViewSettings& settings);
+    static void SaveCommon(OIniFile& ini, const std::string& section,
+                           const OViewSettings& settings);
 
     OIniFile m_ini;
     bool m_recognised = false;

@@ -1,14 +1,14 @@
 #include "find/OFindState.h"
 
-#include "doc/OEditOps.h"
-#include "doc/OFile.h"
+#include "document/OEditOps.h"
+#include "document/OFile.h"
 #include "platform/OFormat.h"
+#include "platform/OOffsetFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
-#include "view/OOffsetFormat.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/ODocSearch.h"
 #include "find/OFindOptions.h"
 #include "find/OMatcher.h"
 #include "find/OPattern.h"
@@ -40,7 +41,7 @@ protected:
 // through in blocks. Results are file offsets, -1 for none; messages and
 // status texts are shown here. The buffer is never used after the file
 // changed underneath (its generation is checked).
-class OFindState {
+class OFindState final : public ODocSearch {
 public:
     // The Find/Replace command once the dialog said OK: findText and
     // replaceText as typed (UTF-8), the area from the caret and the
@@ -56,18 +57,20 @@ public:
     bool CanFindPrev() const { return m_canFindPrev; }
     // Toggling the view's OEM characters makes the prepared pattern wrong.
     void ClearCanFind() { m_canFindNext = m_canFindPrev = false; }
+    void CodePageChanged() override { ClearCanFind(); }
     // The length the last-found range takes.
     int MatchLength() const { return m_matchLength; }
     OOffset LastFound() const { return m_lastFound; }
     const OFindOptions& Options() const { return m_options; }
 
 public: // the view's reads while a replace loop has replacements in the buffer
-    bool Attached() const { return m_attached; }
-    OOffset ViewLength(OFile& file) const;
+    bool Attached() const override { return m_attached; }
+    OOffset ViewLength(OFile& file) const override;
     // -1 when [offset, offset + count) lies before the buffer window, where
     // the file reads as itself; otherwise the bytes the view sees there:
     // the buffer's, and behind it the file's at their shifted offsets.
-    std::ptrdiff_t ReadThrough(OFile& file, OOffset offset, OByte* out, std::size_t count) const;
+    std::ptrdiff_t ReadThrough(OFile& file, OOffset offset, OByte* out,
+                               std::size_t count) const override;
 
 public: // tests
     // Caps the work buffer, so small files still cross many blocks (at

@@ -2,15 +2,15 @@
 // once per work-buffer block would make a large file quadratic; once the
 // user has chosen All, the rest of the run takes a bounded number of passes
 // over the file and leaves the same bytes and totals as the buffered loop.
-#include "doc/OEditOps.h"
-#include "doc/OFile.h"
-#include "doc/OTransferBuffer.h"
+#include "document/OEditOps.h"
+#include "document/OFile.h"
+#include "document/OTransferBuffer.h"
 #include "find/OFindState.h"
+#include "platform/OOffsetFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OStatusText.h"
 #include "platform/OSystem.h"
 #include "res/OResourceIds.h"
-#include "view/OOffsetFormat.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "find/OViewMap.h"
 
-#include "doc/OFile.h"
+#include "document/OFile.h"
 
 #include <algorithm>
 #include <cstring>

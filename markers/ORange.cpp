@@ -1,9 +1,10 @@
 #include "markers/ORange.h"
 
 #include "platform/OFormat.h"
+#include "platform/OOffsetFormat.h"
+#include "platform/OParseNumber.h"
 #include "platform/OStatusText.h"
 #include "res/OResourceIds.h"
-#include "view/OOffsetFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -13,49 +14,8 @@ namespace {
 
 constexpr OOffset kOffsetMin = INT64_MIN;
 
-int DigitValue(char c, unsigned base) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (base == 16 && c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// A field of the storage text: leading blanks skipped, optional sign, "0x"
-// for hex, ended by the field's end, a blank or a tab. -1 for an empty or
-// unreadable field or one outside the signed 64-bit range (which -2^63 is
-// not, unlike for the settings parser).
-OOffset ParseField(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    unsigned base = 10;
-    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    const std::uint64_t limit = static_cast<std::uint64_t>(kOffsetMax) + (negative ? 1u : 0u);
-    std::uint64_t magnitude = 0;
-    std::size_t digits = 0;
-    for (char c : text) {
-        if (c == ' ' || c == '\t') break;
-        const int digit = DigitValue(c, base);
-        if (digit < 0) return -1;
-        const auto d = static_cast<std::uint64_t>(digit);
-        if (magnitude > (limit - d) / base) return -1;
-        magnitude = magnitude * base + d;
-        ++digits;
-    }
-    if (digits == 0) return -1;
-    // Two's complement turns the magnitude 2^63 into -2^63 without overflow.
-    return static_cast<OOffset>(negative ? 0 - magnitude : magnitude);
-}
-
 std::uint32_t ParseColor(std::string_view field, std::uint32_t fallback) {
-    const OOffset value = ParseField(field);
+    const OOffset value = ParseStoredOffset(field);
     return value == -1 ? fallback : static_cast<std::uint32_t>(value);
 }
 
@@ -180,7 +140,7 @@ void ORange::FromText(std::string_view text) {
         return text.substr(from, to - from);
     };
 
-    if (Set(ParseField(field(0)), ParseField(field(1))) == 0) return;
+    if (Set(ParseStoredOffset(field(0)), ParseStoredOffset(field(1))) == 0) return;
     m_background = ParseColor(field(2), kMarkerBackground);
     m_foreground = ParseColor(field(3), kMarkerForeground);
     if (found == 4) m_title = std::string(Trim(text.substr(commas[3] + 1)));

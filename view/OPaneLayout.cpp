@@ -1,6 +1,6 @@
 #include "view/OPaneLayout.h"
 
-#include "view/OOffsetFormat.h"
+#include "platform/OOffsetFormat.h"
 
 #include <algorithm>
 

@@ -31,7 +31,7 @@ bool g_passingScroll = false; // the application-wide guard of in-step scrolling
 
 } // namespace
 
-RecordView::RecordView(const OSettings& settings) : m_settings(settings) {
+RecordView::RecordView(const OViewSettings& settings) : m_settings(settings) {
     m_settings.recordWidth =
         ApplyRecordWidth(m_settings.recordWidth, 16, m_settings.maxRecordWidth);
     if (m_settings.phase < 0 || m_settings.phase >= m_settings.recordWidth) m_settings.phase = 0;

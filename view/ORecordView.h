@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/OSettings.h"
 #include "platform/OTypes.h"
+#include "view/OViewSettings.h"
 
 #include <span>
 #include <vector>
@@ -26,7 +26,7 @@ struct OScrollBarState {
 // arithmetic is exact for any file length up to 2^63 - 1.
 class RecordView {
 public:
-    explicit RecordView(const OSettings& settings);
+    explicit RecordView(const OViewSettings& settings);
     virtual ~RecordView() = default;
 
 public: // supplied by the owner
@@ -34,8 +34,8 @@ public: // supplied by the owner
     virtual OOffset FileLength() const = 0;
 
 public: // state
-    OSettings& Settings() { return m_settings; }
-    const OSettings& Settings() const { return m_settings; }
+    OViewSettings& Settings() { return m_settings; }
+    const OViewSettings& Settings() const { return m_settings; }
     int Width() const { return m_settings.recordWidth; }
     int Phase() const { return m_settings.phase; }
     OOffset Top() const { return m_settings.topOffset; }
@@ -100,7 +100,7 @@ private:
     OOffset ClampCaret(OOffset offset) const;
     int ShiftFor(OOffset offset) const;
 
-    OSettings m_settings;
+    OViewSettings m_settings;
     int m_visibleBytes = 0;
     int m_bytesThatFit = 0;
     int m_previousVisibleBytes = 0;

@@ -1,6 +1,6 @@
 #include "view/ORowModel.h"
 
-#include "doc/OFile.h"
+#include "document/OFile.h"
 #include "markers/OMarkerList.h"
 #include "markers/ORange.h"
 #include "platform/OCodePage.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/OOffsetFormat.h"
 #include "platform/OTypes.h"
-#include "view/OOffsetFormat.h"
 
 #include <array>
 #include <cstdint>

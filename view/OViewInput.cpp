@@ -1,6 +1,6 @@
 #include "view/OViewInput.h"
 
-#include "doc/ODoc.h"
+#include "document/ODoc.h"
 #include "platform/OCodePage.h"
 #include "view/ORecordView.h"
 
@@ -11,14 +11,14 @@ constexpr int kEdgeBand = 4; // pixels at a pane's edge that scroll while draggi
 }
 
 int OViewInput::ActivePane() const {
-    const OSettings& s = m_view.Settings();
+    const OViewSettings& s = m_view.Settings();
     if (!s.paneText) return 1;
     if (!s.paneHex) return 0;
     return s.activePane;
 }
 
 void OViewInput::SetActivePane(int pane) {
-    OSettings& s = m_view.Settings();
+    OViewSettings& s = m_view.Settings();
     if (pane == 0 && !s.paneText) pane = 1;
     if (pane == 1 && !s.paneHex && s.paneText) pane = 0;
     s.activePane = pane;
@@ -194,7 +194,7 @@ bool OViewInput::Backspace() {
 bool OViewInput::Tab() {
     if (m_doc.ReadOnly()) return false;
     m_nibble = 0;
-    const OSettings& s = m_view.Settings();
+    const OViewSettings& s = m_view.Settings();
     if (s.paneHex && s.paneText) SetActivePane(ActivePane() ^ 1);
     return true;
 }

@@ -6,7 +6,8 @@
 
 #include <QCloseEvent>
 
-CChildFrame::CChildFrame(OQtApp& app, OView* view) : m_app(app), m_view(view) {
+CChildFrame::CChildFrame(OQtApp& app, OView* view, OFindController::Services find)
+    : m_app(app), m_view(view), m_find(view->Doc(), *view, std::move(find), view) {
     setWidget(view);
     setAttribute(Qt::WA_DeleteOnClose);
     UpdateTitle();
@@ -38,10 +39,10 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
-bool CChildFrame::OnCommand(unsigned) {
-    return false;
+bool CChildFrame::OnCommand(unsigned id) {
+    return m_find.OnCommand(id);
 }
 
-bool CChildFrame::OnUpdateCommand(unsigned, OCmdUI&) {
-    return false;
+bool CChildFrame::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+    return m_find.OnUpdateCommand(id, ui);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "find/qt/OFindController.h"
 #include "platform/OCommandTarget.h"
 
 #include <QMdiSubWindow>
@@ -7,11 +8,12 @@
 class OView;
 class OQtApp;
 
-// One document window: a tab of the main frame holding one view.
+// One document window: a tab of the main frame holding one view, and the
+// search commands over it.
 class CChildFrame : public QMdiSubWindow, public OCommandTarget {
     Q_OBJECT
 public:
-    CChildFrame(OQtApp& app, OView* view);
+    CChildFrame(OQtApp& app, OView* view, OFindController::Services find);
 
     OView* View() const { return m_view; }
     // Closes without the save question: the caller has asked it already.
@@ -27,5 +29,6 @@ protected:
 private:
     OQtApp& m_app;
     OView* m_view;
+    OFindController m_find;
     bool m_quiet = false;
 };

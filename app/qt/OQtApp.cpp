@@ -3,7 +3,7 @@
 #include "app/OCommandLine.h"
 #include "app/qt/CChildFrame.h"
 #include "app/qt/CMainFrame.h"
-#include "doc/OBackup.h"
+#include "document/OBackup.h"
 #include "find/OPattern.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
@@ -37,23 +37,12 @@ OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(pla
             return m_mainFrame ? m_mainFrame->CommandState(id) : OCmdUI{false, false};
         });
     OView::SetMarkerJumpWrap(&m_core.Settings().markerJumpWrap);
-    OView::FindServices find;
-    find.findHistory = &m_core.FindHistory();
-    find.replaceHistory = &m_core.ReplaceHistory();
-    find.peekClipboard = [this] {
-        std::vector<OByte> bytes(OPattern::kMaxLength);
-        bytes.resize(m_core.ClipHolder().Peek(bytes.data(), bytes.size()));
-        return bytes;
-    };
-    find.clipboardHasData = [this] { return m_core.ClipHolder().IsValid(); };
-    OView::SetFindServices(std::move(find));
 }
 
 OQtApp::~OQtApp() {
     OView::SetPeerSource(nullptr);
     OView::SetCommandRouter(nullptr, nullptr);
     OView::SetMarkerJumpWrap(nullptr);
-    OView::SetFindServices({});
     if (m_mainFrame) m_platform.SetStatusLabel(nullptr);
 }
 
@@ -105,9 +94,9 @@ std::vector<ODoc*> OQtApp::Documents() const {
     return docs;
 }
 
-OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings) {
+OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OViewSettings& settings) {
     const bool first = doc->Views().empty();
-    OSettings state = settings;
+    OViewSettings state = settings;
     if (first && !doc->PathName().empty()) {
         // The first window onto a file opens where it was left.
         if (const OSaveFiles::Entry* entry = m_core.SaveFiles().RestoreState(
@@ -119,7 +108,7 @@ OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings)
         }
     }
     auto* view = new OView(std::move(doc), state);
-    auto* frame = new CChildFrame(*this, view);
+    auto* frame = new CChildFrame(*this, view, FindServices());
     m_mainFrame->AddChild(frame, m_core.Settings().maximizeFrames);
     view->OnInitialUpdate(first);
     view->setFocus();
@@ -128,6 +117,19 @@ OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings)
     }
     m_mainFrame->UpdateTitle();
     return view;
+}
+
+OFindController::Services OQtApp::FindServices() {
+    OFindController::Services find;
+    find.findHistory = &m_core.FindHistory();
+    find.replaceHistory = &m_core.ReplaceHistory();
+    find.peekClipboard = [this] {
+        std::vector<OByte> bytes(OPattern::kMaxLength);
+        bytes.resize(m_core.ClipHolder().Peek(bytes.data(), bytes.size()));
+        return bytes;
+    };
+    find.clipboardHasData = [this] { return m_core.ClipHolder().IsValid(); };
+    return find;
 }
 
 ODoc* OQtApp::OpenDocumentFile(const std::string& path) {
@@ -216,7 +218,7 @@ void OQtApp::StoreViewState(ODoc& doc, ODocView& firstView) {
     if (!view || !doc.File() || doc.PathName().empty()) return;
     std::vector<std::string> markers;
     doc.Markers().SaveTexts(markers, doc.Selection());
-    OSettings state = view->Settings();
+    OViewSettings state = view->Settings();
     state.readOnly = doc.ReadOnly();
     m_core.SaveFiles().StoreState(doc.PathName(), doc.File()->GetSize(), state, std::move(markers),
                                   m_core.Settings().saveFilesCount);

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "app/OApp.h"
-#include "doc/ODoc.h"
+#include "document/ODoc.h"
+#include "find/qt/OFindController.h"
 #include "platform/OCommandTarget.h"
 
 #include <memory>
@@ -56,7 +57,8 @@ public: // commands
     bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
 
 private:
-    OView* CreateFrame(std::shared_ptr<ODoc> doc, const OSettings& settings);
+    OView* CreateFrame(std::shared_ptr<ODoc> doc, const OViewSettings& settings);
+    OFindController::Services FindServices();
     void OpenFromDialog();
     void OpenRecent(std::size_t index);
     void About();

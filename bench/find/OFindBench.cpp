@@ -5,7 +5,7 @@
 // the file and writes the same result with pread/pwrite. "ratio" is the
 // engine's speed over the baseline's; "rss_over_idle_MiB" is the highest
 // resident memory seen while the engine ran, less what it was before.
-#include "doc/ODiskFile.h"
+#include "document/ODiskFile.h"
 #include "find/OFindState.h"
 #include "find/OMatcher.h"
 #include "find/OPattern.h"

@@ -1,10 +1,10 @@
 // Painting a full screen must cost about the same with 100,000 markers and
 // 100,000 pending changes in the file as with none: each paint looks only at
 // what is on screen.
-#include "app/OSettings.h"
-#include "doc/ODoc.h"
+#include "document/ODoc.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/OSystem.h"
+#include "view/OViewSettings.h"
 #include "view/qt/OView.h"
 
 #include <QApplication>
@@ -44,7 +44,7 @@ void BM_PaintScreen(benchmark::State& state) {
         doc->Markers().Insert(marker);
         doc->File()->SetByte(i * step + 3, 0, static_cast<OByte>(i));
     }
-    OSettings settings;
+    OViewSettings settings;
     settings.recordWidth = 32;
     OView view(doc, settings);
     view.OnInitialUpdate(true);

@@ -16,12 +16,12 @@ OIniFile Parsed(std::string_view text) {
 }
 
 OSettings LoadedGeneral(std::string_view text, OSettings s = {}) {
-    OProfile::Load(Parsed(text), "General", s, false);
+    OProfile::Load(Parsed(text), "General", s);
     return s;
 }
 
 OSettings LoadedPerFile(std::string_view text, OSettings s = {}) {
-    OProfile::Load(Parsed(text), "F", s, true);
+    OProfile::LoadFileState(Parsed(text), "F", s);
     return s;
 }
 
@@ -111,7 +111,7 @@ TEST(OProfile, PerFileRoundTrip) {
         s.fontSize = 20;
         s.readOnly = false;
         OIniFile ini;
-        OProfile::Save(ini, "F", s, true);
+        OProfile::SaveFileState(ini, "F", s);
         EXPECT_EQ(ini.GetString("F", "OffsetTop"), top < 0 ? "-0x3" : "0x123456789");
         EXPECT_EQ(ini.GetString("F", "OffsetCurrent"), "0x1F");
         EXPECT_FALSE(ini.HasKey("F", "Version"));

@@ -1,8 +1,8 @@
 #include "find/OFindState.h"
 
-#include "doc/ODiskFile.h"
-#include "doc/OMemFile.h"
-#include "doc/OTransferBuffer.h"
+#include "document/ODiskFile.h"
+#include "document/OMemFile.h"
+#include "document/OTransferBuffer.h"
 #include "find/OWorkBuffer.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"

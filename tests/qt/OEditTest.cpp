@@ -1,7 +1,7 @@
 #include "app/OApp.h"
 #include "app/qt/CMainFrame.h"
 #include "app/qt/OQtApp.h"
-#include "doc/OFile.h"
+#include "document/OFile.h"
 #include "platform/OProgress.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"

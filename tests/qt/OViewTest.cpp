@@ -3,7 +3,7 @@
 #include "app/OApp.h"
 #include "app/qt/CMainFrame.h"
 #include "app/qt/OQtApp.h"
-#include "doc/OFile.h"
+#include "document/OFile.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"
 #include "support/OTempDir.h"

@@ -1,5 +1,7 @@
 #include "view/ORecordView.h"
 
+#include "view/ORecordWidth.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -14,8 +16,8 @@ public:
     void SetLength(OOffset length) { m_length = length; }
 
 private:
-    static OSettings Defaults(int width) {
-        OSettings s;
+    static OViewSettings Defaults(int width) {
+        OViewSettings s;
         s.recordWidth = width;
         return s;
     }
@@ -180,7 +182,7 @@ TEST(RecordView, PositionsNearTheLimitDoNotOverflow) {
 }
 
 TEST(RecordView, RestoredPositionsAreBroughtInside) {
-    OSettings stored;
+    OViewSettings stored;
     stored.topOffset = INT64_MIN + 5;
     stored.caretOffset = OOffset{1} << 62;
     stored.restorePending = true;
@@ -220,6 +222,15 @@ TEST(RecordView, InStepScrollingMovesOthersByTheirOwnRows) {
     EXPECT_EQ(off.Top(), 0);
     ScrollInStep(b, true, OScrollAction::LineForward, 0, all);
     EXPECT_EQ(a.Top(), 1616);
+}
+
+TEST(RecordWidth, Apply) {
+    EXPECT_EQ(ApplyRecordWidth(-1, 24, 1024), 24);
+    EXPECT_EQ(ApplyRecordWidth(0, 24, 1024), 1024);
+    EXPECT_EQ(ApplyRecordWidth(1025, 24, 1024), 1024);
+    EXPECT_EQ(ApplyRecordWidth(1024, 24, 1024), 1024);
+    EXPECT_EQ(ApplyRecordWidth(1, 24, 1024), 2);
+    EXPECT_EQ(ApplyRecordWidth(16, 24, 1024), 16);
 }
 
 } // namespace

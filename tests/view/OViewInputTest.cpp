@@ -1,6 +1,6 @@
 #include "view/OViewInput.h"
 
-#include "doc/ODoc.h"
+#include "document/ODoc.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OTempDir.h"
 #include "view/OPaneLayout.h"
@@ -12,7 +12,7 @@ namespace {
 
 class View final : public RecordView {
 public:
-    View(ODoc& doc, OSettings settings) : RecordView(settings), m_doc(doc) {}
+    View(ODoc& doc, OViewSettings settings) : RecordView(settings), m_doc(doc) {}
     OOffset FileLength() const override { return m_doc.File()->LogicalSize(); }
 
 private:
@@ -25,7 +25,7 @@ protected:
         path = dir.Write("data.bin", content);
         ASSERT_TRUE(doc.OnOpenDocument(path));
         doc.SetReadOnly(false);
-        OSettings settings;
+        OViewSettings settings;
         settings.recordWidth = width;
         view = std::make_unique<View>(doc, settings);
         layout.Compute({640, 300, 8, 15, true, true, true, doc.File()->GetSize(), width, 3});

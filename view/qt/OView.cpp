@@ -1,9 +1,6 @@
 #include "view/qt/OView.h"
 
-#include "doc/OFile.h"
-#include "find/OFindDialogModel.h"
-#include "find/qt/OFindDlg.h"
-#include "find/qt/OReplaceConfirmDlg.h"
+#include "document/OFile.h"
 #include "platform/OProgress.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
@@ -27,7 +24,6 @@ namespace {
 OView::PeerSource g_peers;
 OView::CommandRunner g_runCommand;
 OView::CommandState g_commandState;
-OView::FindServices g_findServices;
 const bool* g_markerJumpWrap = nullptr;
 constexpr int kDragThreshold = 4; // pixels the pointer moves before a press becomes a drag
 
@@ -54,61 +50,6 @@ void OView::SetCommandRouter(CommandRunner run, CommandState state) {
 
 void OView::SetMarkerJumpWrap(const bool* wrap) {
     g_markerJumpWrap = wrap;
-}
-
-void OView::SetFindServices(FindServices services) {
-    g_findServices = std::move(services);
-}
-
-OFindState& OView::Finder() {
-    if (!m_doc->FindState()) m_doc->FindState() = std::make_shared<OFindState>();
-    return *m_doc->FindState();
-}
-
-void OView::ShowMatch(OOffset offset, int length) {
-    m_doc->LastFound().Set(offset, offset + length - 1);
-    GoToOffset(offset);
-    SyncScrollBars();
-    viewport()->repaint();
-}
-
-OConfirmAnswer OView::ConfirmReplace(const std::string& source, const std::string& target) {
-    return m_confirm ? m_confirm->Ask(source, target) : OConfirmAnswer::Cancel;
-}
-
-void OView::Found(OOffset offset) {
-    if (offset >= 0) {
-        m_doc->LastFound().Set(offset, offset + std::max(1, Finder().MatchLength()) - 1);
-        GoToOffset(offset);
-    } else {
-        m_doc->LastFound().Reset();
-    }
-    m_doc->UpdateAllViews();
-}
-
-void OView::FindReplace() {
-    OFile* file = m_doc->File();
-    if (!file || !g_findServices.findHistory || !g_findServices.replaceHistory) return;
-    OFindState& finder = Finder();
-    const OSelection& selection = m_doc->Selection();
-    OFindDialogModel model(finder.Options(), *g_findServices.findHistory,
-                           *g_findServices.replaceHistory, m_doc->ReadOnly(),
-                           selection.Length() > 0,
-                           g_findServices.clipboardHasData && g_findServices.clipboardHasData());
-    OFindDlg dialog(model, g_findServices.peekClipboard, this);
-    if (dialog.exec() != QDialog::Accepted) {
-        Found(-1);
-        return;
-    }
-    OReplaceConfirmDlg confirm(this);
-    m_confirm = &confirm;
-    const OOffset selectionBegin = selection.Length() > 0 ? selection.Begin() : -1;
-    const OOffset selectionEnd = selection.Length() > 0 ? selection.End() : -1;
-    const OOffset result = finder.Run(
-        *file, model.FindHistory().front(), model.ReplaceHistory().front(), model.Options(),
-        Caret(), selectionBegin, selectionEnd, Settings().oemCharacters, *this);
-    m_confirm = nullptr;
-    Found(result);
 }
 
 bool OView::ShiftHeld() const {
@@ -326,7 +267,7 @@ void OView::PaintCaret(QPainter& painter) {
     painter.fillRect(x, row * m_layout.lineHeight, m_caretWidth, m_charHeight, Qt::black);
 }
 
-OView::OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent)
+OView::OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, QWidget* parent)
     : QAbstractScrollArea(parent), RecordView(settings), m_doc(std::move(doc)) {
     m_doc->AddView(this);
     // Every cell is drawn opaque: nothing needs erasing first.
@@ -347,12 +288,7 @@ OView::~OView() {
 }
 
 OOffset OView::FileLength() const {
-    OFile* file = m_doc->File();
-    if (!file) return 0;
-    // While a replace holds replacements in its buffer, the view sees them.
-    if (const auto& finder = m_doc->FindState(); finder && finder->Attached())
-        return finder->ViewLength(*file);
-    return file->LogicalSize();
+    return m_doc->ShownLength();
 }
 
 void OView::OnInitialUpdate(bool firstView) {
@@ -364,7 +300,7 @@ void OView::OnInitialUpdate(bool firstView) {
 }
 
 void OView::CreateFont() {
-    const OSettings& s = Settings();
+    const OViewSettings& s = Settings();
     QFont font(QString::fromStdString(s.fontName));
     font.setPointSize(std::max(1, s.fontSize));
     font.setStyleHint(QFont::TypeWriter);
@@ -537,19 +473,9 @@ void OView::OnUpdate() {
 
 bool OView::OnCommand(unsigned id) {
     switch (id) {
-    case ids::ID_FIND:
-        FindReplace();
-        return true;
-    case ids::ID_FIND_NEXT:
-        if (OFile* file = m_doc->File()) Found(Finder().FindNext(*file, *this));
-        return true;
-    case ids::ID_FIND_PREV:
-        if (OFile* file = m_doc->File()) Found(Finder().FindPrev(*file, *this));
-        return true;
     case ids::ID_OEM:
-        // The prepared pattern was in the other code page.
         Settings().oemCharacters = !Settings().oemCharacters;
-        if (m_doc->FindState()) m_doc->FindState()->ClearCanFind();
+        if (m_doc->Search()) m_doc->Search()->CodePageChanged();
         m_doc->UpdateAllViews();
         return true;
     case ids::ID_FILE_SAVE:
@@ -569,15 +495,6 @@ bool OView::OnCommand(unsigned id) {
 
 bool OView::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     switch (id) {
-    case ids::ID_FIND:
-        ui.enabled = FileLength() > 0;
-        return true;
-    case ids::ID_FIND_NEXT:
-        ui.enabled = m_doc->FindState() && m_doc->FindState()->CanFindNext();
-        return true;
-    case ids::ID_FIND_PREV:
-        ui.enabled = m_doc->FindState() && m_doc->FindState()->CanFindPrev();
-        return true;
     case ids::ID_OEM:
         ui.checked = Settings().oemCharacters;
         return true;
@@ -610,15 +527,9 @@ void OView::paintEvent(QPaintEvent*) {
     sources.selection = &m_doc->Selection();
     sources.lastFound = &m_doc->LastFound();
     sources.markers = &m_doc->Markers();
-    OFindState* finder = m_doc->FindState().get();
-    m_model.SetReader([file, finder](OOffset offset, OByte* buffer, std::size_t count) {
-        if (!file) return std::size_t{0};
-        // While a replace holds replacements in its buffer, the view sees them.
-        if (finder && finder->Attached()) {
-            const std::ptrdiff_t n = finder->ReadThrough(*file, offset, buffer, count);
-            if (n >= 0) return static_cast<std::size_t>(n);
-        }
-        return file->ReadAt(offset, buffer, count);
+    const ODoc* doc = m_doc.get();
+    m_model.SetReader([doc](OOffset offset, OByte* buffer, std::size_t count) {
+        return doc->ReadShown(offset, buffer, count);
     });
     m_model.Begin(*this, sources, m_hasFocus, m_offsetMode, Settings().oemCharacters,
                   Settings().readVisibleColumnsOnly);

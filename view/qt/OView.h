@@ -1,9 +1,8 @@
 #pragma once
 
-#include "doc/ODoc.h"
-#include "doc/ODocView.h"
-#include "doc/OEditContext.h"
-#include "find/OFindState.h"
+#include "document/ODoc.h"
+#include "document/ODocView.h"
+#include "document/OEditContext.h"
 #include "platform/OCommandTarget.h"
 #include "view/OPaneLayout.h"
 #include "view/ORecordView.h"
@@ -15,8 +14,6 @@
 #include <memory>
 #include <vector>
 
-class OReplaceConfirmDlg;
-
 // A document window's view: the gutter and the offset, hex and text panes
 // over the record model. Holds its own copy of the settings and shares
 // ownership of its document, which lives while any view shows it.
@@ -24,8 +21,7 @@ class OView : public QAbstractScrollArea,
               public RecordView,
               public ODocView,
               public OCommandTarget,
-              public OEditContext,
-              public OFindHost {
+              public OEditContext {
     Q_OBJECT
 public:
     // The other views that scroll in step with this one.
@@ -36,17 +32,8 @@ public:
     using CommandRunner = std::function<void(unsigned id)>;
     using CommandState = std::function<OCmdUI(unsigned id)>;
     static void SetCommandRouter(CommandRunner run, CommandState state);
-    // What the Find/Replace dialog takes from the application: the two
-    // histories and the clipboard store's first bytes.
-    struct FindServices {
-        std::vector<std::string>* findHistory = nullptr;
-        std::vector<std::string>* replaceHistory = nullptr;
-        std::function<std::vector<OByte>()> peekClipboard;
-        std::function<bool()> clipboardHasData;
-    };
-    static void SetFindServices(FindServices services);
 
-    OView(std::shared_ptr<ODoc> doc, const OSettings& settings, QWidget* parent = nullptr);
+    OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, QWidget* parent = nullptr);
     ~OView() override;
 
     ODoc& Doc() const { return *m_doc; }
@@ -73,10 +60,6 @@ public:
     bool OemCharacters() const override { return Settings().oemCharacters; }
     bool ShiftHeld() const override;
     void MoveCaretAfterEdit(OOffset offset) override;
-
-    void ShowMatch(OOffset offset, int length) override;
-    OConfirmAnswer ConfirmReplace(const std::string& source, const std::string& target) override;
-    bool ResolvePending() override { return m_doc->ResolvePending(); }
 
     void OnUpdate() override;
     bool OnCommand(unsigned id) override;
@@ -111,11 +94,6 @@ private:
     void Changed(bool changed);
     void DragTo(QPoint point);
     void StopDragTimer();
-    OFindState& Finder();
-    void FindReplace();
-    // The found step: the match becomes the last-found range and the caret
-    // goes there; no match clears it.
-    void Found(OOffset offset);
 
     std::shared_ptr<ODoc> m_doc;
     OPaneLayout m_layout;
@@ -135,5 +113,4 @@ private:
     int m_caretWidth = 2;
     QString m_offsetText;
     bool m_shiftHeld = false;
-    OReplaceConfirmDlg* m_confirm = nullptr; // during a replace run
 };

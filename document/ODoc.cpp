@@ -1,0 +1,122 @@
+#include "document/ODoc.h"
+
+#include "document/ODiskFile.h"
+#include "document/ODocView.h"
+#include "document/OMemFile.h"
+#include "platform/OFormat.h"
+#include "platform/OPlatform.h"
+#include "res/OResourceIds.h"
+
+#include <algorithm>
+
+ODoc::ODoc(ODocHost* host) : m_host(host) {}
+
+ODoc::~ODoc() = default;
+
+void ODoc::Attach(std::unique_ptr<OFile> file) {
+    m_file = std::move(file);
+    m_file->SetOwner(this);
+    if (m_host) m_file->SetBackupHook([host = m_host](OFile& f) { return host->MakeBackup(f); });
+}
+
+bool ODoc::OnNewDocument() {
+    Attach(std::make_unique<OMemFile>());
+    m_modified = false;
+    return true;
+}
+
+bool ODoc::OnOpenDocument(const std::string& path) {
+    Attach(std::make_unique<ODiskFile>());
+    if (!m_file->Open(path, OAccess::Read, ODisposition::OpenExisting)) {
+        m_file->ShowFileError(-1);
+        m_file.reset();
+        return false;
+    }
+    m_pathName = path;
+    if (m_host) m_host->AddToRecentFileList(path);
+    return true;
+}
+
+void ODoc::OnCloseDocument() {
+    if (!m_views.empty() && m_host) m_host->StoreViewState(*this, *m_views.front());
+}
+
+bool ODoc::DoFileSave() {
+    return m_file && m_file->Commit();
+}
+
+bool ODoc::SaveModified() {
+    if (!IsModified()) return true;
+    const std::string name = m_pathName.empty() ? Title() : m_pathName;
+    switch (MessageBox(FormatId(ids::IDS_SAVE_CHANGES_CLOSE, name.c_str()), OButtons::YesNoCancel,
+                       OIcon::Exclamation)) {
+    case OAnswer::Yes:
+        return DoFileSave();
+    case OAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ODoc::SetPathName(const std::string& path) {
+    m_pathName = path;
+    if (m_host) {
+        m_host->AddToRecentFileList(path);
+        m_host->OnTitleChanged(*this);
+    }
+}
+
+std::string ODoc::Title() const {
+    if (m_pathName.empty()) return m_title;
+    const auto slash = m_pathName.find_last_of('/');
+    return slash == std::string::npos ? m_pathName : m_pathName.substr(slash + 1);
+}
+
+void ODoc::AddView(ODocView* view) {
+    m_views.push_back(view);
+}
+
+void ODoc::RemoveView(ODocView* view) {
+    std::erase(m_views, view);
+}
+
+void ODoc::UpdateAllViews() {
+    // A view may close itself while updating: walk a copy.
+    const auto views = m_views;
+    for (ODocView* view : views)
+        view->OnUpdate();
+}
+
+bool ODoc::ResolvePending() {
+    if (!m_file || !m_file->HasPending()) return true;
+    switch (MessageBox(FormatId(ids::IDS_SAVE_CHANGES, m_file->Path().c_str()),
+                       OButtons::YesNoCancel, OIcon::Exclamation)) {
+    case OAnswer::Yes:
+        // A failed write was reported where it happened; the structural
+        // edit must not run over bytes that did not reach the disk.
+        return m_file->CommitPending() != 0;
+    case OAnswer::No:
+        // Typed bytes past the end are gone: ranges over them go too.
+        m_file->DiscardPending();
+        m_markers.ClipAll(m_file->GetSize(), m_selection, m_lastFound);
+        return true;
+    default:
+        return false;
+    }
+}
+
+OOffset ODoc::ShownLength() const {
+    if (!m_file) return 0;
+    if (m_search && m_search->Attached()) return m_search->ViewLength(*m_file);
+    return m_file->LogicalSize();
+}
+
+std::size_t ODoc::ReadShown(OOffset offset, OByte* buffer, std::size_t count) const {
+    if (!m_file) return 0;
+    if (m_search && m_search->Attached()) {
+        const std::ptrdiff_t n = m_search->ReadThrough(*m_file, offset, buffer, count);
+        if (n >= 0) return static_cast<std::size_t>(n);
+    }
+    return m_file->ReadAt(offset, buffer, count);
+}

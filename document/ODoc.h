@@ -1,0 +1,118 @@
+#pragma once
+
+#include "document/ODocSearch.h"
+#include "document/OEditContext.h"
+#include "document/OFile.h"
+#include "markers/OMarkerList.h"
+#include "markers/ORange.h"
+#include "platform/OCommandTarget.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class OClipHolder;
+class ODoc;
+class ODocView;
+
+// The services a document takes from the application around it.
+class ODocHost {
+public:
+    virtual void AddToRecentFileList(const std::string& path) = 0;
+    // The document's name changed (saved under a new name).
+    virtual void OnTitleChanged(ODoc& doc) = 0;
+    // Keeps the first view's state for the next opening of the file.
+    virtual void StoreViewState(ODoc& doc, ODocView& firstView) = 0;
+    // The backup made before a file's first change; true when it succeeded
+    // or none was wanted.
+    virtual bool MakeBackup(OFile& file) = 0;
+    // The program's one clipboard store, and where its temporary file goes.
+    virtual OClipHolder& ClipHolder() = 0;
+    virtual std::string TempDirectory() = 0;
+
+protected:
+    ~ODocHost() = default;
+};
+
+// One open file: owns its file object and (as they are added) the ranges
+// and search state over it. Views display it; it tells them to repaint
+// after every change.
+class ODoc : public OFileOwner, public OCommandTarget {
+public:
+    explicit ODoc(ODocHost* host = nullptr);
+    ODoc(const ODoc&) = delete;
+    ODoc& operator=(const ODoc&) = delete;
+    virtual ~ODoc();
+
+public: // life cycle
+    // An empty, unnamed document held in memory.
+    bool OnNewDocument();
+    // Opens path read-only without reading it; false (after "path: error")
+    // when it cannot be opened.
+    bool OnOpenDocument(const std::string& path);
+    void OnCloseDocument();
+    bool DoFileSave();
+    // The question before closing a modified document; false means do not close.
+    bool SaveModified();
+
+public: // state
+    bool IsModified() const { return m_modified; }
+    void SetModifiedFlag(bool modified) override { m_modified = modified; }
+    void SetPathName(const std::string& path) override;
+    const std::string& PathName() const { return m_pathName; }
+    // The file name for a named document, else the title given at creation.
+    std::string Title() const;
+    void SetTitle(const std::string& title) { m_title = title; }
+    OFile* File() const { return m_file.get(); }
+    bool ReadOnly() const { return m_readOnly; }
+    OSelection& Selection() { return m_selection; }
+    ORange& LastFound() { return m_lastFound; }
+    OMarkerList& Markers() { return m_markers; }
+    // The search state, made by the first search and shared by every view.
+    std::shared_ptr<ODocSearch>& Search() { return m_search; }
+    // What the views show: the file with its pending bytes, and while a
+    // replace run holds replacements, those too. 0 without a file.
+    OOffset ShownLength() const;
+    std::size_t ReadShown(OOffset offset, OByte* buffer, std::size_t count) const;
+    void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+public: // views
+    void AddView(ODocView* view);
+    void RemoveView(ODocView* view);
+    const std::vector<ODocView*>& Views() const { return m_views; }
+    void UpdateAllViews();
+
+public: // editing
+    // Settles typed bytes before a structural edit: asks "Save changes to
+    // %s ?"; false when the edit must not go on (Cancel, or the save failed).
+    bool ResolvePending();
+
+public: // commands
+    // The active view, for the caret and text form of the edit commands.
+    void SetEditContext(OEditContext* context) { m_context = context; }
+    // The selection when it holds the caret, else the shortest marker there.
+    const ORange* RangeAt(OOffset offset) const;
+    bool OnCommand(unsigned id) override;
+    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+
+private:
+    void Attach(std::unique_ptr<OFile> file);
+    bool Copy(const ORange& range);
+    void Cut(const ORange& range);
+    void Delete(const ORange& range);
+    // Pastes over [begin, begin + oldLength): an insertion when oldLength is 0.
+    void Paste(OOffset begin, OOffset oldLength);
+
+    ODocHost* m_host;
+    OEditContext* m_context = nullptr;
+    std::unique_ptr<OFile> m_file;
+    OSelection m_selection;
+    OMarkerList m_markers;
+    ORange m_lastFound = MakeLastFoundRange();
+    std::shared_ptr<ODocSearch> m_search;
+    std::vector<ODocView*> m_views;
+    std::string m_pathName;
+    std::string m_title;
+    bool m_readOnly = true;
+    bool m_modified = false;
+};

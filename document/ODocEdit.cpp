@@ -1,0 +1,157 @@
+// The document's edit commands: copy, cut, paste, paste here and delete of
+// the range under the caret or the selection, through the program's
+// clipboard store or, with Shift, the system clipboard as text.
+#include "document/OClipStore.h"
+#include "document/ODoc.h"
+#include "document/OEditOps.h"
+#include "platform/OProgress.h"
+#include "platform/OStatusText.h"
+#include "res/OResourceIds.h"
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+// The edit commands the document answers.
+bool IsEditCommand(unsigned id) {
+    using namespace ids;
+    return id == ID_COPY || id == ID_COPY_SHIFT_DELETE || id == ID_CUT || id == ID_DELETE ||
+           id == ID_PASTE || id == ID_PASTE_HERE || id == ID_PASTE_SHIFT_INSERT;
+}
+
+} // namespace
+
+const ORange* ODoc::RangeAt(OOffset offset) const {
+    if (m_selection.Contains(offset) != 0) return &m_selection;
+    return m_markers.SmallestAt(offset);
+}
+
+bool ODoc::Copy(const ORange& range) {
+    if (!m_file || range.IsEmpty()) return false;
+    if (m_context && m_context->ShiftHeld())
+        return CopyText(*m_file, range.Begin(), range.Length(), m_context->OemCharacters());
+    if (!m_host) return false;
+    return m_host->ClipHolder().Set(*m_file, range.Begin(), range.Length(),
+                                    m_host->TempDirectory());
+}
+
+void ODoc::Delete(const ORange& range) {
+    // The range may be a marker that the adjustment deletes: keep its extent.
+    const OOffset begin = range.Begin();
+    const OOffset end = range.End();
+    if (!DeleteRange(*m_file, begin, end - begin + 1)) return;
+    m_markers.AdjustForEdit(begin, end, -(end - begin + 1), false, m_selection);
+    if (m_context) m_context->MoveCaretAfterEdit(begin);
+}
+
+void ODoc::Cut(const ORange& range) {
+    // The copy pumps messages and the range may be the selection, which the
+    // user can move meanwhile: delete exactly what was copied.
+    const ORange copied(range);
+    if (Copy(copied)) Delete(copied);
+}
+
+void ODoc::Paste(OOffset begin, OOffset oldLength) {
+    const bool asText = m_context && m_context->ShiftHeld();
+    std::optional<std::vector<OByte>> text;
+    OOffset newLength = 0;
+    if (asText) {
+        text = PasteText(m_context->OemCharacters());
+        if (!text) return;
+        newLength = static_cast<OOffset>(text->size());
+    } else {
+        if (!m_host || !m_host->ClipHolder().IsValid()) return;
+        newLength = m_host->ClipHolder().Length();
+    }
+    if (!ResizeRegion(*m_file, begin, oldLength, newLength)) return;
+    // The file has its new length now, whatever the copy below does: the
+    // ranges must follow it.
+    if (oldLength == 0)
+        m_markers.AdjustForEdit(begin, begin - 1, newLength, true, m_selection);
+    else
+        m_markers.AdjustForEdit(begin, begin + oldLength - 1, newLength - oldLength, false,
+                                m_selection);
+    const bool pasted = asText ? WriteBlock(text->data(), *m_file, begin, text->size())
+                               : m_host->ClipHolder().PasteTo(*m_file, begin);
+    if (!pasted) return;
+    if (oldLength > 0 && newLength > 0) m_selection.Set(begin, begin + newLength - 1);
+    if (m_context) m_context->MoveCaretAfterEdit(begin + newLength);
+}
+
+bool ODoc::OnCommand(unsigned id) {
+    using namespace ids;
+    if (!IsEditCommand(id)) return false;
+    if (!m_file || !m_context) return true;
+    // Nothing may edit a file in the middle of its own block move.
+    if (LongOperationRunning()) return true;
+    const OOffset caret = m_context->CaretOffset();
+    if (id == ID_PASTE_SHIFT_INSERT) {
+        if (m_readOnly) return true;
+        id = RangeAt(caret) ? ID_PASTE : ID_PASTE_HERE;
+    }
+    if (id == ID_COPY || id == ID_COPY_SHIFT_DELETE) {
+        if (const ORange* range = CurrentRange(RangeAt(caret), m_selection)) Copy(*range);
+        UpdateAllViews();
+        return true;
+    }
+    if (!ResolvePending()) return true;
+    const ORange* range = CurrentRange(RangeAt(caret), m_selection);
+    switch (id) {
+    case ID_CUT:
+    case ID_DELETE:
+    case ID_PASTE:
+        if (m_selection.Length() <= 0 || (id != ID_PASTE && !range)) {
+            ShowStatus(IDS_OPERATION_ABORTED);
+            break;
+        }
+        if (id == ID_CUT)
+            Cut(*range);
+        else if (id == ID_DELETE)
+            Delete(*range);
+        else if (const ORange* atCaret = RangeAt(caret))
+            Paste(atCaret->Begin(), atCaret->Length());
+        else
+            Paste(caret, 0);
+        break;
+    case ID_PASTE_HERE:
+        if (caret < m_file->GetSize())
+            Paste(caret, 0);
+        else
+            ShowStatus(IDS_OPERATION_ABORTED);
+        break;
+    default:
+        break;
+    }
+    UpdateAllViews();
+    return true;
+}
+
+bool ODoc::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+    using namespace ids;
+    if (!IsEditCommand(id)) return false;
+    const bool writable = !m_readOnly;
+    const bool rangeAtCaret = m_context && RangeAt(m_context->CaretOffset()) != nullptr;
+    const bool copyOk = m_context && (rangeAtCaret || m_selection.Length() > 0);
+    const bool clipOk = m_host && m_host->ClipHolder().IsValid();
+    switch (id) {
+    case ID_COPY:
+    case ID_COPY_SHIFT_DELETE:
+        ui.enabled = copyOk;
+        break;
+    case ID_CUT:
+    case ID_DELETE:
+        ui.enabled = writable && copyOk;
+        break;
+    case ID_PASTE:
+        ui.enabled = writable && rangeAtCaret && clipOk;
+        break;
+    case ID_PASTE_HERE:
+        ui.enabled = writable && clipOk && m_context;
+        break;
+    default:
+        ui.enabled = m_context != nullptr;
+        break;
+    }
+    return true;
+}

@@ -1,0 +1,104 @@
+#include "find/qt/OFindController.h"
+
+#include "document/ODoc.h"
+#include "find/OFindDialogModel.h"
+#include "find/qt/OFindDlg.h"
+#include "find/qt/OReplaceConfirmDlg.h"
+#include "res/OResourceIds.h"
+
+#include <algorithm>
+
+OFindController::OFindController(ODoc& doc, OEditContext& view, Services services, QWidget* parent)
+    : m_doc(doc), m_view(view), m_services(std::move(services)), m_parent(parent) {}
+
+OFindState& OFindController::Finder() {
+    auto& search = m_doc.Search();
+    if (!search) search = std::make_shared<OFindState>();
+    // Only this layer makes the document's search state.
+    return static_cast<OFindState&>(*search);
+}
+
+bool OFindController::OnCommand(unsigned id) {
+    OFile* file = m_doc.File();
+    switch (id) {
+    case ids::ID_FIND:
+        FindReplace();
+        return true;
+    case ids::ID_FIND_NEXT:
+        if (file) Found(Finder().FindNext(*file, *this));
+        return true;
+    case ids::ID_FIND_PREV:
+        if (file) Found(Finder().FindPrev(*file, *this));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool OFindController::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+    const auto* finder = static_cast<const OFindState*>(m_doc.Search().get());
+    switch (id) {
+    case ids::ID_FIND:
+        ui.enabled = m_doc.ShownLength() > 0;
+        return true;
+    case ids::ID_FIND_NEXT:
+        ui.enabled = finder && finder->CanFindNext();
+        return true;
+    case ids::ID_FIND_PREV:
+        ui.enabled = finder && finder->CanFindPrev();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void OFindController::Found(OOffset offset) {
+    if (offset >= 0) {
+        m_doc.LastFound().Set(offset, offset + std::max(1, Finder().MatchLength()) - 1);
+        m_view.MoveCaretAfterEdit(offset);
+    } else {
+        m_doc.LastFound().Reset();
+    }
+    m_doc.UpdateAllViews();
+}
+
+void OFindController::FindReplace() {
+    OFile* file = m_doc.File();
+    if (!file || !m_services.findHistory || !m_services.replaceHistory) return;
+    OFindState& finder = Finder();
+    const OSelection& selection = m_doc.Selection();
+    OFindDialogModel model(finder.Options(), *m_services.findHistory, *m_services.replaceHistory,
+                           m_doc.ReadOnly(), selection.Length() > 0,
+                           m_services.clipboardHasData && m_services.clipboardHasData());
+    OFindDlg dialog(model, m_services.peekClipboard, m_parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        Found(-1);
+        return;
+    }
+    OReplaceConfirmDlg confirm(m_parent);
+    m_confirm = &confirm;
+    const OOffset selectionBegin = selection.Length() > 0 ? selection.Begin() : -1;
+    const OOffset selectionEnd = selection.Length() > 0 ? selection.End() : -1;
+    const OOffset result = finder.Run(
+        *file, model.FindHistory().front(), model.ReplaceHistory().front(), model.Options(),
+        m_view.CaretOffset(), selectionBegin, selectionEnd, m_view.OemCharacters(), *this);
+    m_confirm = nullptr;
+    Found(result);
+}
+
+// The match shows before the question: the question's event loop paints
+// the views it invalidates.
+void OFindController::ShowMatch(OOffset offset, int length) {
+    m_doc.LastFound().Set(offset, offset + length - 1);
+    m_view.MoveCaretAfterEdit(offset);
+    m_doc.UpdateAllViews();
+}
+
+OConfirmAnswer OFindController::ConfirmReplace(const std::string& source,
+                                               const std::string& target) {
+    return m_confirm ? m_confirm->Ask(source, target) : OConfirmAnswer::Cancel;
+}
+
+bool OFindController::ResolvePending() {
+    return m_doc.ResolvePending();
+}

@@ -1,0 +1,215 @@
+#include "document/OBackup.h"
+
+#include "document/ODiskFile.h"
+#include "document/OMemFile.h"
+#include "document/OTransferBuffer.h"
+#include "platform/OScriptedPlatform.h"
+#include "support/OFaultyFileIo.h"
+#include "support/OTempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::vector<OByte> Iota(std::size_t n, int start = 0) {
+    std::vector<OByte> out(n);
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = static_cast<OByte>(start + static_cast<int>(i));
+    return out;
+}
+
+void SetModified(const std::string& path, time_t seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    void TearDown() override { OTransferBuffer::SetLimitForTesting(0); }
+
+    std::unique_ptr<ODiskFile> Open(const std::vector<OByte>& content,
+                                    OFileIo& io = OFileIo::System()) {
+        path = dir.Write("data.bin", content);
+        auto file = std::make_unique<ODiskFile>(io);
+        EXPECT_TRUE(file->Open(path, OAccess::Read, ODisposition::OpenExisting));
+        return file;
+    }
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    OScriptedPlatform platform;
+    OTempDir dir;
+    std::string path;
+};
+
+TEST_F(BackupTest, NameAppendsBakToTheWholePath) {
+    EXPECT_EQ(BackupName("/d/data.bin"), "/d/data.bin.bak");
+    EXPECT_EQ(BackupName("/d/x.bak"), "/d/x.bak.bak");
+    EXPECT_EQ(BackupName("/d.e/noext"), "/d.e/noext.bak");
+}
+
+TEST_F(BackupTest, NoneAndUnnamedFilesDoNothing) {
+    auto file = Open(Iota(8));
+    EXPECT_TRUE(Backup(*file, 0));
+    OMemFile unnamed;
+    EXPECT_TRUE(Backup(unnamed, 1));
+    EXPECT_TRUE(Backup(unnamed, 2));
+    EXPECT_EQ(Names(), std::set<std::string>{"data.bin"});
+    EXPECT_TRUE(platform.Messages().empty());
+    EXPECT_TRUE(platform.StatusHistory().empty());
+}
+
+TEST_F(BackupTest, OneBackupIsOverwrittenEachTime) {
+    dir.Write("data.bin.bak", std::string("old backup"));
+    auto file = Open(Iota(300));
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    platform.SetText("before");
+    platform.Clear();
+    EXPECT_TRUE(Backup(*file, 1));
+    EXPECT_EQ(ReadWholeFile(path + ".bak"), Iota(300));
+    EXPECT_EQ(platform.StatusHistory(),
+              (std::vector<std::string>{"Backup 0 Mb to file '" + path + ".bak' ...", "before"}));
+    ASSERT_EQ(platform.ProgressWindows().size(), 1u);
+    EXPECT_TRUE(platform.ProgressWindows()[0].cancelEnabled);
+    EXPECT_TRUE(platform.Messages().empty());
+    struct stat info {};
+    ASSERT_EQ(::stat((path + ".bak").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    file = Open(Iota(5, 7));
+    EXPECT_TRUE(Backup(*file, 1));
+    EXPECT_EQ(ReadWholeFile(path + ".bak"), Iota(5, 7));
+    EXPECT_EQ(Names(), (std::set<std::string>{"data.bin", "data.bin.bak"}));
+
+    // An empty file gives an empty backup, with no progress window.
+    platform.Clear();
+    file = Open({});
+    EXPECT_TRUE(Backup(*file, 1));
+    EXPECT_TRUE(ReadWholeFile(path + ".bak").empty());
+    EXPECT_TRUE(platform.ProgressWindows().empty());
+}
+
+TEST_F(BackupTest, FourGenerationsTakeTheFirstMissingThenTheOldest) {
+    auto file = Open(Iota(10));
+    const std::string bak = path + ".bak";
+    dir.Write("data.bin.bak", std::string("g0"));
+    dir.Write("data.bin.bak1", std::string("g1"));
+    EXPECT_EQ(BackupGenerationName(path), bak + "2");
+    EXPECT_TRUE(Backup(*file, 2));
+    EXPECT_EQ(ReadWholeFile(bak + "2"), Iota(10));
+    EXPECT_TRUE(Backup(*file, 2));
+    EXPECT_EQ(ReadWholeFile(bak + "3"), Iota(10));
+    EXPECT_EQ(ReadText(bak), "g0");
+    EXPECT_EQ(ReadText(bak + "1"), "g1");
+
+    SetModified(bak, 3000);
+    SetModified(bak + "1", 1000);
+    SetModified(bak + "2", 2000);
+    SetModified(bak + "3", 1000); // as old as .bak1: the lower number goes
+    EXPECT_EQ(BackupGenerationName(path), bak + "1");
+    file = Open(Iota(4, 50));
+    EXPECT_TRUE(Backup(*file, 2));
+    EXPECT_EQ(ReadWholeFile(bak + "1"), Iota(4, 50));
+    EXPECT_EQ(ReadText(bak), "g0");
+    EXPECT_EQ(ReadWholeFile(bak + "3"), Iota(10));
+    SetModified(bak + "1", 4000);
+    EXPECT_EQ(BackupGenerationName(path), bak + "3");
+    EXPECT_EQ(Names().size(), 5u);
+}
+
+TEST_F(BackupTest, BigFileAsksFirstAndNoGoesOnWithoutBackup) {
+    path = dir.Sparse("big.bin", OOffset{128} << 20);
+    ODiskFile file;
+    ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
+    EXPECT_TRUE(Backup(file, 1)); // unanswered: No
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0].text,
+              "Backup of the bigfile take a lot time and space, continue ?");
+    EXPECT_EQ(platform.Messages()[0].buttons, OButtons::YesNo);
+    EXPECT_EQ(platform.Messages()[0].icon, OIcon::Question);
+    EXPECT_EQ(Names(), std::set<std::string>{"big.bin"});
+
+    platform.Clear();
+    platform.Answer(OAnswer::Yes);
+    EXPECT_TRUE(Backup(file, 1));
+    EXPECT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.StatusHistory().at(0), "Backup 128 Mb to file '" + path + ".bak' ...");
+    struct stat info {};
+    ASSERT_EQ(::stat((path + ".bak").c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, OOffset{128} << 20);
+}
+
+TEST_F(BackupTest, CancelKeepsThePreviousBackupAndLeavesNoTemporaryFile) {
+    dir.Write("data.bin.bak", std::string("previous"));
+    auto file = Open(Iota(4096));
+    OTransferBuffer::SetLimitForTesting(256);
+    platform.CancelAtProgressStep(3);
+    EXPECT_FALSE(Backup(*file, 1));
+    EXPECT_EQ(ReadText(path + ".bak"), "previous");
+    EXPECT_EQ(Names(), (std::set<std::string>{"data.bin", "data.bin.bak"}));
+    EXPECT_EQ(platform.StatusHistory().back(), ""); // restored
+}
+
+TEST_F(BackupTest, ReadFailureKeepsThePreviousBackup) {
+    dir.Write("data.bin.bak", std::string("previous"));
+    OFaultyFileIo io;
+    io.failReadAt = 3;
+    auto file = Open(Iota(4096), io);
+    OTransferBuffer::SetLimitForTesting(256);
+    EXPECT_FALSE(Backup(*file, 1));
+    EXPECT_EQ(ReadText(path + ".bak"), "previous");
+    EXPECT_EQ(Names(), (std::set<std::string>{"data.bin", "data.bin.bak"}));
+}
+
+TEST_F(BackupTest, UnwritableLocationShowsThePathAndFails) {
+    // A directory in the backup's place: refused before anything is copied.
+    ASSERT_EQ(::mkdir(dir.File("data.bin.bak").c_str(), 0755), 0);
+    auto file = Open(Iota(16));
+    EXPECT_FALSE(Backup(*file, 1));
+    EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{path + ".bak: Is a directory"});
+    EXPECT_TRUE(platform.ProgressWindows().empty());
+    EXPECT_EQ(Names(), (std::set<std::string>{"data.bin", "data.bin.bak"}));
+
+    // A path whose directory is a regular file: the backup cannot be created.
+    platform.Clear();
+    const std::string notDir = dir.Write("plain", std::string("x"));
+    ODiskFile elsewhere;
+    ASSERT_TRUE(elsewhere.Adopt(::open(path.c_str(), O_RDONLY | O_CLOEXEC), notDir + "/d.bin"));
+    EXPECT_FALSE(Backup(elsewhere, 2));
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<std::string>{notDir + "/d.bin.bak: Not a directory"});
+}
+
+TEST_F(BackupTest, FailureAsksWhetherToGoOnWithTheChange) {
+    ASSERT_EQ(::mkdir(dir.File("data.bin.bak").c_str(), 0755), 0);
+    auto file = Open(Iota(16));
+    file->SetBackupHook([](OFile& f) { return Backup(f, 1); });
+    EXPECT_FALSE(file->SetByte(0, 0, 0xAA)); // the question unanswered: No
+    ASSERT_EQ(platform.Messages().size(), 2u);
+    EXPECT_EQ(platform.Messages()[0].text, path + ".bak: Is a directory");
+    EXPECT_EQ(platform.Messages()[1].text, "Backup failed, continue ?");
+    EXPECT_EQ(platform.Messages()[1].buttons, OButtons::YesNo);
+    EXPECT_FALSE(file->IsWritable());
+    EXPECT_FALSE(file->HasPending());
+
+    platform.Clear();
+    platform.Answer(OAnswer::Ok);
+    platform.Answer(OAnswer::Yes);
+    EXPECT_TRUE(file->SetByte(0, 0, 0xAA));
+    EXPECT_EQ(platform.Messages().size(), 2u);
+    EXPECT_TRUE(file->IsWritable());
+    EXPECT_TRUE(file->CommitPending() == 1);
+    EXPECT_EQ(ReadWholeFile(path).at(0), 0xAA);
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+#include "document/ODoc.h"
+
+#include "document/OClipStore.h"
+#include "document/ODocView.h"
+#include "platform/OScriptedPlatform.h"
+#include "support/OTempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HostSpy final : ODocHost {
+    std::vector<std::string> recent;
+    int stored = 0;
+    int titles = 0;
+    void AddToRecentFileList(const std::string& path) override { recent.push_back(path); }
+    void OnTitleChanged(ODoc&) override { ++titles; }
+    void StoreViewState(ODoc&, ODocView&) override { ++stored; }
+    bool MakeBackup(OFile&) override { return true; }
+    OClipHolder& ClipHolder() override { return holder; }
+    std::string TempDirectory() override { return "/tmp/"; }
+    OClipHolder holder;
+};
+
+struct ViewSpy final : ODocView {
+    int updates = 0;
+    void OnUpdate() override { ++updates; }
+};
+
+class DocTest : public ::testing::Test {
+protected:
+    OScriptedPlatform platform;
+    OTempDir dir;
+    HostSpy host;
+    ODoc doc{&host};
+};
+
+TEST_F(DocTest, MissingFileGivesTheSystemsTextAndNoDocument) {
+    const std::string missing = dir.File("missing.bin");
+    EXPECT_FALSE(doc.OnOpenDocument(missing));
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<std::string>{missing + ": No such file or directory"});
+    EXPECT_EQ(doc.File(), nullptr);
+    EXPECT_TRUE(host.recent.empty());
+}
+
+TEST_F(DocTest, OpeningReadsNothingAndJoinsTheRecentList) {
+    const std::string path = dir.Sparse("big.bin", OOffset{1} << 40);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_EQ(doc.File()->GetSize(), OOffset{1} << 40);
+    EXPECT_FALSE(doc.File()->IsWritable());
+    EXPECT_TRUE(doc.ReadOnly());
+    EXPECT_EQ(doc.Title(), "big.bin");
+    EXPECT_EQ(host.recent, std::vector<std::string>{path});
+}
+
+TEST_F(DocTest, ResolvePendingAnswers) {
+    const std::string path = dir.Write("a.bin", std::string("abcdef"));
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    OFile& file = *doc.File();
+
+    ASSERT_TRUE(file.SetByte(0, 'a', 'X'));
+    EXPECT_TRUE(doc.IsModified());
+    platform.Answer(OAnswer::Cancel);
+    EXPECT_FALSE(doc.ResolvePending());
+    EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Save changes to " + path + " ?"});
+    EXPECT_EQ(platform.Messages()[0].buttons, OButtons::YesNoCancel);
+    EXPECT_TRUE(file.HasPending());
+    EXPECT_EQ(ReadText(path), "abcdef");
+
+    platform.Answer(OAnswer::No);
+    EXPECT_TRUE(doc.ResolvePending());
+    EXPECT_FALSE(file.HasPending());
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(ReadText(path), "abcdef");
+
+    ASSERT_TRUE(file.SetByte(1, 'b', 'Y'));
+    platform.Answer(OAnswer::Yes);
+    EXPECT_TRUE(doc.ResolvePending());
+    EXPECT_EQ(ReadText(path), "aYcdef");
+
+    platform.Clear();
+    EXPECT_TRUE(doc.ResolvePending()); // nothing pending: no question
+    EXPECT_TRUE(platform.Messages().empty());
+}
+
+TEST_F(DocTest, ClosingAModifiedDocumentAsks) {
+    const std::string path = dir.Write("a.bin", std::string("abc"));
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    EXPECT_TRUE(doc.SaveModified()); // unmodified: no question
+    ASSERT_TRUE(doc.File()->SetByte(2, 'c', 'Z'));
+    platform.Answer(OAnswer::Cancel);
+    EXPECT_FALSE(doc.SaveModified());
+    platform.Answer(OAnswer::Yes);
+    EXPECT_TRUE(doc.SaveModified());
+    EXPECT_EQ(ReadText(path), "abZ");
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST_F(DocTest, ViewsAreUpdatedAndTheFirstKeepsItsState) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    doc.SetTitle("New1");
+    ViewSpy first;
+    ViewSpy second;
+    doc.AddView(&first);
+    doc.AddView(&second);
+    doc.UpdateAllViews();
+    EXPECT_EQ(first.updates + second.updates, 2);
+    doc.OnCloseDocument();
+    EXPECT_EQ(host.stored, 1);
+    doc.RemoveView(&first);
+    doc.RemoveView(&second);
+    EXPECT_EQ(doc.Title(), "New1");
+}
+
+TEST_F(DocTest, SavingANewDocumentNamesIt) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    const OByte byte = 7;
+    ASSERT_EQ(doc.File()->WriteAt(0, &byte, 1), 1u);
+    EXPECT_TRUE(doc.IsModified());
+    const std::string target = dir.File("new.bin");
+    platform.AnswerSaveFileName(target);
+    ASSERT_TRUE(doc.DoFileSave());
+    EXPECT_EQ(doc.PathName(), target);
+    EXPECT_EQ(doc.Title(), "new.bin");
+    EXPECT_EQ(host.titles, 1);
+    EXPECT_EQ(host.recent, std::vector<std::string>{target});
+    EXPECT_FALSE(doc.IsModified());
+}
+
+// Typed bytes settled into a new document's memory are not saved: closing
+// must still ask, or everything typed is gone without a word.
+TEST_F(DocTest, ANewDocumentStaysModifiedAfterItsTypedBytesAreSettled) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.File()->SetByte(0, 0, 'A'));
+    ASSERT_TRUE(doc.File()->SetByte(1, 0, 'B'));
+    platform.Answer(OAnswer::Yes);
+    ASSERT_TRUE(doc.ResolvePending());
+    EXPECT_FALSE(doc.File()->HasPending());
+    EXPECT_EQ(doc.File()->GetSize(), 2);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(DocTest, AFailedSaveOfANewDocumentLeavesItModified) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.File()->SetByte(0, 0, 'A'));
+    platform.AnswerSaveFileName(dir.File("missing/new.bin"));
+    EXPECT_FALSE(doc.DoFileSave());
+    EXPECT_TRUE(doc.IsModified());
+}
+
+// Typed bytes that cannot go into memory (here: past any size a vector can
+// reach) must not let the save report success and clear the modified flag
+// while they are still only pending.
+TEST_F(DocTest, ASaveWhoseTypedBytesCannotBeSettledFails) {
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.File()->SetByte(kOffsetMax - 16, 0, 'A'));
+    const std::string target = dir.File("new.bin");
+    platform.AnswerSaveFileName(target);
+    EXPECT_FALSE(doc.DoFileSave());
+    EXPECT_TRUE(doc.File()->HasPending());
+    EXPECT_TRUE(doc.IsModified());
+}
+
+struct Target final : OCommandTarget {
+    unsigned handles;
+    bool enabled;
+    int runs = 0;
+    Target(unsigned id, bool on) : handles(id), enabled(on) {}
+    bool OnCommand(unsigned id) override { return id == handles && ++runs; }
+    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override {
+        if (id != handles) return false;
+        ui.enabled = enabled;
+        return true;
+    }
+};
+
+TEST(CommandRouting, FirstHandlerInTheChainWinsAndUnhandledIsDisabled) {
+    Target view(1, false);
+    Target doc(2, true);
+    Target app(1, true);
+    OCommandTarget* chain[] = {&view, nullptr, &doc, &app};
+    EXPECT_FALSE(RouteUpdate(chain, 1).enabled); // the view's rule, not the app's
+    EXPECT_TRUE(RouteUpdate(chain, 2).enabled);
+    EXPECT_FALSE(RouteUpdate(chain, 3).enabled);
+    EXPECT_TRUE(RouteCommand(chain, 1));
+    EXPECT_EQ(view.runs, 1);
+    EXPECT_EQ(app.runs, 0);
+    EXPECT_FALSE(RouteCommand(chain, 3));
+}
+
+} // namespace
