@@ -13,6 +13,7 @@ public:
     bool Reserve(OOffset size) override;
     OOffset GetSize() override;
     bool SetSize(OOffset size) override;
+    bool FixedSize() const override { return m_isDevice; }
     bool Open(const std::string& path, OAccess access, ODisposition disposition) override;
     std::size_t Read(OByte* buffer, std::size_t count) override;
     bool Commit() override;

@@ -1,6 +1,8 @@
 #include "document/OEditOps.h"
 
 #include "document/OFile.h"
+#include "document/OMoveExecutor.h"
+#include "document/OMovePlan.h"
 #include "document/OTransferBuffer.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
@@ -21,214 +23,97 @@ constexpr std::size_t kZeroBlock = 4194304; // 4 MiB
 // Used when even the zero block cannot be had: the gap still gets zeros.
 const OByte kSpareZeros[65536] = {};
 
-struct OMoveResult {
-    bool ok = false;
-    // Some block reached the target: until then the file is as it was.
-    bool wroteAny = false;
-};
-
 bool ValidRange(OOffset offset, OOffset length) {
     return offset >= 0 && length >= 0 && length <= kOffsetMax - offset;
 }
 
-std::size_t BlockFor(const OTransferBuffer& buffer, OOffset length) {
-    return static_cast<std::size_t>(
-        std::min<std::uint64_t>(buffer.Size(), static_cast<std::uint64_t>(length)));
-}
-
-// A read error must never pass for the end of the source: the caller would
-// then cut the file behind a tail that was never moved.
-bool ReadFailed(OFile& source) {
-    if (LastError() == 0) return false;
-    source.ShowFileError(-1);
-    return true;
-}
-
-OMoveResult Forward(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
-                    OOffset targetOffset, OOffset length, OProgress& progress) {
-    OMoveResult result;
-    OOffset done = 0;
-    while (length > 0) {
-        const std::size_t block = BlockFor(buffer, length);
-        PumpMessages();
-        done += static_cast<OOffset>(block);
-        progress.SetPos(done);
-        if (progress.Cancelled()) return result;
-        const std::size_t n = source.ReadAt(sourceOffset, buffer.Data(), block);
-        if (ReadFailed(source)) return result;
-        if (n == 0) break; // the source ended early
-        if (!WriteBlock(buffer.Data(), target, targetOffset, n)) return result;
-        result.wroteAny = true;
-        const auto moved = static_cast<OOffset>(n);
-        length -= moved;
-        sourceOffset += moved;
-        targetOffset += moved;
+// A move's or copy's progress window over the bytes it moves, shown from
+// the first block on. Each block shows the bytes done once it has landed.
+class OProgressObserver final : public OMoveObserver {
+public:
+    OProgressObserver(OOffset length, std::size_t block, bool cancelEnabled)
+        : m_length(length), m_block(static_cast<OOffset>(block)), m_cancelEnabled(cancelEnabled) {}
+    void Reached(const OMoveStep&, OOffset moved) override {
+        if (moved >= m_length) return;
+        if (!m_progress)
+            m_progress = CreateProgress(0, std::max<OOffset>(m_length - 1, 0), m_cancelEnabled);
+        m_progress->SetPos(std::min(m_length, moved + m_block));
     }
-    result.ok = true;
-    return result;
-}
+    bool CancelRequested() override { return m_progress && m_progress->Cancelled(); }
 
-// Last block first, for a target overlapping the source from above.
-OMoveResult Backward(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
-                     OOffset targetOffset, OOffset length, OProgress& progress) {
-    OMoveResult result;
-    OOffset done = 0;
-    while (length > 0) {
-        const std::size_t block = BlockFor(buffer, length);
-        const auto step = static_cast<OOffset>(block);
-        PumpMessages();
-        done += step;
-        progress.SetPos(done);
-        if (progress.Cancelled()) return result;
-        const std::size_t n = source.ReadAt(sourceOffset + length - step, buffer.Data(), block);
-        if (ReadFailed(source)) return result;
-        // Only another program cutting the file can make this short, and
-        // writing less would put every later block in the wrong place.
-        if (n != block) {
-            MessageBoxId(ids::IDS_READ_ERROR, OButtons::Ok, OIcon::Stop);
-            return result;
-        }
-        if (!WriteBlock(buffer.Data(), target, targetOffset + length - step, n)) return result;
-        result.wroteAny = true;
-        length -= step;
-    }
-    result.ok = true;
-    return result;
-}
+private:
+    std::unique_ptr<OProgress> m_progress;
+    OOffset m_length;
+    OOffset m_block;
+    bool m_cancelEnabled;
+};
 
-// 1. Refuse an unusable buffer before anything changes.
-// 2. Make the target writable; show the status text for long copies.
-// 3. Copy forward, or backward when the target overlaps the source from
-//    above in the same file, one read and one write per block.
-// 4. Restore the status text however the copy ended.
-OMoveResult Copy(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
-                 OOffset targetOffset, OOffset length, unsigned messageId, bool cancelEnabled) {
-    if (!ValidRange(sourceOffset, length) || !ValidRange(targetOffset, length)) {
-        SetLastError(EINVAL);
-        return {};
-    }
-    // Without a block every read yields nothing, the sign of a normal end.
-    if (!buffer.Valid() || buffer.Size() == 0) return {};
+// 1. Plan: refuse before anything changes what cannot finish.
+// 2. Make the file writable (the backup first) before taking the block, so
+//    that the backup reuses the kept block.
+// 3. Run the plan behind a progress window and a status text for long moves.
+bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength) {
+    OOffset size = 0;
+    const bool known = file.TryGetSize(size);
+    const OPlanResult planned = PlanResize(known ? std::optional<OOffset>(size) : std::nullopt,
+                                           file.FixedSize(), offset, oldLength, newLength);
+    if (!planned.plan) return ShowRefusal(file, planned.refusal);
+    const OMovePlan& plan = *planned.plan;
+    if (plan.steps.empty() && !plan.ChangesSize()) return true;
     OLongOperation running;
-    if (!target.EnsureWritable()) return {};
-    OStatusText status;
-    if (messageId != 0 && length > kMegabyte)
-        status.Show(messageId, static_cast<long long>(length / kMegabyte));
-    OMoveResult result;
-    result.ok = true;
-    if (length > 0) {
-        const bool backward = &source == &target && sourceOffset < targetOffset &&
-                              length > targetOffset - sourceOffset;
-        const auto progress = CreateProgress(0, length - 1, cancelEnabled);
-        result =
-            backward
-                ? Backward(buffer, source, sourceOffset, target, targetOffset, length, *progress)
-                : Forward(buffer, source, sourceOffset, target, targetOffset, length, *progress);
+    if (!file.EnsureWritable()) return false;
+    const OOffset tail = plan.steps.empty() ? 0 : plan.steps.front().length;
+    std::unique_ptr<OTransferBuffer> buffer;
+    std::span<OByte> block;
+    if (tail > 0) {
+        buffer = std::make_unique<OTransferBuffer>(tail);
+        if (!buffer->Valid()) return false;
+        block = {buffer->Data(), buffer->Size()};
     }
+    OStatusText status;
+    if (tail > kMegabyte) status.Show(ids::IDS_MOVE_MB, static_cast<long long>(tail / kMegabyte));
+    OProgressObserver observer(tail, block.size(), false);
+    OMoveExecutor executor(file, block, observer);
+    const bool ok = executor.Run(plan);
     status.Restore();
-    return result;
-}
-
-// A disk file's SetSize fails without a word, which here would leave a
-// moved tail doubled at the end unexplained.
-bool SetSizeOrSay(OFile& file, OOffset size) {
-    if (file.SetSize(size)) return true;
-    // The memory variant has already said "Out of memory".
-    if (LastError() != ENOMEM) file.ShowFileError(-1);
-    return false;
-}
-
-// The size, when [offset, offset + length) lies within the file; -1 if not.
-OOffset SizeAround(OFile& file, OOffset offset, OOffset length) {
-    if (offset < 0 || length < 0) return -1;
-    const OOffset size = file.GetSize();
-    if (offset > size || length > size - offset) return -1;
-    return size;
+    file.Sync();
+    return ok;
 }
 
 } // namespace
 
+// 1. Refuse an unusable buffer, and a target above an overlapping source
+//    in the same file, before anything changes.
+// 2. Make the target writable; show the status text for long copies.
+// 3. Copy first block first; restore the status text however it ended.
 bool CopyRange(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
                OOffset targetOffset, OOffset length, unsigned messageId, bool cancelEnabled) {
-    return Copy(buffer, source, sourceOffset, target, targetOffset, length, messageId,
-                cancelEnabled)
-        .ok;
-}
-
-bool WriteBlock(const OByte* buffer, OFile& target, OOffset offset, std::size_t count) {
-    // Nothing to write must not grow the file to offset either.
-    if (count == 0) return true;
+    if (!ValidRange(sourceOffset, length) || !ValidRange(targetOffset, length) ||
+        (&source == &target && sourceOffset < targetOffset &&
+         length > targetOffset - sourceOffset)) {
+        SetLastError(EINVAL);
+        return false;
+    }
+    // Without a block every read yields nothing, the sign of a normal end.
+    if (!buffer.Valid() || buffer.Size() == 0) return false;
+    OLongOperation running;
     if (!target.EnsureWritable()) return false;
-    OOffset before = 0;
-    if (!target.TryGetSize(before)) return false;
-    if (target.WriteAllAt(offset, buffer, count)) return true;
-    // WriteAt grows the file before it writes: what lies past the old end
-    // now is this failed block's, never data, so the file must not keep it.
-    OOffset after = 0;
-    if (target.TryGetSize(after) && after > before) target.SetSize(before);
-    return false;
+    OStatusText status;
+    if (messageId != 0 && length > kMegabyte)
+        status.Show(messageId, static_cast<long long>(length / kMegabyte));
+    OProgressObserver observer(length, buffer.Size(), cancelEnabled);
+    const bool ok = CopyBlocks(source, sourceOffset, target, targetOffset, length,
+                               {buffer.Data(), buffer.Size()}, observer);
+    status.Restore();
+    return ok;
 }
 
-// 1. Move the tail down over the range, forward.
-// 2. Cut the file only after the whole tail has moved.
 bool DeleteRange(OFile& file, OOffset offset, OOffset length) {
-    const OOffset size = SizeAround(file, offset, length);
-    if (size < 0) {
-        SetLastError(EINVAL);
-        return false;
-    }
-    if (length == 0) return true;
-    OLongOperation running;
-    // Before the buffer is taken, so that a backup reuses the kept block.
-    if (!file.EnsureWritable()) return false;
-    const OOffset tail = size - offset - length;
-    if (tail > 0) {
-        OTransferBuffer buffer(tail);
-        if (!Copy(buffer, file, offset + length, file, offset, tail, ids::IDS_MOVE_MB, false).ok) {
-            file.Sync();
-            return false;
-        }
-    }
-    const bool ok = SetSizeOrSay(file, size - length);
-    file.Sync();
-    return ok;
+    return Resize(file, offset, length, 0);
 }
 
-// 1. Reserve the new size when the file grows: a full disk shows up here,
-//    before any byte moves.
-// 2. Move the tail by the difference (backward when it overlaps itself).
-// 3. Set the new size.
 bool ResizeRegion(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength) {
-    const OOffset size = SizeAround(file, offset, oldLength);
-    if (size < 0 || newLength < 0) {
-        SetLastError(EINVAL);
-        return false;
-    }
-    if (newLength == oldLength) return true;
-    if (newLength - oldLength > kOffsetMax - size) {
-        SetLastError(EFBIG);
-        return file.ShowFileError(-1);
-    }
-    const OOffset newSize = size + (newLength - oldLength);
-    OLongOperation running;
-    if (!file.EnsureWritable()) return false;
-    if (newSize > size && !file.Reserve(newSize)) return false;
-    const OOffset tail = size - offset - oldLength;
-    if (tail > 0) {
-        OTransferBuffer buffer(tail);
-        const OMoveResult moved = Copy(buffer, file, offset + oldLength, file, offset + newLength,
-                                       tail, ids::IDS_MOVE_MB, false);
-        if (!moved.ok) {
-            // Nothing moved yet: give back what the reservation or a failed
-            // first write added, so the file is exactly as it was.
-            if (!moved.wroteAny && newSize > size) file.SetSize(size);
-            file.Sync();
-            return false;
-        }
-    }
-    const bool ok = SetSizeOrSay(file, newSize);
-    file.Sync();
-    return ok;
+    return Resize(file, offset, oldLength, newLength);
 }
 
 // 1. Open the gap (the move of the tail).
@@ -236,12 +121,12 @@ bool ResizeRegion(OFile& file, OOffset offset, OOffset oldLength, OOffset newLen
 //    fill, and the status bar then says how much of the gap holds stale
 //    bytes. The file has its new length either way, so the result is true.
 bool InsertZeros(OFile& file, OOffset offset, OOffset count) {
-    if (count <= 0 || SizeAround(file, offset, 0) < 0) {
+    if (count <= 0 || offset < 0) {
         SetLastError(EINVAL);
         return false;
     }
     OLongOperation running;
-    if (!file.EnsureWritable() || !ResizeRegion(file, offset, 0, count)) return false;
+    if (!Resize(file, offset, 0, count)) return false;
 
     OStatusText status;
     status.Show(ids::IDS_INSERTING, static_cast<long long>(count));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/OMoveExecutor.h"
 #include "platform/OTypes.h"
 
 #include <cstddef>
@@ -7,23 +8,22 @@
 class OFile;
 class OTransferBuffer;
 
-// Structural edits in place: the tail of the file moves through one bounded
-// buffer in blocks, in the direction that never overwrites bytes not yet
-// moved, with a progress window. Pending typed bytes must have been settled
-// before. Every operation reports its own failure (a message box) and
-// returns false. A failed move never cuts the file: it keeps its old size,
-// or, growing, the size its moved blocks reached, with the tail possibly
-// partly moved. Arguments out of range are refused with false before
-// anything changes. Selection, markers and views are the caller's to adjust.
+// Structural edits in place, each planned (OMovePlan) and run by the block
+// executor (OMoveExecutor) behind a progress window. Pending typed bytes
+// must have been settled before. Every operation reports its own failure (a
+// message box) and returns false; what a failure leaves is the executor's
+// contract (a failed grow moves back, a shrink finishes what it can).
+// Arguments out of range are refused with false before anything changes,
+// as is a change of a device's size or one whose size cannot be read.
+// Selection, markers and views are the caller's to adjust.
 
-// Copies length bytes. messageId (0 for none) is the status text shown for
-// copies above 1 MiB. A read that fails is a failure, never the end of the
-// source; a source that ends early ends the copy as a success.
+// Copies length bytes to another file, or within one file where the target
+// does not overlap the source from above (refused). messageId (0 for none)
+// is the status text shown for copies above 1 MiB. A read that fails is a
+// failure, never the end of the source; a source that ends early ends the
+// copy as a success.
 bool CopyRange(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
                OOffset targetOffset, OOffset length, unsigned messageId, bool cancelEnabled);
-// Writes count bytes; on a full disk asks "Disk full. Try again ?". A failed
-// write leaves the file no longer than it was.
-bool WriteBlock(const OByte* buffer, OFile& target, OOffset offset, std::size_t count);
 // Removes [offset, offset + length).
 bool DeleteRange(OFile& file, OOffset offset, OOffset length);
 // [offset, offset + oldLength) becomes newLength bytes long; its content is

@@ -47,6 +47,8 @@ public: // the variant's operations
     virtual OOffset GetSize() = 0;
     virtual void Sync() {}
     virtual bool SetSize(OOffset size) = 0;
+    // The size cannot change (a block device).
+    virtual bool FixedSize() const { return false; }
     virtual bool Open(const std::string& path, OAccess access, ODisposition disposition) = 0;
     // Reads at the current position; fewer bytes at the end of the file, 0
     // on failure. LastError() is 0 unless the read failed.

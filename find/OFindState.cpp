@@ -40,7 +40,7 @@ std::string CountText(unsigned id, std::uint64_t first, std::uint64_t second) {
 } // namespace
 
 void OFindState::SetBufferLimitForTesting(std::size_t bytes) {
-    OWorkBuffer::SetLimitForTesting(bytes);
+    OTransferBuffer::SetLimitForTesting(bytes == 0 ? 0 : std::max(bytes, kSmallestForTesting));
 }
 
 // 1. Options as the dialog leaves them: selection only needs a selection,
@@ -506,12 +506,12 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
 // ---- The work buffer ----------------------------------------------------------
 
 bool OFindState::RequestBuffer(Mode mode) {
-    std::size_t size = OWorkBuffer::kFindSize;
-    if (mode == Mode::Replace) size = OWorkBuffer::kReplaceSize;
-    if (mode == Mode::Count) size = OWorkBuffer::kCountSize;
+    std::size_t size = kFindSize;
+    if (mode == Mode::Replace) size = kReplaceSize;
+    if (mode == Mode::Count) size = kCountSize;
     m_mode = mode;
     bool fresh = false;
-    if (!m_buffer.Request(size, fresh)) {
+    if (!m_buffer.Request(size, kMinimumSize, fresh)) {
         m_bufferInvalid = true;
         return false;
     }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "document/ODocSearch.h"
+#include "document/OTransferBuffer.h"
 #include "find/OFindOptions.h"
 #include "find/OMatcher.h"
 #include "find/OPattern.h"
 #include "find/OViewMap.h"
-#include "find/OWorkBuffer.h"
 #include "platform/OProgress.h"
 #include "platform/OStatusText.h"
 #include "platform/OTypes.h"
@@ -17,6 +17,7 @@
 #include <string>
 
 class OFile;
+struct OMoveStep;
 
 enum class OConfirmAnswer { Yes, No, All, Cancel };
 
@@ -141,11 +142,23 @@ private:
     bool StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OOffset consumeEnd,
                        Totals& totals, bool& cancelled);
     bool CloseGap(OFile& file, OOffset to, OOffset from, OOffset end);
+    void MapTailMove(OOffset at, const OByte* bytes, OOffset length, const OMoveStep& step,
+                     OOffset moved);
     void MapStream(const Stream& stream);
     std::size_t Lookahead() const;
     std::size_t PassBlock() const;
 
-    OWorkBuffer m_buffer;
+    // Sizes of the block the file is scanned through, by mode, and the least
+    // a failed allocation may leave.
+    static constexpr std::size_t kFindSize = 524288;
+    static constexpr std::size_t kReplaceSize = 16777216;
+    static constexpr std::size_t kCountSize = 4194304;
+    static constexpr std::size_t kMinimumSize = 65536;
+    // The least a test limit leaves: room for two patterns of the longest
+    // kind, so that every block still moves the scan on.
+    static constexpr std::size_t kSmallestForTesting = 256;
+
+    OTransferBuffer m_buffer;
     const OFile* m_bufferFile = nullptr; // the file the buffer was loaded from
     std::uint64_t m_generation = 0;      // of that file at the load
     bool m_bufferInvalid = true;

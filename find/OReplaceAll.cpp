@@ -2,8 +2,9 @@
 // once per work-buffer block would make a large file quadratic; once the
 // user has chosen All, the rest of the run takes a bounded number of passes
 // over the file and leaves the same bytes and totals as the buffered loop.
-#include "document/OEditOps.h"
 #include "document/OFile.h"
+#include "document/OMoveExecutor.h"
+#include "document/OMovePlan.h"
 #include "document/OTransferBuffer.h"
 #include "find/OFindState.h"
 #include "platform/OOffsetFormat.h"
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -30,80 +32,54 @@ struct OFreeBytes {
 };
 using OHeldBytes = std::unique_ptr<OByte, OFreeBytes>;
 
-// A disk file's SetSize fails without a word.
-bool CutTo(OFile& file, OOffset size) {
-    if (file.SetSize(size)) return true;
-    if (LastError() != ENOMEM) file.ShowFileError(-1);
-    return false;
-}
+// The passes' moves: the view map and the progress follow each block; only
+// the move of the tail up (pass 2) takes the user's Cancel.
+class OPassObserver final : public OMoveObserver {
+public:
+    using Map = std::function<void(const OMoveStep&, OOffset)>;
+    OPassObserver(Map map, OProgress* cancel) : m_map(std::move(map)), m_cancel(cancel) {}
+    void Reached(const OMoveStep& step, OOffset moved) override { m_map(step, moved); }
+    bool CancelRequested() override { return m_cancel && m_cancel->Cancelled(); }
 
-// Fewer bytes than asked for is an error here: the passes know the size.
-bool ReadExactly(OFile& file, OOffset offset, OByte* buffer, std::size_t count) {
-    if (count == 0 || file.ReadAt(offset, buffer, count) == count) return true;
-    if (LastError() != 0)
-        file.ShowFileError(-1);
-    else
-        MessageBoxId(ids::IDS_READ_ERROR, OButtons::Ok, OIcon::Stop);
-    return false;
-}
+private:
+    Map m_map;
+    OProgress* m_cancel;
+};
 
 } // namespace
 
 // [at, at + oldLength) becomes bytes, in the order that keeps every match
-// old or new whatever write fails: growing, the tail moves up first (the old
-// bytes stay where they are), and a failed write moves it back; shrinking,
-// the bytes go first, then the tail moves down over the rest. The moves
-// back and down go through CloseGap, which finishes a move a failure
-// interrupted: DeleteRange would leave it half done, the old bytes behind
-// the new ones. CloseGap takes the work buffer, so bytes (which may lie in
-// it) must have been written or given up by then.
+// old or new whatever write fails: growing, the tail moves up first (the
+// executor moves it back when that fails), and a failed write of the bytes
+// closes the gap again; shrinking, the bytes go first, then the tail moves
+// down over the rest. The move up takes a block of its own: bytes may lie in
+// the work buffer, which CloseGap takes, so they must have been written or
+// given up before it runs.
 bool OFindState::WriteRegion(OFile& file, OOffset at, OOffset oldLength, const OByte* bytes,
                              std::size_t length) {
     const auto newLength = static_cast<OOffset>(length);
-    // An unknown size read as 0 would have CloseGap cut the file there.
-    SetLastError(0);
-    const OOffset size = file.GetSize();
-    if (LastError() != 0) return false;
-    if (newLength > oldLength) {
-        // Not ResizeRegion: a move it gives up half way leaves the tail
-        // partly doubled, and how far it got is not known here.
-        const OOffset growth = newLength - oldLength;
-        if (growth > kOffsetMax - size) {
-            SetLastError(EFBIG);
-            return file.ShowFileError(-1);
-        }
-        if (!file.Reserve(size + growth)) return false;
-        const OOffset from = at + oldLength;
-        OTransferBuffer transfer(size - from);
-        if (size > from && !transfer.Valid()) return false;
-        OOffset moved = size; // [moved, size) is already growth bytes higher
-        while (moved > from) {
-            m_view.Start(at);
-            m_view.AddMemory(bytes, newLength);
-            m_view.AddFile(from, moved - from);
-            m_view.AddFile(moved + growth, size - moved);
-            PumpMessages();
-            const OOffset block = std::min(static_cast<OOffset>(transfer.Size()), moved - from);
-            const OOffset source = moved - block;
-            const auto count = static_cast<std::size_t>(block);
-            if (!ReadExactly(file, source, transfer.Data(), count)) {
-                CloseGap(file, moved, moved + growth, size + growth);
-                return false;
-            }
-            if (!WriteBlock(transfer.Data(), file, source + growth, count)) {
-                // The failed write may have reached this block's own bytes.
-                if (WriteBlock(transfer.Data(), file, source, count))
-                    CloseGap(file, moved, moved + growth, size + growth);
-                return false;
-            }
-            moved = source;
-        }
-        if (WriteBlock(bytes, file, at, length)) return true;
-        CloseGap(file, from, from + growth, size + growth);
-        return false;
+    OOffset size = 0;
+    if (!file.TryGetSize(size)) return false;
+    if (newLength <= oldLength) {
+        if (!WriteBlock(bytes, file, at, length)) return false;
+        return newLength == oldLength || CloseGap(file, at + newLength, at + oldLength, size);
     }
-    if (!WriteBlock(bytes, file, at, length)) return false;
-    return newLength == oldLength || CloseGap(file, at + newLength, at + oldLength, size);
+    const OPlanResult planned = PlanResize(size, file.FixedSize(), at, oldLength, newLength);
+    if (!planned.plan) return ShowRefusal(file, planned.refusal);
+    const OOffset from = at + oldLength;
+    OTransferBuffer transfer(size - from);
+    if (size > from && !transfer.Valid()) return false;
+    OPassObserver observer(
+        [&](const OMoveStep& step, OOffset moved) {
+            if (step.backward) MapTailMove(at, bytes, newLength, step, moved);
+        },
+        nullptr);
+    OMoveExecutor executor(file, {transfer.Data(), transfer.Size()}, observer, true);
+    if (!executor.Run(*planned.plan)) return false;
+    if (WriteBlock(bytes, file, at, length)) return true;
+    const OOffset growth = newLength - oldLength;
+    CloseGap(file, from, from + growth, size + growth);
+    return false;
 }
 
 // 1. The buffer window ends behind the replacement just made: what follows
@@ -192,9 +168,8 @@ bool OFindState::GrowRest(OFile& file, OOffset at, const OByte* pending, std::si
     }
     const OOffset growth = keptGrowth + static_cast<OOffset>(*count) * step;
     if (growth == 0) return true;
-    if (!file.Reserve(size + growth)) return false;
-    if (!MoveTailUp(file, input, size, growth, at, held, pendingLength, cancelled)) return false;
-    if (cancelled) return writeKept();
+    if (!MoveTailUp(file, input, size, growth, at, held, pendingLength, cancelled))
+        return cancelled && writeKept();
 
     if (!WriteBlock(held, file, at, pendingLength)) {
         // The old bytes under the kept replacements are still in place.
@@ -240,45 +215,31 @@ std::optional<std::uint64_t> OFindState::CountRest(OFile& file, OOffset from, OO
     return count;
 }
 
-// 1. Blocks from the end down: each read whole, then written growth bytes
-//    higher (the only place a block can land on bytes not yet read is
-//    below it, and those were read with it).
-// 2. Cancel or a failure moves what has moved back down: the file is as it
-//    was.
+// The tail [from, size) moves growth bytes up, last block first; Cancel or
+// a failure moves what has moved back down: the file is as it was.
 bool OFindState::MoveTailUp(OFile& file, OOffset from, OOffset size, OOffset growth, OOffset at,
                             const OByte* pending, std::size_t pendingLength, bool& cancelled) {
-    OByte* data = m_buffer.Data();
-    const auto capacity = static_cast<OOffset>(PassBlock());
-    OOffset moved = size; // [moved, size) is already growth bytes higher
-    while (moved > from) {
-        m_view.Start(at);
-        m_view.AddMemory(pending, static_cast<OOffset>(pendingLength));
-        m_view.AddFile(from, moved - from);
-        m_view.AddFile(moved + growth, size - moved);
-        m_progress->SetPos(std::clamp(moved, m_areaBegin, m_areaEnd));
-        PumpMessages();
-        if (m_progress->Cancelled()) {
-            ShowStatus(ids::IDS_FIND_CANCELED,
-                       MessageHex(at + static_cast<OOffset>(pendingLength)).c_str());
-            cancelled = true;
-            return CloseGap(file, moved, moved + growth, size + growth);
-        }
-        const OOffset block = std::min(capacity, moved - from);
-        const OOffset source = moved - block;
-        const auto count = static_cast<std::size_t>(block);
-        if (!ReadExactly(file, source, data, count) || !CheckGuard()) {
-            CloseGap(file, moved, moved + growth, size + growth);
-            return false;
-        }
-        if (!WriteBlock(data, file, source + growth, count)) {
-            // The failed write may have reached this block's own bytes.
-            if (WriteBlock(data, file, source, count))
-                CloseGap(file, moved, moved + growth, size + growth);
-            return false;
-        }
-        moved = source;
+    const OPlanResult planned = PlanResize(size, file.FixedSize(), from, 0, growth);
+    if (!planned.plan) return ShowRefusal(file, planned.refusal);
+    OPassObserver observer(
+        [&](const OMoveStep& step, OOffset moved) {
+            if (step.backward) {
+                MapTailMove(at, pending, static_cast<OOffset>(pendingLength), step, moved);
+                m_progress->SetPos(
+                    std::clamp(step.from + step.length - moved, m_areaBegin, m_areaEnd));
+            } else {
+                MapStream({step.to + moved, step.from + moved, step.from + step.length});
+            }
+        },
+        m_progress.get());
+    OMoveExecutor executor(file, {m_buffer.Data(), PassBlock()}, observer, true);
+    if (executor.Run(*planned.plan)) return true;
+    if (executor.Cancelled()) {
+        ShowStatus(ids::IDS_FIND_CANCELED,
+                   MessageHex(at + static_cast<OOffset>(pendingLength)).c_str());
+        cancelled = true;
     }
-    return true;
+    return false;
 }
 
 // 1. Input in blocks of half the buffer from stream.read, reaching to the
@@ -399,36 +360,34 @@ bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OO
 }
 
 // The result is the file up to `to`, then [from, end): that part moves
-// down behind it, forward in blocks (the write never passes the read), and
-// the file is cut where it ends. It runs to the end even when the user
-// cancels: a gap left open would be a hole in the file. For the same reason
-// a block whose read or write fails is tried once more (the failure has
-// been shown and the result is still false): half-moved, the bytes between
-// the two ends would stay in the file twice.
+// down behind it and the file is cut where it ends. The executor runs it to
+// the end even when the user cancels (a gap left open would be a hole in
+// the file) and tries a failed block once more.
 bool OFindState::CloseGap(OFile& file, OOffset to, OOffset from, OOffset end) {
-    OByte* data = m_buffer.Data();
-    const auto capacity = static_cast<OOffset>(PassBlock());
-    bool ok = true;
-    while (to < from && from < end) {
-        MapStream({to, from, end});
-        PumpMessages();
-        const OOffset block = std::min(capacity, end - from);
-        const auto count = static_cast<std::size_t>(block);
-        // A failed write may have reached the block's own source: the
-        // second try writes the bytes already read.
-        if (!ReadExactly(file, from, data, count)) {
-            ok = false;
-            if (!ReadExactly(file, from, data, count)) return false;
-        }
-        if (!WriteBlock(data, file, to, count)) {
-            ok = false;
-            if (!WriteBlock(data, file, to, count)) return false;
-        }
-        to += block;
-        from += block;
-    }
+    const OPlanResult planned = PlanResize(end, file.FixedSize(), to, from - to, 0);
+    if (!planned.plan) return ShowRefusal(file, planned.refusal);
+    OPassObserver observer(
+        [&](const OMoveStep& step, OOffset moved) {
+            MapStream({step.to + moved, step.from + moved, step.from + step.length});
+        },
+        nullptr);
     MapStream({to, from, end});
-    return CutTo(file, to + (end - from)) && ok;
+    OMoveExecutor executor(file, {m_buffer.Data(), PassBlock()}, observer, true);
+    return executor.Run(*planned.plan);
+}
+
+// The view of a tail moving up: the replacements from `at`, the file up to
+// where the move stands, and above it the tail already moved.
+void OFindState::MapTailMove(OOffset at, const OByte* bytes, OOffset length, const OMoveStep& step,
+                             OOffset moved) {
+    const OOffset from = step.from;
+    const OOffset size = step.from + step.length;
+    const OOffset growth = step.to - step.from;
+    const OOffset boundary = size - moved; // [boundary, size) is already growth bytes higher
+    m_view.Start(at);
+    m_view.AddMemory(bytes, length);
+    m_view.AddFile(from, boundary - from);
+    m_view.AddFile(boundary + growth, size - boundary);
 }
 
 std::size_t OFindState::PassBlock() const {

@@ -48,6 +48,7 @@ inline constexpr unsigned IDS_INSERT_NOT_ZEROED = 40104;
 inline constexpr unsigned IDS_BUSY = 40106;
 inline constexpr unsigned IDS_TEXT_TOO_LONG = 40110;
 inline constexpr unsigned IDS_CLIPBOARD_ERROR = 40111;
+inline constexpr unsigned IDS_FIXED_SIZE = 40112;
 
 // Commands of the document and view
 inline constexpr unsigned ID_ADD_MARKER = 231;

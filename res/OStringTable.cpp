@@ -115,6 +115,7 @@ constexpr OStringEntry kStrings[] = {
     {40106, "An operation is running: wait until it ends"},
     {40110, "Too long to copy as text: %I64d bytes (at most 536870911)"},
     {40111, "Cannot put the text on the clipboard"},
+    {40112, "%s is a device: its size cannot change"},
     {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},

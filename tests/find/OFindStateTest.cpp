@@ -3,7 +3,6 @@
 #include "document/ODiskFile.h"
 #include "document/OMemFile.h"
 #include "document/OTransferBuffer.h"
-#include "find/OWorkBuffer.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
@@ -230,7 +229,7 @@ class FindStateTest : public ::testing::Test {
 protected:
     void TearDown() override {
         OFindState::SetBufferLimitForTesting(0);
-        OWorkBuffer::FailAllocationsForTesting(0);
+        OTransferBuffer::FailAllocationsForTesting(0);
         OTransferBuffer::SetLimitForTesting(0);
     }
     void Open(const Bytes& content) {
@@ -367,11 +366,11 @@ TEST_F(FindStateTest, WithOemCharactersTheTextIsSearchedInCodePage437) {
 
 TEST_F(FindStateTest, NoWorkBufferSaysOutOfMemory) {
     Open(B("abc"));
-    OWorkBuffer::FailAllocationsForTesting(100);
+    OTransferBuffer::FailAllocationsForTesting(100);
     EXPECT_EQ(Find("b"), -1);
     EXPECT_TRUE(HasMessage("Out of memory"));
     EXPECT_EQ(state.LastFound(), -1);
-    OWorkBuffer::FailAllocationsForTesting(1); // the half is taken instead
+    OTransferBuffer::FailAllocationsForTesting(1); // the half is taken instead
     EXPECT_EQ(Find("b"), 1);
 }
 

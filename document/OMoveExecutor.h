@@ -1,0 +1,81 @@
+#pragma once
+
+#include "document/OMovePlan.h"
+#include "platform/OTypes.h"
+
+#include <cstddef>
+#include <span>
+
+class OFile;
+
+// What a running move tells its caller, block by block.
+class OMoveObserver {
+public:
+    // Before each block, before the message pump: the step has moved
+    // `moved` bytes (counted in its direction). A progress window and a view
+    // of the file as it stands follow it here.
+    virtual void Reached(const OMoveStep& step, OOffset moved) = 0;
+    // After the pump: the user asked to stop. A recovering shrink runs on to
+    // its end, since a gap left open would be a hole in the file.
+    virtual bool CancelRequested() = 0;
+
+protected:
+    ~OMoveObserver() = default;
+};
+
+// Runs plans over one file through one block of memory. Every failure is
+// shown where it happens (a message box) and Run returns false.
+//
+// Without recovery a failure or Cancel stops the plan where it is: the file
+// keeps its old size (a grow whose first block did not land is cut back to
+// it) and the tail may be partly moved. With recovery the file ends in one
+// of two states, never in between:
+// - growing: the plan's end, or (failure or Cancel) as it was: the blocks
+//   that landed move back and the file is cut to its old size. Only when
+//   even that fails is the tail left partly moved, with the failure shown;
+// - shrinking: the plan's end, running on through Cancel, with a block
+//   whose read or write failed tried once more (the result is still false:
+//   the failure was shown). Only a block that fails twice leaves the tail
+//   partly moved and the file uncut.
+class OMoveExecutor {
+public:
+    OMoveExecutor(OFile& file, std::span<OByte> block, OMoveObserver& observer,
+                  bool recover = false)
+        : m_file(file), m_block(block), m_observer(observer), m_recover(recover) {}
+
+    bool Run(const OMovePlan& plan);
+    // The last Run stopped on the user's Cancel; the file is as it was.
+    bool Cancelled() const { return m_cancelled; }
+
+private:
+    enum class Outcome { Done, Retried, Stopped, Broken };
+
+    Outcome MoveBackward(const OMoveStep& step, OOffset& moved);
+    Outcome MoveForward(const OMoveStep& step);
+    bool Cut(OOffset size);
+
+    OFile& m_file;
+    std::span<OByte> m_block;
+    OMoveObserver& m_observer;
+    bool m_recover;
+    bool m_cancelled = false;
+};
+
+// Copies length bytes from one file into another (or elsewhere in the
+// same file, where the target does not overlap the source from above),
+// first block first. A read that fails is a failure, never the end of the
+// source; a source that ends early ends the copy as a success.
+bool CopyBlocks(OFile& source, OOffset sourceOffset, OFile& target, OOffset targetOffset,
+                OOffset length, std::span<OByte> block, OMoveObserver& observer);
+
+// Says why a plan was refused, where that has not been said yet (an
+// unreadable size was shown when it was read); always false.
+bool ShowRefusal(OFile& file, OPlanRefusal refusal);
+
+// Reads exactly count bytes: fewer is an error, shown (the system's text,
+// or "Read error" for a short read), never the end of the data.
+bool ReadExactly(OFile& file, OOffset offset, OByte* buffer, std::size_t count);
+
+// Writes count bytes; on a full disk asks "Disk full. Try again ?". A failed
+// write leaves the file no longer than it was.
+bool WriteBlock(const OByte* buffer, OFile& target, OOffset offset, std::size_t count);
