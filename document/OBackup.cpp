@@ -3,6 +3,7 @@
 #include "document/ODiskFile.h"
 #include "document/OEditOps.h"
 #include "document/OTransferBuffer.h"
+#include "platform/OAtomicFile.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
@@ -11,10 +12,8 @@
 #include "res/OResourceIds.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,29 +31,24 @@ bool ShowBackupError(const std::string& backupPath, int code) {
     return false;
 }
 
-// Copies into a fresh temporary file beside the backup and renames it into
-// place only when complete, so a cancelled or failed copy leaves the
-// previous backup as it was and no partial file behind.
+// Copied through OAtomicFile, so a cancelled or failed copy leaves the
+// previous backup as it was and no partial file behind; a directory in its
+// place is refused before a big file is copied for nothing.
 bool WriteBackup(OFile& file, OOffset size, const std::string& backupPath) {
-    // A directory of that name would only refuse the rename: say so before
-    // copying a big file for nothing.
-    struct stat existing {};
-    if (::lstat(backupPath.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
-        return ShowBackupError(backupPath, EISDIR);
-
-    std::string tempPath = backupPath + ".XXXXXX";
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
-    if (fd < 0) return ShowBackupError(backupPath, errno);
-    // mkostemp makes it 0600; the backup shares the original's permissions,
-    // or stays private when they cannot be read.
+    // The backup shares the original's permissions, also over an older
+    // backup's, or stays private when they cannot be read.
     struct stat original {};
-    if (::stat(file.Path().c_str(), &original) == 0) ::fchmod(fd, original.st_mode & 0777);
-
+    const mode_t mode =
+        ::stat(file.Path().c_str(), &original) == 0 ? original.st_mode & 0777 : 0600;
+    OAtomicFile out;
+    if (!out.Begin(backupPath, mode, OAtomicFile::Mode::Given))
+        return ShowBackupError(backupPath, errno);
+    // The copy writes through a file object of its own; the descriptor it
+    // closes is a duplicate, so the original stays open for the commit.
+    const int fd = ::fcntl(out.Fd(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return ShowBackupError(backupPath, errno);
     ODiskFile backup;
-    if (!backup.Adopt(fd, backupPath)) {
-        ::unlink(tempPath.c_str());
-        return ShowBackupError(backupPath, LastError());
-    }
+    if (!backup.Adopt(fd, backupPath)) return ShowBackupError(backupPath, LastError());
 
     OLongOperation running;
     OStatusText status;
@@ -64,12 +58,8 @@ bool WriteBackup(OFile& file, OOffset size, const std::string& backupPath) {
         OTransferBuffer buffer(size);
         ok = CopyRange(buffer, file, 0, backup, 0, size, 0, true);
     }
-    // The rename must not publish data still only in the page cache.
-    if (ok && ::fsync(fd) != 0) ok = ShowBackupError(backupPath, errno);
     backup.Close();
-    if (ok && ::rename(tempPath.c_str(), backupPath.c_str()) != 0)
-        ok = ShowBackupError(backupPath, errno);
-    if (!ok) ::unlink(tempPath.c_str());
+    if (ok && !out.Commit()) ok = ShowBackupError(backupPath, errno);
     status.Restore();
     return ok;
 }

@@ -1,5 +1,6 @@
 #include "document/OMemFile.h"
 
+#include "platform/OAtomicFile.h"
 #include "platform/OPlatform.h"
 #include "platform/OStatusText.h"
 #include "platform/OSystem.h"
@@ -7,13 +8,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr OOffset kGrowthSlack = 4194304;     // 4 MB beyond what was asked
@@ -184,74 +182,24 @@ bool OMemFile::Commit() {
     return true;
 }
 
-// 1. Write the content to a new temporary file beside the target.
-// 2. Flush it to the disk.
-// 3. Rename it over the target.
-// A full disk or a crash therefore never leaves the target half written, and
-// an existing target keeps its old content until the new one is complete.
+// Through OAtomicFile: a full disk or a crash never leaves the target half
+// written, and an existing target keeps its old content until the new one is
+// complete. A full disk may be retried once the user has made room.
 bool OMemFile::WriteOut(const std::string& path) {
-    // Write through a symbolic link to the file it names, as the user expects.
-    std::string target = path;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    mode_t mode = 0666;
-    struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    const std::string shownPath = m_path;
-    auto fail = [&](int code) {
+    for (;;) {
+        OAtomicFile out(m_io);
+        if (out.Begin(path, 0666) && out.Write(m_data.data(), m_data.size()) && out.Commit())
+            return true;
+        const int error = errno;
+        if (error == ENOSPC &&
+            MessageBoxId(ids::IDS_DISK_FULL, OButtons::YesNo, OIcon::Exclamation) == OAnswer::Yes)
+            continue;
+        // The message names the file asked for; m_path is still the old name.
+        const std::string shownPath = m_path;
         m_path = path;
-        SetLastError(code);
+        SetLastError(error);
         ShowFileError(-1);
         m_path = shownPath;
         return false;
-    };
-    if (fd < 0) return fail(errno);
-    auto failAndRemove = [&](int code) {
-        m_io.Close(fd);
-        ::unlink(temp.c_str());
-        return fail(code);
-    };
-    if (exists)
-        mode = existing.st_mode & 07777;
-    else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
     }
-    if (::fchmod(fd, mode) != 0) return failAndRemove(errno);
-    for (;;) {
-        std::size_t done = 0;
-        int error = 0;
-        while (done < m_data.size()) {
-            const ssize_t n = m_io.PWrite(fd, m_data.data() + done, m_data.size() - done,
-                                          static_cast<off_t>(done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                error = n == 0 ? ENOSPC : errno;
-                break;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        if (error == 0 && m_io.FSync(fd) != 0) error = errno;
-        if (error == 0) break;
-        if (error != ENOSPC ||
-            MessageBoxId(ids::IDS_DISK_FULL, OButtons::YesNo, OIcon::Exclamation) != OAnswer::Yes)
-            return failAndRemove(error);
-    }
-    if (m_io.FTruncate(fd, static_cast<off_t>(m_data.size())) != 0) return failAndRemove(errno);
-    if (m_io.Close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return fail(error);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temp.c_str());
-        return fail(error);
-    }
-    return true;
 }

@@ -1,11 +1,11 @@
 #include "platform/OIniFile.h"
 
+#include "platform/OAtomicFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <utility>
@@ -108,33 +108,10 @@ std::string OIniFile::Serialize() const {
 bool OIniFile::Flush() {
     if (!m_dirty) return true;
     const std::string text = Serialize();
-    std::string temp = m_path + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    const int saveErrno = [&] {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return n == 0 ? ENOSPC : errno;
-            done += static_cast<std::size_t>(n);
-        }
-        if (::fchmod(fd, 0644) != 0) return errno;
-        if (::fsync(fd) != 0) return errno;
-        return 0;
-    }();
-    if (::close(fd) != 0 && saveErrno == 0) {
-        const int closeErrno = errno;
-        ::unlink(temp.c_str());
-        errno = closeErrno;
+    // A new file stays private: it holds histories and paths.
+    OAtomicFile out;
+    if (!out.Begin(m_path, 0600) || !out.Write(text.data(), text.size()) || !out.Commit())
         return false;
-    }
-    if (saveErrno != 0 || ::rename(temp.c_str(), m_path.c_str()) != 0) {
-        const int error = saveErrno != 0 ? saveErrno : errno;
-        ::unlink(temp.c_str());
-        errno = error;
-        return false;
-    }
     m_dirty = false;
     return true;
 }

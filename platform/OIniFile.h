@@ -8,9 +8,10 @@
 // The profile functions over one .ini file: sections of key=value lines.
 // Section and key names match without regard to case, as the format always
 // has; values are kept as written. The whole file is read once at Load;
-// changes stay in memory until Flush, which writes a temporary file beside
-// the target and renames it over, so a crash or a full disk never leaves a
-// half-written file. Lines it does not understand are kept as they were.
+// changes stay in memory until Flush, which replaces the file as a whole
+// (OAtomicFile): a crash or a full disk never leaves a half-written file, and
+// a new file is readable by its owner only. Lines it does not understand are
+// kept as they were.
 class OIniFile {
 public:
     // Files past this size are read only up to it: settings are small, and a

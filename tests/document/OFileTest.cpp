@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -359,11 +358,17 @@ TEST_F(MemFileTest, FullDiskRetriesOrFailsWithoutTouchingTheOldFile) {
     platform.Answer(OAnswer::Yes);
     EXPECT_TRUE(file.Commit());
     EXPECT_EQ(ReadWholeFile(target), Iota(32));
-    // No temporary file is left beside the target.
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        ++entries;
-    EXPECT_EQ(entries, 1u);
+}
+
+// Regression: saving over a file made read-only replaced it.
+TEST_F(MemFileTest, SaveOverAReadOnlyFileIsRefused) {
+    const std::string target = dir.Write("saved.bin", std::string("old content"));
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    platform.AnswerSaveFileName(target);
+    EXPECT_FALSE(file.Commit());
+    EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{target + ": Permission denied"});
+    EXPECT_EQ(ReadText(target), "old content");
+    EXPECT_TRUE(owner.modified);
 }
 
 TEST_F(MemFileTest, ReadsAndSizesFollowTheVector) {
