@@ -75,11 +75,15 @@ bool OAtomicFile::Begin(const std::string& path, mode_t mode, Mode rule) {
             errno = kErrorNotRegularFile;
             return false;
         }
-        if ((existing.st_mode & 0222) == 0) {
-            errno = EACCES;
-            return false;
+        // The program's own files (Given: a backup that copies a read-only
+        // original's mode) are replaced whatever their mode.
+        if (rule == Mode::KeepTarget) {
+            if ((existing.st_mode & 0222) == 0) {
+                errno = EACCES;
+                return false;
+            }
+            if (::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0) return false;
         }
-        if (::faccessat(AT_FDCWD, m_target.c_str(), W_OK, AT_EACCESS) != 0) return false;
     }
 
     if (exists && existing.st_nlink > 1) {

@@ -19,7 +19,7 @@
 // - A target the user may not write is refused (EACCES, EROFS) before
 //   anything is written. Root passes every permission check, so a regular
 //   file without any write bit is refused for everyone: saving over a file
-//   made read-only must not succeed silently.
+//   made read-only must not succeed silently. (Not with Mode::Given.)
 // - A target with other hard links is written in place (truncated, written,
 //   flushed): a rename would leave the other names on the old content. Such
 //   a write is not atomic; a failure part-way leaves it cut short.
@@ -31,7 +31,7 @@ public:
     // Which permissions the written file gets.
     enum class Mode {
         KeepTarget, // a replaced file's own; a new file mode less the umask, as open(2) makes it
-        Given,      // exactly mode, also over an existing file
+        Given, // exactly mode, also over an existing file of any mode: the program's own files
     };
 
     explicit OAtomicFile(OFileIo& io = OFileIo::System()) : m_io(io) {}

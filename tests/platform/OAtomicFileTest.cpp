@@ -122,6 +122,12 @@ TEST_F(AtomicFileTest, TargetsThatMayNotBeWrittenAreRefused) {
     }
     EXPECT_EQ(ReadText(readOnly), "old");
     EXPECT_EQ(Names(), (std::set<std::string>{"ro", "dir", "fifo", "plain"}));
+
+    // The program's own file (a backup of a read-only original) is replaced.
+    OAtomicFile own;
+    ASSERT_TRUE(own.Begin(readOnly, 0444, OAtomicFile::Mode::Given));
+    ASSERT_TRUE(own.Write("new", 3) && own.Commit());
+    EXPECT_EQ(ReadText(readOnly), "new");
 }
 
 TEST_F(AtomicFileTest, HardLinkedTargetIsWrittenInPlace) {
