@@ -88,6 +88,12 @@ void ODoc::UpdateAllViews() {
         view->OnUpdate();
 }
 
+void ODoc::Apply(const OEdit& edit) {
+    m_markers.Adapt(edit, m_selection, m_lastFound);
+    for (ODocView* view : m_views)
+        view->OnEdit(edit);
+}
+
 bool ODoc::ResolvePending() {
     if (!m_file || !m_file->HasPending()) return true;
     switch (MessageBox(FormatId(ids::IDS_SAVE_CHANGES, m_file->Path().c_str()),

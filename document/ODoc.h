@@ -86,6 +86,10 @@ public: // editing
     // Settles typed bytes before a structural edit: asks "Save changes to
     // %s ?"; false when the edit must not go on (Cancel, or the save failed).
     bool ResolvePending();
+    // After a structural change of the file: the selection, the last-found
+    // range, the markers and every view adapt to it. The caller repaints
+    // (UpdateAllViews) once its command is done.
+    void Apply(const OEdit& edit);
 
 public: // commands
     // The active view, for the caret and text form of the edit commands.

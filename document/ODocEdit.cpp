@@ -41,7 +41,7 @@ void ODoc::Delete(const ORange& range) {
     const OOffset begin = range.Begin();
     const OOffset end = range.End();
     if (!DeleteRange(*m_file, begin, end - begin + 1)) return;
-    m_markers.AdjustForEdit(begin, end, -(end - begin + 1), false, m_selection);
+    Apply({begin, end - begin + 1, 0});
     if (m_context) m_context->MoveCaretAfterEdit(begin);
 }
 
@@ -67,11 +67,7 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
     if (!ResizeRegion(*m_file, begin, oldLength, newLength)) return;
     // The file has its new length now, whatever the copy below does: the
     // ranges must follow it.
-    if (oldLength == 0)
-        m_markers.AdjustForEdit(begin, begin - 1, newLength, true, m_selection);
-    else
-        m_markers.AdjustForEdit(begin, begin + oldLength - 1, newLength - oldLength, false,
-                                m_selection);
+    Apply({begin, oldLength, newLength});
     const bool pasted = asText ? WriteBlock(text->data(), *m_file, begin, text->size())
                                : m_host->ClipHolder().PasteTo(*m_file, begin);
     if (!pasted) return;

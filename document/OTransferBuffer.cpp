@@ -24,6 +24,7 @@ struct OKeptBlock {
 };
 OKeptBlock g_kept;
 std::size_t g_limitForTesting = 0;
+std::size_t g_requestLimitForTesting = 0;
 int g_failuresForTesting = 0;
 
 OByte* AllocateBytes(std::size_t bytes) {
@@ -56,13 +57,16 @@ OTransferBuffer::~OTransferBuffer() {
 }
 
 bool OTransferBuffer::Request(std::size_t size, std::size_t minimum, bool& fresh) {
-    if (g_limitForTesting > 0) size = std::min(size, g_limitForTesting);
+    if (g_requestLimitForTesting > 0) size = std::min(size, g_requestLimitForTesting);
     fresh = false;
-    if (m_data && m_capacity >= size) return true;
+    if (m_data && m_capacity >= size) {
+        m_size = size;
+        return true;
+    }
     Free();
     fresh = true;
     if (!Take(size) && !Allocate(size, std::min(size, minimum))) return false;
-    m_size = m_capacity;
+    m_size = std::min(size, m_capacity);
     return true;
 }
 
@@ -114,6 +118,10 @@ bool OTransferBuffer::GuardIntact() const {
 
 void OTransferBuffer::SetLimitForTesting(std::size_t bytes) {
     g_limitForTesting = bytes;
+}
+
+void OTransferBuffer::SetRequestLimitForTesting(std::size_t bytes) {
+    g_requestLimitForTesting = bytes;
 }
 
 void OTransferBuffer::FailAllocationsForTesting(int count) {

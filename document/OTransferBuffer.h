@@ -37,14 +37,16 @@ public:
 
     bool Valid() const { return m_data != nullptr; }
     OByte* Data() const { return m_data; }
-    // What a move uses; all of the block after Request.
+    // What a move or a scan uses: at most the size asked for.
     std::size_t Size() const { return m_size; }
     std::size_t Capacity() const { return m_capacity; }
     bool GuardIntact() const;
 
-    // Caps every block at bytes (0 restores the normal limit), so that a
-    // test of a few hundred bytes still moves many blocks.
+    // Caps every move's block, and separately every requested block, at
+    // bytes (0 restores the normal limit), so that a test of a few hundred
+    // bytes still moves and scans many blocks.
     static void SetLimitForTesting(std::size_t bytes);
+    static void SetRequestLimitForTesting(std::size_t bytes);
     // The next count allocations fail (and the kept block is passed over),
     // so that the "Out of memory" path can be tested.
     static void FailAllocationsForTesting(int count);

@@ -40,7 +40,8 @@ std::string CountText(unsigned id, std::uint64_t first, std::uint64_t second) {
 } // namespace
 
 void OFindState::SetBufferLimitForTesting(std::size_t bytes) {
-    OTransferBuffer::SetLimitForTesting(bytes == 0 ? 0 : std::max(bytes, kSmallestForTesting));
+    OTransferBuffer::SetRequestLimitForTesting(bytes == 0 ? 0
+                                                          : std::max(bytes, kSmallestForTesting));
 }
 
 // 1. Options as the dialog leaves them: selection only needs a selection,
@@ -290,7 +291,7 @@ OFindState::Scan OFindState::BackwardSearch(OFile& file, OOffset start, OOffset&
     ShowProcessing();
     found = -1;
     const OOffset length = m_matcher.Length();
-    const auto capacity = static_cast<OOffset>(m_buffer.Capacity());
+    const auto capacity = static_cast<OOffset>(m_buffer.Size());
     OOffset end = AddClamped(start, length, m_areaEnd);
     bool searchable = start >= m_areaBegin && end - m_areaBegin >= length;
     if (searchable && !Holds(file, start, end) &&
@@ -349,7 +350,7 @@ void OFindState::CountRun(OFile& file, OOffset start, bool down) {
     ShowProcessing();
     m_progress = CreateProgress(m_areaBegin, m_areaEnd, true);
     const auto length = static_cast<std::size_t>(m_matcher.Length());
-    const auto capacity = static_cast<OOffset>(m_buffer.Capacity());
+    const auto capacity = static_cast<OOffset>(m_buffer.Size());
     std::uint64_t count = 0;
     Scan scan = Scan::NotFound;
     if (down) {
@@ -437,6 +438,8 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
     const OOffset delta = m_replacement.length - m_matcher.Length();
     m_dirty = false;
     const bool sized = TakeFileSize(file);
+    const OOffset sizeBefore = m_fileSize;
+    OOffset firstReplaced = -1;
     m_view.Identity(m_fileSize);
     m_attached = true;
 
@@ -445,7 +448,7 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
     while (scan == Scan::Found) {
         totals.lastMatch = r;
         const auto index = static_cast<std::size_t>(r - m_bufferOffset);
-        if (m_buffer.Capacity() - index < replacementLength) {
+        if (m_buffer.Size() - index < replacementLength) {
             m_bufferInvalid = true;
             scan = ForwardSearch(file, r, true, r);
             continue;
@@ -471,6 +474,7 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
             }
             if (answer == OConfirmAnswer::All) confirm = false;
         }
+        if (firstReplaced < 0) firstReplaced = r;
         if (!ReplaceInBuffer(file, index)) {
             failed = true;
             break;
@@ -491,6 +495,10 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
     if (!failed && !WriteBack(file)) failed = true;
     m_attached = false;
     ReleaseBuffer();
+    ReportEdit(file, host, sizeBefore, firstReplaced,
+               failed || cancelled
+                   ? -1
+                   : totals.lastMatch + std::max(m_matcher.Length(), m_replacement.length));
     if (failed) {
         m_status->Restore();
         m_lastFound = -1;
@@ -501,6 +509,22 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
     else if (!cancelled) // a cancelled run cannot say the pattern is not there
         ShowStatus(ids::IDS_PATTERN_NOT_FOUND, source.c_str());
     return totals.lastMatch;
+}
+
+// The span from the first replacement to endAfter (the end of the last one,
+// -1 when the run stopped early: then to the end of the file) was replaced
+// by one of another length.
+void OFindState::ReportEdit(OFile& file, OFindHost& host, OOffset sizeBefore, OOffset firstReplaced,
+                            OOffset endAfter) {
+    if (firstReplaced < 0) return;
+    SetLastError(0);
+    const OOffset sizeAfter = file.GetSize();
+    const OOffset delta = sizeAfter - sizeBefore;
+    if (LastError() != 0 || delta == 0) return;
+    if (endAfter < 0 || endAfter > sizeAfter) endAfter = sizeAfter;
+    const OOffset inserted = std::max<OOffset>(endAfter - firstReplaced, 0);
+    const OOffset removed = std::max<OOffset>(inserted - delta, 0);
+    host.Edited({firstReplaced, removed, removed + delta});
 }
 
 // ---- The work buffer ----------------------------------------------------------
@@ -539,10 +563,10 @@ bool OFindState::Holds(const OFile& file, OOffset from, OOffset to) const {
 bool OFindState::Load(OFile& file, OOffset offset, OOffset end) {
     if (m_mode == Mode::Replace && !WriteBack(file)) return false;
     m_bufferInvalid = true;
-    const std::size_t want = end > offset
-                                 ? static_cast<std::size_t>(std::min<OOffset>(
-                                       end - offset, static_cast<OOffset>(m_buffer.Capacity())))
-                                 : 0;
+    const std::size_t want =
+        end > offset ? static_cast<std::size_t>(
+                           std::min<OOffset>(end - offset, static_cast<OOffset>(m_buffer.Size())))
+                     : 0;
     std::size_t n = 0;
     if (want > 0) {
         n = file.ReadAt(offset, m_buffer.Data(), want);
@@ -635,10 +659,10 @@ bool OFindState::ReplaceInBuffer(OFile& file, std::size_t index) {
     }
     if (replacementLength > patternLength) {
         const std::size_t grown = m_bufferLength + (replacementLength - patternLength);
-        if (grown > m_buffer.Capacity()) {
+        if (grown > m_buffer.Size()) {
             // ReplaceLoop reloads first unless index + replacement length
             // fits, so only bytes behind the match leave the window.
-            const std::size_t over = grown - m_buffer.Capacity();
+            const std::size_t over = grown - m_buffer.Size();
             m_bufferLength -= over;
             m_lengthAtLoad -= over;
             m_bufferShort = false;

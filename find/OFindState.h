@@ -6,6 +6,7 @@
 #include "find/OMatcher.h"
 #include "find/OPattern.h"
 #include "find/OViewMap.h"
+#include "markers/OEdit.h"
 #include "platform/OProgress.h"
 #include "platform/OStatusText.h"
 #include "platform/OTypes.h"
@@ -32,6 +33,10 @@ public:
     // Settles typed bytes before a replace ("Save changes to %s ?"); false
     // when the user cancelled.
     virtual bool ResolvePending() = 0;
+    // A replace run changed the file's length: one edit over the span from
+    // its first replacement to the end of its last (or to the end of the
+    // file, when the run stopped early), once the run is over.
+    virtual void Edited(const OEdit& edit) = 0;
 
 protected:
     ~OFindHost() = default;
@@ -113,6 +118,8 @@ private:
     Scan BackwardSearch(OFile& file, OOffset start, OOffset& found);
     void CountRun(OFile& file, OOffset start, bool down);
     OOffset ReplaceLoop(OFile& file, OFindHost& host, OOffset start);
+    void ReportEdit(OFile& file, OFindHost& host, OOffset sizeBefore, OOffset firstReplaced,
+                    OOffset endAfter);
 
     bool RequestBuffer(Mode mode);
     void ReleaseBuffer();

@@ -253,7 +253,7 @@ bool OFindState::MoveTailUp(OFile& file, OOffset from, OOffset size, OOffset gro
 //    and closes the gap: every match holds its old or its new bytes.
 bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OOffset consumeEnd,
                                Totals& totals, bool& cancelled) {
-    const std::size_t half = std::min(PassBlock(), m_buffer.Capacity() / 2);
+    const std::size_t half = std::min(PassBlock(), m_buffer.Size() / 2);
     OByte* in = m_buffer.Data();
     OByte* out = in + half;
     const auto patternLength = static_cast<std::size_t>(m_matcher.Length());
@@ -391,7 +391,7 @@ void OFindState::MapTailMove(OOffset at, const OByte* bytes, OOffset length, con
 }
 
 std::size_t OFindState::PassBlock() const {
-    return std::min(kPassBlock, m_buffer.Capacity());
+    return std::min(kPassBlock, m_buffer.Size());
 }
 
 void OFindState::MapStream(const Stream& stream) {

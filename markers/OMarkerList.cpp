@@ -335,9 +335,15 @@ OOffset OMarkerList::PrevBegin(OOffset from, OOffset fileLength, const ORange& s
     return found.value_or(-1);
 }
 
-void OMarkerList::AdjustForEdit(OOffset a, OOffset b, OOffset delta, bool insertion,
-                                OSelection& selection) {
+// The bytes a..b were replaced by delta more bytes (delta < 0: fewer); an
+// insertion passes b = a - 1.
+void OMarkerList::Adapt(const OEdit& edit, OSelection& selection, ORange& lastFound) {
+    const OOffset a = edit.offset;
+    const OOffset b = edit.removed > 0 ? AddSaturated(a, edit.removed - 1) : a - 1;
+    const OOffset delta = edit.Delta();
+    const bool insertion = edit.removed == 0;
     selection.Reset();
+    if (!lastFound.IsEmpty() && !AdjustOne(lastFound, a, b, delta, insertion)) lastFound.Reset();
     for (auto& m : m_markers)
         if (!AdjustOne(*m, a, b, delta, insertion)) m.reset();
     std::erase(m_markers, nullptr);

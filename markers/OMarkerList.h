@@ -1,5 +1,6 @@
 #pragma once
 
+#include "markers/OEdit.h"
 #include "markers/ORange.h"
 #include "platform/OTypes.h"
 
@@ -87,17 +88,15 @@ public:
     OOffset PrevBegin(OOffset from, OOffset fileLength, const ORange& selection,
                       const ORange& lastFound, bool wrap) const;
 
-    // After the bytes a..b were replaced by delta more bytes (delta < 0:
-    // fewer): insertions pass b = a - 1 and insertion true; deletions the
-    // removed span and minus its length; pastes over a span its old extent
-    // and the change in length. Markers grow, move, shrink or go; a marker
-    // that begins at an insertion point grows. The selection is reset; the
-    // last-found range is left alone. Markers that end up at the same
-    // position are merged into the first of them.
-    void AdjustForEdit(OOffset a, OOffset b, OOffset delta, bool insertion, OSelection& selection);
+    // After an edit: markers grow, move, shrink or go; a marker that begins
+    // at an insertion point grows, and one over a pasted range takes its new
+    // length. The selection is reset; the last-found range moves like a
+    // marker (and is reset when its bytes went). Markers that end up at the
+    // same position are merged into the first of them.
+    void Adapt(const OEdit& edit, OSelection& selection, ORange& lastFound);
     // After the file shrank to size bytes: the selection and the last-found
     // range are clipped; markers are clipped or deleted (and merged as in
-    // AdjustForEdit).
+    // Adapt).
     void ClipAll(OOffset size, OSelection& selection, ORange& lastFound);
 
     // Element 0 is the selection's ToText (possibly empty), then one ToText

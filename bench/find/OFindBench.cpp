@@ -179,6 +179,7 @@ public:
         return OConfirmAnswer::All;
     }
     bool ResolvePending() override { return true; }
+    void Edited(const OEdit&) override {}
 };
 
 // The baseline: memmem over the file in pread blocks overlapping by the

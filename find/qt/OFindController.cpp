@@ -102,3 +102,7 @@ OConfirmAnswer OFindController::ConfirmReplace(const std::string& source,
 bool OFindController::ResolvePending() {
     return m_doc.ResolvePending();
 }
+
+void OFindController::Edited(const OEdit& edit) {
+    m_doc.Apply(edit);
+}

@@ -42,6 +42,7 @@ private:
     void ShowMatch(OOffset offset, int length) override;
     OConfirmAnswer ConfirmReplace(const std::string& source, const std::string& target) override;
     bool ResolvePending() override;
+    void Edited(const OEdit& edit) override;
 
     ODoc& m_doc;
     OEditContext& m_view;

@@ -86,6 +86,7 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
     bool clipValid = false;
     OMarkerList modelMarkers;
     OSelection modelSelection;
+    ORange modelLastFound = MakeLastFoundRange();
     ORange modelFound;
 
     for (int step = 0; step < 1500; ++step) {
@@ -154,7 +155,7 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
                 continue;
             }
             shown.erase(shown.begin() + begin, shown.begin() + end + 1);
-            modelMarkers.AdjustForEdit(begin, end, -count, false, modelSelection);
+            modelMarkers.Adapt({begin, count, 0}, modelSelection, modelLastFound);
             ASSERT_EQ(context.caret, begin);
         } else if (action < 75) { // paste over the selection
             context.caret = selected ? begin : 0;
@@ -163,7 +164,7 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
             shown.erase(shown.begin() + begin, shown.begin() + end + 1);
             shown.insert(shown.begin() + begin, clip.begin(), clip.end());
             const auto delta = static_cast<OOffset>(clip.size()) - count;
-            modelMarkers.AdjustForEdit(begin, end, delta, false, modelSelection);
+            modelMarkers.Adapt({begin, count, count + delta}, modelSelection, modelLastFound);
             if (!clip.empty())
                 modelSelection.Set(begin, begin + static_cast<OOffset>(clip.size()) - 1);
         } else { // paste here: an insertion at a caret outside the selection
@@ -174,8 +175,8 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
             ASSERT_TRUE(doc.OnCommand(ids::ID_PASTE_HERE));
             if (at >= length) continue;
             shown.insert(shown.begin() + at, clip.begin(), clip.end());
-            modelMarkers.AdjustForEdit(at, at - 1, static_cast<OOffset>(clip.size()), true,
-                                       modelSelection);
+            modelMarkers.Adapt({at, 0, static_cast<OOffset>(clip.size())}, modelSelection,
+                               modelLastFound);
         }
         if (!copyOnly) disk = shown;
         ASSERT_EQ(Shown(), shown) << "step " << step;

