@@ -2,6 +2,7 @@
 
 #include "document/OEditOps.h"
 #include "document/OFile.h"
+#include "find/OSearchArea.h"
 #include "platform/OFormat.h"
 #include "platform/OOffsetFormat.h"
 #include "platform/OPlatform.h"
@@ -99,30 +100,13 @@ OOffset OFindState::Run(OFile& file, const std::string& findText, const std::str
         m_lastFound = -1;
         return -1;
     }
-    const OOffset length = m_matcher.Length();
     const bool down = m_options.down;
-    OOffset start = 0;
-    if (m_options.selectionOnly) {
-        m_areaBegin = selectionBegin;
-        m_areaEnd = AddClamped(selectionEnd, 1, kOffsetMax);
-        m_areaToEnd = false;
-        if (!m_options.fromBeginEnd && selectionBegin <= caret && caret < selectionEnd)
-            start = caret;
-        else
-            start = down ? m_areaBegin : m_areaEnd;
-    } else {
-        start = m_options.fromBeginEnd ? (down ? 0 : size) : caret;
-        if (down) {
-            m_areaBegin = start;
-            m_areaEnd = size;
-            m_areaToEnd = true;
-        } else {
-            m_areaBegin = 0;
-            m_areaEnd = start > size - length ? size : start + length;
-            m_areaToEnd = false;
-            start = m_areaEnd - length;
-        }
-    }
+    const OSearchArea area =
+        ChooseSearchArea(m_options, caret, selectionBegin, selectionEnd, size, m_matcher.Length());
+    m_areaBegin = area.begin;
+    m_areaEnd = area.end;
+    m_areaToEnd = area.toEnd;
+    const OOffset start = area.start;
 
     if (mode == Mode::Count) {
         CountRun(file, start, down);
@@ -204,9 +188,7 @@ OOffset OFindState::SearchRun(OFile& file, OFindHost& host, OOffset start, bool 
         result = ReplaceLoop(file, host, start);
     } else {
         OOffset found = -1;
-        const Scan scan =
-            down ? ForwardSearch(file, start, false, found) : BackwardSearch(file, start, found);
-        if (scan == Scan::Found) result = found;
+        if (Search(file, start, down, false, found) == Scan::Found) result = found;
     }
     m_progress.reset();
     m_status.reset();
@@ -226,119 +208,103 @@ OOffset OFindState::SearchRun(OFile& file, OFindHost& host, OOffset start, bool 
     return result;
 }
 
-// 1. Search the buffer when it holds [start, start + length), else load a
-//    block at start.
-// 2. On a miss: pump, honour Cancel, load the next block so that it overlaps
-//    the last by length - 1 bytes (a match across the seam is still whole in
-//    one of them).
-OFindState::Scan OFindState::ForwardSearch(OFile& file, OOffset start, bool replace,
-                                           OOffset& found) {
-    ShowProcessing();
-    found = -1;
-    const auto length = static_cast<std::size_t>(m_matcher.Length());
-    if (!Holds(file, start, AddClamped(start, static_cast<OOffset>(length), kOffsetMax)) &&
-        !Load(file, start, m_areaEnd)) {
-        m_lastFound = -1;
-        return Scan::Failed;
-    }
-    auto from = static_cast<std::size_t>(start - m_bufferOffset);
-    for (;;) {
-        const std::size_t limit = SearchLimit();
-        if (limit >= from + length) {
-            const std::ptrdiff_t p = m_matcher.SearchForward(m_buffer.Data(), limit, from);
-            if (p >= 0) {
-                found = m_bufferOffset + p;
-                m_progress->SetPos(found);
-                // A replace shows "Processing" until its totals replace it.
-                if (!replace) {
-                    m_status->Restore();
-                    m_processingShown = false;
-                }
-                m_matchLength = m_matcher.Length();
-                m_lastFound = found;
-                return Scan::Found;
-            }
-        }
-        m_progress->SetPos(m_bufferOffset + static_cast<OOffset>(limit));
-        PumpMessages();
-        if (m_progress->Cancelled()) {
-            ShowStatus(ids::IDS_FIND_CANCELED,
-                       MessageHex(m_bufferOffset + static_cast<OOffset>(m_bufferLength) -
-                                  static_cast<OOffset>(length))
-                           .c_str());
-            m_lastFound = -1;
-            return Scan::Cancelled;
-        }
-        if (AtAreaEnd()) break;
-        if (!Load(file, m_bufferOffset + static_cast<OOffset>(limit - (length - 1)), m_areaEnd)) {
-            m_lastFound = -1;
-            return Scan::Failed;
-        }
-        from = 0;
-    }
-    if (!replace) ShowStatus(ids::IDS_PATTERN_NOT_FOUND, PatternDisplayText(m_pattern).c_str());
-    m_lastFound = -1;
-    return Scan::NotFound;
-}
-
-// 1. Candidates are the p <= start with [p, p + length) inside the area; the
-//    block for them ends at min(start + length, area end).
-// 2. A block starts at most one capacity before its end and never before
-//    the area, so candidates near the file's start get a block of their
-//    own.
-// 3. On a miss the next block ends length - 1 bytes into this one.
-OFindState::Scan OFindState::BackwardSearch(OFile& file, OOffset start, OOffset& found) {
-    ShowProcessing();
-    found = -1;
+// Every match in the area from start, block by block, in one direction:
+// visit(offset) returns false to stop there (Found), true to go on.
+// 1. Down: the buffer serves when it holds [start, start + length), else a
+//    block is loaded at start; each search begins one byte after the last
+//    match (overlapping matches count), and the next block overlaps this
+//    one by length - 1 bytes, so a match across the seam is whole in one.
+// 2. Up: candidates are the p <= start with [p, p + length) inside the
+//    area; a block ends at min(start + length, area end) and starts at most
+//    one capacity before, never before the area, so candidates near the
+//    file's start get a block of their own. The next block ends length - 1
+//    bytes into this one.
+// 3. Between blocks: pump, and honour Cancel (saying where it stopped).
+template <class Visit>
+OFindState::Scan OFindState::ScanBlocks(OFile& file, OOffset start, bool down, Visit&& visit) {
     const OOffset length = m_matcher.Length();
+    const auto patternLength = static_cast<std::size_t>(length);
+    if (down) {
+        if (!Holds(file, start, AddClamped(start, length, kOffsetMax)) &&
+            !Load(file, start, m_areaEnd))
+            return Scan::Failed;
+        auto from = static_cast<std::size_t>(start - m_bufferOffset);
+        for (;;) {
+            const std::size_t limit = SearchLimit();
+            while (limit >= from + patternLength) {
+                const std::ptrdiff_t p = m_matcher.SearchForward(m_buffer.Data(), limit, from);
+                if (p < 0) break;
+                if (!visit(m_bufferOffset + p)) return Scan::Found;
+                from = static_cast<std::size_t>(p) + 1;
+            }
+            m_progress->SetPos(m_bufferOffset + static_cast<OOffset>(limit));
+            PumpMessages();
+            if (m_progress->Cancelled()) {
+                ShowStatus(
+                    ids::IDS_FIND_CANCELED,
+                    MessageHex(m_bufferOffset + static_cast<OOffset>(m_bufferLength) - length)
+                        .c_str());
+                return Scan::Cancelled;
+            }
+            if (AtAreaEnd()) return Scan::NotFound;
+            if (!Load(file, m_bufferOffset + static_cast<OOffset>(limit) - (length - 1), m_areaEnd))
+                return Scan::Failed;
+            from = 0;
+        }
+    }
     const auto capacity = static_cast<OOffset>(m_buffer.Size());
     OOffset end = AddClamped(start, length, m_areaEnd);
-    bool searchable = start >= m_areaBegin && end - m_areaBegin >= length;
-    if (searchable && !Holds(file, start, end) &&
-        !Load(file, std::max(end - capacity, m_areaBegin), end)) {
-        m_lastFound = -1;
+    if (start < m_areaBegin || end - m_areaBegin < length) return Scan::NotFound;
+    if (!Holds(file, start, end) && !Load(file, std::max(end - capacity, m_areaBegin), end))
         return Scan::Failed;
-    }
-    while (searchable) {
-        const OOffset top =
-            std::clamp<OOffset>(end - m_bufferOffset, 0, static_cast<OOffset>(m_bufferLength));
-        if (top >= length) {
-            const std::ptrdiff_t p =
-                m_matcher.SearchBackward(m_buffer.Data(), static_cast<std::size_t>(top));
-            if (p >= 0 && m_bufferOffset + p >= m_areaBegin) {
-                found = m_bufferOffset + p;
-                m_progress->SetPos(found);
-                m_status->Restore();
-                m_processingShown = false;
-                m_matchLength = m_matcher.Length();
-                m_lastFound = found;
-                return Scan::Found;
-            }
+    for (;;) {
+        auto top = static_cast<std::size_t>(
+            std::clamp<OOffset>(end - m_bufferOffset, 0, static_cast<OOffset>(m_bufferLength)));
+        while (top >= patternLength) {
+            const std::ptrdiff_t p = m_matcher.SearchBackward(m_buffer.Data(), top);
+            if (p < 0 || m_bufferOffset + p < m_areaBegin) break;
+            if (!visit(m_bufferOffset + p)) return Scan::Found;
+            top = static_cast<std::size_t>(p) + patternLength - 1;
         }
         m_progress->SetPos(m_bufferOffset);
         PumpMessages();
         if (m_progress->Cancelled()) {
             ShowStatus(ids::IDS_FIND_CANCELED, MessageHex(m_bufferOffset).c_str());
-            m_lastFound = -1;
             return Scan::Cancelled;
         }
-        if (m_bufferOffset <= m_areaBegin) break;
+        if (m_bufferOffset <= m_areaBegin) return Scan::NotFound;
         end = std::min(m_bufferOffset - 1 + length, m_areaEnd);
-        if (!Load(file, std::max(end - capacity, m_areaBegin), end)) {
-            m_lastFound = -1;
-            return Scan::Failed;
-        }
+        if (!Load(file, std::max(end - capacity, m_areaBegin), end)) return Scan::Failed;
     }
-    ShowStatus(ids::IDS_PATTERN_NOT_FOUND, PatternDisplayText(m_pattern).c_str());
-    m_lastFound = -1;
-    return Scan::NotFound;
 }
 
-// 1. Down: every match from start on, each search one byte after the last
-//    match (overlapping matches count); blocks overlap as in a find.
-// 2. Up: every match at or before start, each search from one byte before
-//    the last match, down to the area's first byte.
-// 3. Only a completed count shows its total: a cancelled one has none.
+// The first match from start in the direction: it becomes the last found.
+// A miss says so, except in a replace, whose totals say it.
+OFindState::Scan OFindState::Search(OFile& file, OOffset start, bool down, bool replace,
+                                    OOffset& found) {
+    ShowProcessing();
+    found = -1;
+    const Scan scan = ScanBlocks(file, start, down, [&found](OOffset at) {
+        found = at;
+        return false;
+    });
+    m_lastFound = found;
+    if (scan == Scan::Found) {
+        m_progress->SetPos(found);
+        // A replace shows "Processing" until its totals replace it.
+        if (!replace) {
+            m_status->Restore();
+            m_processingShown = false;
+        }
+        m_matchLength = m_matcher.Length();
+    } else if (scan == Scan::NotFound && !replace) {
+        ShowStatus(ids::IDS_PATTERN_NOT_FOUND, PatternDisplayText(m_pattern).c_str());
+    }
+    return scan;
+}
+
+// Every match in the area, overlapping ones too, in the direction. Only a
+// completed count shows its total; a cancelled one has none.
 void OFindState::CountRun(OFile& file, OOffset start, bool down) {
     const OOffset size = file.LogicalSize();
     m_areaEnd = m_areaToEnd ? size : std::min(m_areaEnd, size);
@@ -349,66 +315,14 @@ void OFindState::CountRun(OFile& file, OOffset start, bool down) {
     m_processingShown = false;
     ShowProcessing();
     m_progress = CreateProgress(m_areaBegin, m_areaEnd, true);
-    const auto length = static_cast<std::size_t>(m_matcher.Length());
-    const auto capacity = static_cast<OOffset>(m_buffer.Size());
     std::uint64_t count = 0;
+    // A start outside the file has nothing behind it to count.
     Scan scan = Scan::NotFound;
-    if (down) {
-        // A start outside the file has nothing behind it to count.
-        const bool searchable = start >= 0 && start <= size;
-        std::size_t from = 0;
-        if (searchable && !Load(file, start, m_areaEnd)) scan = Scan::Failed;
-        while (searchable && scan == Scan::NotFound) {
-            const std::size_t limit = SearchLimit();
-            while (limit >= from + length) {
-                const std::ptrdiff_t p = m_matcher.SearchForward(m_buffer.Data(), limit, from);
-                if (p < 0) break;
-                ++count;
-                from = static_cast<std::size_t>(p) + 1;
-            }
-            m_progress->SetPos(m_bufferOffset + static_cast<OOffset>(limit));
-            PumpMessages();
-            if (m_progress->Cancelled()) {
-                ShowStatus(ids::IDS_FIND_CANCELED,
-                           MessageHex(m_bufferOffset + static_cast<OOffset>(m_bufferLength) -
-                                      static_cast<OOffset>(length))
-                               .c_str());
-                scan = Scan::Cancelled;
-            } else if (AtAreaEnd()) {
-                break;
-            } else if (!Load(file, m_bufferOffset + static_cast<OOffset>(limit - (length - 1)),
-                             m_areaEnd)) {
-                scan = Scan::Failed;
-            }
-            from = 0;
-        }
-    } else {
-        const auto patternLength = static_cast<OOffset>(length);
-        OOffset end = AddClamped(start, patternLength, m_areaEnd);
-        const bool searchable = start >= m_areaBegin && end - m_areaBegin >= patternLength;
-        if (searchable && !Load(file, std::max(end - capacity, m_areaBegin), end))
-            scan = Scan::Failed;
-        while (searchable && scan == Scan::NotFound) {
-            auto top = static_cast<std::size_t>(
-                std::clamp<OOffset>(end - m_bufferOffset, 0, static_cast<OOffset>(m_bufferLength)));
-            while (top >= length) {
-                const std::ptrdiff_t p = m_matcher.SearchBackward(m_buffer.Data(), top);
-                if (p < 0 || m_bufferOffset + p < m_areaBegin) break;
-                ++count;
-                top = static_cast<std::size_t>(p) + length - 1;
-            }
-            m_progress->SetPos(m_bufferOffset);
-            PumpMessages();
-            if (m_progress->Cancelled()) {
-                ShowStatus(ids::IDS_FIND_CANCELED, MessageHex(m_bufferOffset).c_str());
-                scan = Scan::Cancelled;
-            } else if (m_bufferOffset <= m_areaBegin) {
-                break;
-            } else {
-                end = std::min(m_bufferOffset - 1 + patternLength, m_areaEnd);
-                if (!Load(file, std::max(end - capacity, m_areaBegin), end)) scan = Scan::Failed;
-            }
-        }
+    if (!down || (start >= 0 && start <= size)) {
+        scan = ScanBlocks(file, start, down, [&count](OOffset) {
+            ++count;
+            return true;
+        });
     }
     m_progress.reset();
     if (scan == Scan::NotFound)
@@ -444,13 +358,13 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
     m_attached = true;
 
     OOffset r = -1;
-    Scan scan = sized ? ForwardSearch(file, start, true, r) : Scan::Failed;
+    Scan scan = sized ? Search(file, start, true, true, r) : Scan::Failed;
     while (scan == Scan::Found) {
         totals.lastMatch = r;
         const auto index = static_cast<std::size_t>(r - m_bufferOffset);
         if (m_buffer.Size() - index < replacementLength) {
             m_bufferInvalid = true;
-            scan = ForwardSearch(file, r, true, r);
+            scan = Search(file, r, true, true, r);
             continue;
         }
         ++totals.found;
@@ -469,7 +383,7 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
             }
             if (answer == OConfirmAnswer::Cancel) break;
             if (answer == OConfirmAnswer::No) {
-                scan = ForwardSearch(file, r + 1, true, r);
+                scan = Search(file, r + 1, true, true, r);
                 continue;
             }
             if (answer == OConfirmAnswer::All) confirm = false;
@@ -488,7 +402,7 @@ OOffset OFindState::ReplaceLoop(OFile& file, OFindHost& host, OOffset start) {
             scan = Scan::NotFound;
             break;
         }
-        scan = ForwardSearch(file, r + static_cast<OOffset>(replacementLength), true, r);
+        scan = Search(file, r + static_cast<OOffset>(replacementLength), true, true, r);
     }
     if (scan == Scan::Failed) failed = true;
     if (scan == Scan::Cancelled) cancelled = true;

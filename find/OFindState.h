@@ -114,8 +114,8 @@ private:
     };
 
     OOffset SearchRun(OFile& file, OFindHost& host, OOffset start, bool replace, bool down);
-    Scan ForwardSearch(OFile& file, OOffset start, bool replace, OOffset& found);
-    Scan BackwardSearch(OFile& file, OOffset start, OOffset& found);
+    template <class Visit> Scan ScanBlocks(OFile& file, OOffset start, bool down, Visit&& visit);
+    Scan Search(OFile& file, OOffset start, bool down, bool replace, OOffset& found);
     void CountRun(OFile& file, OOffset start, bool down);
     OOffset ReplaceLoop(OFile& file, OFindHost& host, OOffset start);
     void ReportEdit(OFile& file, OFindHost& host, OOffset sizeBefore, OOffset firstReplaced,
