@@ -518,13 +518,7 @@ bool OFindState::AtAreaEnd() const {
 //    anew, and the next use of the buffer loads it again.
 bool OFindState::WriteBack(OFile& file) {
     if (!m_dirty) return true;
-    m_dirty = false;
-    m_bufferInvalid = true;
-    if (file.Generation() != m_generation) {
-        MessageBoxId(ids::IDS_OPERATION_ABORTED, OButtons::Ok, OIcon::Stop);
-        return false;
-    }
-    if (!file.EnsureWritable()) return false;
+    if (!TakeReplacements(file)) return false;
     const OOffset at = m_bufferOffset + static_cast<OOffset>(m_firstChanged);
     const auto oldLength = static_cast<OOffset>(m_lengthAtLoad - m_firstChanged);
     const auto newLength = static_cast<OOffset>(m_bufferLength - m_firstChanged);
@@ -538,6 +532,19 @@ bool OFindState::WriteBack(OFile& file) {
     // window, and the view reads the file until the next load.
     m_view.Identity(m_fileSize);
     return true;
+}
+
+// The buffer's replacements leave it for the file: the buffer no longer
+// holds the file's bytes. A file changed under them (by another view while
+// a question was open) takes none of them.
+bool OFindState::TakeReplacements(OFile& file) {
+    m_dirty = false;
+    m_bufferInvalid = true;
+    if (file.Generation() != m_generation) {
+        MessageBoxId(ids::IDS_OPERATION_ABORTED, OButtons::Ok, OIcon::Stop);
+        return false;
+    }
+    return file.EnsureWritable();
 }
 
 // 1. The bytes the replacement's wildcards keep, taken before anything

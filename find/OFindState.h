@@ -128,6 +128,7 @@ private:
     std::size_t SearchLimit() const;
     bool AtAreaEnd() const;
     bool WriteBack(OFile& file);
+    bool TakeReplacements(OFile& file);
     bool WriteRegion(OFile& file, OOffset at, OOffset oldLength, const OByte* bytes,
                      std::size_t length);
     bool ReplaceInBuffer(OFile& file, std::size_t index);

@@ -99,13 +99,7 @@ bool OFindState::ReplaceRest(OFile& file, std::size_t index, Totals& totals, boo
     const OByte* pending = m_buffer.Data() + m_firstChanged;
     const std::size_t pendingLength = next - m_firstChanged;
     // From here the passes own the buffer's replacements.
-    m_dirty = false;
-    m_bufferInvalid = true;
-    if (file.Generation() != m_generation) {
-        MessageBoxId(ids::IDS_OPERATION_ABORTED, OButtons::Ok, OIcon::Stop);
-        return false;
-    }
-    if (!file.EnsureWritable()) return false;
+    if (!TakeReplacements(file)) return false;
     if (m_replacement.length < m_matcher.Length())
         return ShrinkRest(file, at, pending, pendingLength, input, areaEnd, totals, cancelled);
     return GrowRest(file, at, pending, pendingLength, input, areaEnd, totals, cancelled);
