@@ -1,6 +1,14 @@
 #include "document/OMovePlan.h"
 
+#include "document/ODiskFile.h"
+#include "document/OEditOps.h"
+#include "platform/OScriptedPlatform.h"
+#include "support/OFaultyFileIo.h"
+#include "support/OTempDir.h"
+
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +62,30 @@ TEST(MovePlan, UndoLandedMovesTheTopBackDown) {
     // The top 8 of 30 bytes moved from [10, 40) to [15, 45): [37, 45) goes to [32, 40).
     EXPECT_EQ(UndoLanded({10, 15, 30, true}, 8), (OMoveStep{37, 32, 8, false}));
     EXPECT_EQ(UndoLanded({10, 15, 30, true}, 0).length, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Regression: read as 0, an unknown size made a grow at offset 0 cut the
+// file to the grown length and report success.
+TEST(MovePlan, AnUnreadableSizeRefusesEveryChangeBeforeAByteMoves) {
+    OScriptedPlatform platform;
+    OTempDir dir;
+    OFaultyFileIo io;
+    ODiskFile file{io};
+    const std::vector<OByte> original(300, OByte{0x5A});
+    const std::string path = dir.Write("data.bin", original);
+    ASSERT_TRUE(file.Open(path, OAccess::ReadWrite, ODisposition::OpenExisting));
+    io.failFStatErrno = EIO;
+    EXPECT_FALSE(ResizeRegion(file, 0, 0, 5));
+    EXPECT_FALSE(InsertZeros(file, 0, 5));
+    EXPECT_FALSE(DeleteRange(file, 0, 5));
+    EXPECT_FALSE(ResizeRegion(file, 10, 20, 3));
+    io.failFStatErrno = 0;
+    EXPECT_EQ(ReadWholeFile(path), original);
+    EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>(4, "Filesize getting error"));
 }
 
 } // namespace
