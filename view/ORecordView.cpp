@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -31,60 +32,61 @@ bool g_passingScroll = false; // the application-wide guard of in-step scrolling
 
 } // namespace
 
-RecordView::RecordView(const OViewSettings& settings) : m_settings(settings) {
+ORecordView::ORecordView(const OViewSettings& settings, LengthSource length)
+    : m_settings(settings), m_length(std::move(length)) {
     m_settings.recordWidth =
         ApplyRecordWidth(m_settings.recordWidth, 16, m_settings.maxRecordWidth);
     if (m_settings.phase < 0 || m_settings.phase >= m_settings.recordWidth) m_settings.phase = 0;
 }
 
-OOffset RecordView::RecordStart(OOffset offset) const {
+OOffset ORecordView::RecordStart(OOffset offset) const {
     const OWide w = Width();
     return Narrow(FloorDiv(OWide{offset} + Phase(), w) * w - Phase());
 }
 
-int RecordView::ColumnOf(OOffset offset) const {
+int ORecordView::ColumnOf(OOffset offset) const {
     return static_cast<int>(FloorMod(OWide{offset} + Phase(), Width()));
 }
 
-OOffset RecordView::RecordNumber(OOffset offset) const {
+OOffset ORecordView::RecordNumber(OOffset offset) const {
     return Narrow(FloorDiv(OWide{offset} + Phase(), Width()));
 }
 
-OOffset RecordView::RowsNeeded() const {
+OOffset ORecordView::RowsNeeded() const {
     const OWide w = Width();
     return Narrow(FloorDiv(OWide{FileLength()} + Phase() + 1 + w - 1, w));
 }
 
-OOffset RecordView::LastPageTop() const {
+OOffset ORecordView::LastPageTop() const {
     const OOffset rowsNeeded = RowsNeeded();
     if (rowsNeeded <= m_rows) return -Phase();
     return Narrow((OWide{rowsNeeded} - m_rows) * Width() - Phase());
 }
 
-OOffset RecordView::LimitTop(OOffset top) const {
+OOffset ORecordView::LimitTop(OOffset top) const {
     return std::min(top, LastPageTop());
 }
 
-OOffset RecordView::RowIndexOf(OOffset offset) const {
+OOffset ORecordView::RowIndexOf(OOffset offset) const {
     return Narrow((OWide{offset} - Top()) / Width());
 }
 
-OOffset RecordView::CellOffset(int row, int column) const {
+OOffset ORecordView::CellOffset(int row, int column) const {
     if (row < 0 || column < 0) return -1;
     if (ColumnShift() + column >= Width()) return -1;
     if (ColumnShift() == 0 && column >= m_visibleBytes) return -1;
     return Narrow(OWide{Top()} + OWide{row} * Width() + ColumnShift() + column);
 }
 
-OOffset RecordView::FirstVisibleColumnOffset(OOffset offset) const {
+OOffset ORecordView::FirstVisibleColumnOffset(OOffset offset) const {
     return Narrow(OWide{RecordStart(offset)} + ColumnShift());
 }
 
-OOffset RecordView::LastVisibleColumnOffset(OOffset offset) const {
+OOffset ORecordView::LastVisibleColumnOffset(OOffset offset) const {
     return Narrow(OWide{RecordStart(offset)} + ColumnShift() + m_visibleBytes - 1);
 }
 
-void RecordView::SetRecordWidth(int requested) {
+void ORecordView::SetRecordWidth(int requested) {
     const int w = ApplyRecordWidth(requested, Width(), m_settings.maxRecordWidth);
     m_settings.recordWidth = w;
     if (Phase() >= w) {
@@ -96,14 +98,14 @@ void RecordView::SetRecordWidth(int requested) {
     m_settings.columnShift = std::clamp(ColumnShift(), 0, std::max(0, w - m_visibleBytes));
 }
 
-void RecordView::ShiftPhase(int direction) {
+void ORecordView::ShiftPhase(int direction) {
     const int w = Width();
     const OWide anchor = OWide{Top()} + Phase();
     m_settings.phase = static_cast<int>(FloorMod(OWide{direction} + w + Phase(), w));
     m_settings.topOffset = Narrow(anchor - Phase());
 }
 
-void RecordView::OffsetAtTop() {
+void ORecordView::OffsetAtTop() {
     const int w = Width();
     int phase = w - static_cast<int>(FloorMod(Caret(), w));
     if (phase == w) phase = 0;
@@ -111,7 +113,7 @@ void RecordView::OffsetAtTop() {
     m_settings.topOffset = std::min(Caret(), LastPageTop());
 }
 
-int RecordView::ShiftFor(OOffset offset) const {
+int ORecordView::ShiftFor(OOffset offset) const {
     const int w = Width();
     const int visible = m_visibleBytes;
     const int column = ColumnOf(offset);
@@ -119,7 +121,7 @@ int RecordView::ShiftFor(OOffset offset) const {
     return std::min(column - visible / 2, w - visible);
 }
 
-void RecordView::GoToOffset(OOffset offset) {
+void ORecordView::GoToOffset(OOffset offset) {
     offset = std::clamp<OOffset>(offset, 0, std::max<OOffset>(FileLength(), 0));
     OOffset top = Narrow(OWide{RecordStart(offset)} - OWide{m_rows / 2} * Width());
     if (top < 0) top = -Phase();
@@ -128,18 +130,18 @@ void RecordView::GoToOffset(OOffset offset) {
     m_settings.caretOffset = offset;
 }
 
-bool RecordView::SetCaret(OOffset offset) {
+bool ORecordView::SetCaret(OOffset offset) {
     if (offset < 0 || offset > FileLength()) return false;
     m_settings.caretOffset = offset;
     return true;
 }
 
-bool RecordView::SetCaretToCell(int row, int column) {
+bool ORecordView::SetCaretToCell(int row, int column) {
     const OOffset offset = CellOffset(row, column);
     return offset >= 0 && SetCaret(offset);
 }
 
-void RecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
+void ORecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
     if (lineHeight <= 0) return;
     m_lineHeight = lineHeight;
     m_metricsValid = true;
@@ -177,11 +179,11 @@ void RecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
     m_settings.caretOffset = ClampCaret(Caret());
 }
 
-OOffset RecordView::ClampCaret(OOffset offset) const {
+OOffset ORecordView::ClampCaret(OOffset offset) const {
     return std::clamp<OOffset>(offset, 0, std::max<OOffset>(FileLength(), 0));
 }
 
-void RecordView::PullCaretIntoRows() {
+void ORecordView::PullCaretIntoRows() {
     const OWide w = Width();
     const OWide column = ColumnOf(Caret());
     const OWide top = Top();
@@ -194,7 +196,7 @@ void RecordView::PullCaretIntoRows() {
     m_settings.caretOffset = ClampCaret(Narrow(caret));
 }
 
-void RecordView::PullCaretIntoColumns() {
+void ORecordView::PullCaretIntoColumns() {
     const OWide w = Width();
     OWide caret = Caret();
     if (caret > LastVisibleColumnOffset(Narrow(caret)))
@@ -207,7 +209,7 @@ void RecordView::PullCaretIntoColumns() {
     m_settings.caretOffset = ClampCaret(Narrow(caret));
 }
 
-void RecordView::ScrollVertical(OScrollAction action, int thumbPosition) {
+void ORecordView::ScrollVertical(OScrollAction action, int thumbPosition) {
     const OWide w = Width();
     const OWide page = OWide{m_rows} * w;
     const OOffset floor = -Phase();
@@ -255,7 +257,7 @@ void RecordView::ScrollVertical(OScrollAction action, int thumbPosition) {
     PullCaretIntoRows();
 }
 
-void RecordView::ScrollHorizontal(OScrollAction action, int thumbPosition) {
+void ORecordView::ScrollHorizontal(OScrollAction action, int thumbPosition) {
     const int w = Width();
     const int visible = m_visibleBytes;
     int& shift = m_settings.columnShift;
@@ -295,20 +297,20 @@ void RecordView::ScrollHorizontal(OScrollAction action, int thumbPosition) {
     PullCaretIntoColumns();
 }
 
-void RecordView::ScrollRowsBy(OOffset rows) {
+void ORecordView::ScrollRowsBy(OOffset rows) {
     const OOffset top = Narrow(OWide{Top()} + OWide{rows} * Width());
     m_settings.topOffset = top < -Phase() ? -Phase() : LimitTop(top);
     PullCaretIntoRows();
 }
 
-void RecordView::ScrollColumnsBy(int columns) {
+void ORecordView::ScrollColumnsBy(int columns) {
     if (m_visibleBytes >= Width()) return;
     m_settings.columnShift = static_cast<int>(std::clamp<long long>(
         static_cast<long long>(ColumnShift()) + columns, 0, Width() - m_visibleBytes));
     PullCaretIntoColumns();
 }
 
-void RecordView::UpdateScrollShift() {
+void ORecordView::UpdateScrollShift() {
     const OOffset length = FileLength();
     unsigned shift = 0;
     while ((length >> shift) > INT_MAX)
@@ -316,7 +318,7 @@ void RecordView::UpdateScrollShift() {
     m_scrollShift = shift;
 }
 
-OScrollBarState RecordView::VerticalBar() const {
+OScrollBarState ORecordView::VerticalBar() const {
     OScrollBarState bar;
     const OWide w = Width();
     bar.maximum = static_cast<int>((OWide{FileLength()} + Phase()) / w >> m_scrollShift);
@@ -327,7 +329,7 @@ OScrollBarState RecordView::VerticalBar() const {
     return bar;
 }
 
-OScrollBarState RecordView::HorizontalBar() const {
+OScrollBarState ORecordView::HorizontalBar() const {
     OScrollBarState bar;
     bar.maximum = Width();
     bar.page = m_visibleBytes + 1;
@@ -337,8 +339,8 @@ OScrollBarState RecordView::HorizontalBar() const {
     return bar;
 }
 
-void ScrollInStep(RecordView& source, bool vertical, OScrollAction action, int thumbPosition,
-                  std::span<RecordView* const> others) {
+void ScrollInStep(ORecordView& source, bool vertical, OScrollAction action, int thumbPosition,
+                  std::span<ORecordView* const> others) {
     const OOffset oldTop = source.Top();
     const int oldShift = source.ColumnShift();
     if (vertical)
@@ -347,7 +349,7 @@ void ScrollInStep(RecordView& source, bool vertical, OScrollAction action, int t
         source.ScrollHorizontal(action, thumbPosition);
     if (!source.SyncScroll() || source.FileLength() == 0 || g_passingScroll) return;
     g_passingScroll = true;
-    for (RecordView* other : others) {
+    for (ORecordView* other : others) {
         if (!other || other == &source || !other->SyncScroll() || other->FileLength() == 0)
             continue;
         if (action == OScrollAction::Thumb) {

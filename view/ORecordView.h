@@ -3,6 +3,7 @@
 #include "platform/OTypes.h"
 #include "view/OViewSettings.h"
 
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -19,21 +20,22 @@ struct OScrollBarState {
     bool visible = false;
 };
 
-// The view's position model: the file as rows of one record each. Records
+// A view's record geometry: the file as rows of one record each. Records
 // begin at the offsets k * width - phase; the top row may begin before the
 // file (down to -phase). Knows nothing of pixels beyond the cell size the
 // painter measured. Every operation clamps rather than fails, and all
 // arithmetic is exact for any file length up to 2^63 - 1.
-class RecordView {
+class ORecordView {
 public:
-    explicit RecordView(const OViewSettings& settings);
-    virtual ~RecordView() = default;
+    // Bytes in the file, including typed bytes past its physical end. Asked
+    // anew by every operation that depends on it: the owner makes it cheap,
+    // or holds it fixed over a run of operations.
+    using LengthSource = std::function<OOffset()>;
 
-public: // supplied by the owner
-    // Bytes in the file, including typed bytes past its physical end.
-    virtual OOffset FileLength() const = 0;
+    ORecordView(const OViewSettings& settings, LengthSource length);
 
 public: // state
+    OOffset FileLength() const { return m_length(); }
     OViewSettings& Settings() { return m_settings; }
     const OViewSettings& Settings() const { return m_settings; }
     int Width() const { return m_settings.recordWidth; }
@@ -101,6 +103,7 @@ private:
     int ShiftFor(OOffset offset) const;
 
     OViewSettings m_settings;
+    LengthSource m_length;
     int m_visibleBytes = 0;
     int m_bytesThatFit = 0;
     int m_previousVisibleBytes = 0;
@@ -115,5 +118,5 @@ private:
 // drag moves them by as many of their own rows or columns as source moved,
 // other actions repeat as they are. An application-wide guard keeps a
 // passed action from being passed on again.
-void ScrollInStep(RecordView& source, bool vertical, OScrollAction action, int thumbPosition,
-                  std::span<RecordView* const> others);
+void ScrollInStep(ORecordView& source, bool vertical, OScrollAction action, int thumbPosition,
+                  std::span<ORecordView* const> others);

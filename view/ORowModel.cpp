@@ -19,7 +19,7 @@ char32_t ORowModel::Display(OByte value, bool oem, char placeholder) {
     return c;
 }
 
-void ORowModel::Begin(const RecordView& view, const OPaintSources& sources, bool focused,
+void ORowModel::Begin(const ORecordView& view, const OPaintSources& sources, bool focused,
                       OffsetMode mode, bool oem, bool readVisibleOnly) {
     m_view = &view;
     m_sources = sources;
@@ -41,7 +41,7 @@ void ORowModel::Begin(const RecordView& view, const OPaintSources& sources, bool
 }
 
 bool ORowModel::BuildRow(int row, ORowPaint& out) {
-    const RecordView& view = *m_view;
+    const ORecordView& view = *m_view;
     const OOffset length = view.FileLength();
     const int w = view.Width();
     const OOffset rowOffset = view.CellOffset(row, 0) - view.ColumnShift();

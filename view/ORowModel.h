@@ -13,7 +13,7 @@ class OFile;
 class OMarkerList;
 class ORange;
 class OSelection;
-class RecordView;
+class ORecordView;
 
 // A colour that stands for the pane's own colour: each pane has its own
 // background and text, and a colour value never has its top byte set.
@@ -65,7 +65,7 @@ public:
     using Reader = std::function<std::size_t(OOffset, OByte*, std::size_t)>;
 
     // Starts a paint: fixes the range under the caret and the width class.
-    void Begin(const RecordView& view, const OPaintSources& sources, bool focused, OffsetMode mode,
+    void Begin(const ORecordView& view, const OPaintSources& sources, bool focused, OffsetMode mode,
                bool oem, bool readVisibleOnly);
     // Fills out for the row index from the top; false past the end of the file.
     bool BuildRow(int row, ORowPaint& out);
@@ -82,7 +82,7 @@ public:
 private:
     void ColourCell(OCellPaint& cell, bool changed) const;
 
-    const RecordView* m_view = nullptr;
+    const ORecordView* m_view = nullptr;
     OPaintSources m_sources;
     Reader m_reader;
     OffsetFormat m_format;

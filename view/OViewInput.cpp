@@ -25,7 +25,7 @@ void OViewInput::SetActivePane(int pane) {
 }
 
 void OViewInput::MoveLeft() {
-    RecordView& v = m_view;
+    ORecordView& v = m_view;
     if (v.Caret() == 0) return;
     if (v.Caret() == v.Top()) v.ScrollVertical(OScrollAction::LineBack);
     v.Settings().caretOffset -= 1;
@@ -35,7 +35,7 @@ void OViewInput::MoveLeft() {
 }
 
 void OViewInput::MoveRight() {
-    RecordView& v = m_view;
+    ORecordView& v = m_view;
     if (v.Caret() >= v.FileLength()) return;
     v.Settings().caretOffset += 1;
     const OOffset caret = v.Caret();
@@ -48,7 +48,7 @@ void OViewInput::MoveRight() {
 }
 
 bool OViewInput::Navigate(OKey key, bool ctrl, bool shift) {
-    RecordView& v = m_view;
+    ORecordView& v = m_view;
     OSelection& selection = m_doc.Selection();
     const OOffset length = v.FileLength();
     m_nibble = 0;
@@ -226,7 +226,7 @@ bool OViewInput::Click(const OPaneLayout& layout, int x, int y, int clientHeight
 }
 
 bool OViewInput::DragTo(const OPaneLayout& layout, int x, int y, bool* scrolled) {
-    RecordView& v = m_view;
+    ORecordView& v = m_view;
     m_nibble = 0;
     *scrolled = false;
     const ORect* area = nullptr;

@@ -4,7 +4,7 @@
 #include "view/OPaneLayout.h"
 
 class ODoc;
-class RecordView;
+class ORecordView;
 
 enum class OKey { Left, Right, Up, Down, PageUp, PageDown, Home, End };
 
@@ -15,7 +15,7 @@ enum class OKey { Left, Right, Up, Down, PageUp, PageDown, Home, End };
 // that needs a repaint; the caller then has the document update its views.
 class OViewInput {
 public:
-    OViewInput(RecordView& view, ODoc& doc) : m_view(view), m_doc(doc) {}
+    OViewInput(ORecordView& view, ODoc& doc) : m_view(view), m_doc(doc) {}
 
     int Nibble() const { return m_nibble; }
     // 1 the hex pane, 0 the text pane; a hidden pane is never active.
@@ -48,7 +48,7 @@ private:
     OByte CaretByte() const;
     bool SetByteAtCaret(OByte value);
 
-    RecordView& m_view;
+    ORecordView& m_view;
     ODoc& m_doc;
     int m_nibble = 0;
 };

@@ -22,7 +22,7 @@
 OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {
     // Windows scroll in step with the active view of every other window.
     OView::SetPeerSource([this](OView& source) {
-        std::vector<RecordView*> peers;
+        std::vector<OView*> peers;
         if (!m_mainFrame) return peers;
         for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
             if (frame->View() != &source) peers.push_back(frame->View());

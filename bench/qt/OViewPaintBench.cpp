@@ -53,14 +53,14 @@ void BM_PaintScreen(benchmark::State& state) {
     const int lineHeight = metrics.height() + metrics.leading();
     view.resize(2000, 60 * lineHeight + view.horizontalScrollBar()->sizeHint().height() + 4);
     view.Relayout();
-    view.GoToOffset(step * 1000);
+    view.Geometry().GoToOffset(step * 1000);
     QImage image(view.viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         view.viewport()->render(&image);
         benchmark::DoNotOptimize(image.bits());
     }
-    state.counters["rows"] = view.Rows();
-    state.counters["bytes/row"] = view.VisibleBytes();
+    state.counters["rows"] = view.Geometry().Rows();
+    state.counters["bytes/row"] = view.Geometry().VisibleBytes();
     std::filesystem::remove_all(std::filesystem::path(path).parent_path());
 }
 BENCHMARK(BM_PaintScreen)

@@ -44,17 +44,17 @@ int main(int argc, char** argv) {
         // Page through the start, jump across the whole file with the thumb,
         // page through the end.
         for (int i = 0; i < 2000; ++i) {
-            view->ScrollVertical(OScrollAction::PageForward);
+            view->Geometry().ScrollVertical(OScrollAction::PageForward);
             view->viewport()->render(&image);
         }
-        const int last = view->VerticalBar().lastPosition;
+        const int last = view->Geometry().VerticalBar().lastPosition;
         for (int i = 0; i <= 2000; ++i) {
-            view->ScrollVertical(OScrollAction::Thumb,
-                                 static_cast<int>(static_cast<long long>(last) * i / 2000));
+            view->Geometry().ScrollVertical(
+                OScrollAction::Thumb, static_cast<int>(static_cast<long long>(last) * i / 2000));
             view->viewport()->render(&image);
         }
         for (int i = 0; i < 2000; ++i) {
-            view->ScrollVertical(OScrollAction::PageBack);
+            view->Geometry().ScrollVertical(OScrollAction::PageBack);
             view->viewport()->render(&image);
         }
         app.CloseAllDocuments();

@@ -70,7 +70,7 @@ protected:
 TEST_F(EditTest, TypingInBothPanesAndSaving) {
     QTest::keyClicks(view, "4142");
     EXPECT_EQ(Content().substr(0, 3), "AB2");
-    EXPECT_EQ(view->Caret(), 2);
+    EXPECT_EQ(view->Geometry().Caret(), 2);
     Keys(Qt::Key_Tab);
     QTest::keyClicks(view, "xy");
     EXPECT_EQ(Content().substr(0, 5), "ABxy4");
@@ -87,21 +87,21 @@ TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
     EXPECT_EQ(view->Doc().Selection().End(), 5);
     Keys(Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "016789abcdef");
-    EXPECT_EQ(view->Caret(), 2);
+    EXPECT_EQ(view->Geometry().Caret(), 2);
     // Paste here inserts the cut bytes at the caret.
-    view->GoToOffset(8);
+    view->Geometry().GoToOffset(8);
     Keys(Qt::Key_H, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "016789ab2345cdef");
-    EXPECT_EQ(view->Caret(), 12);
+    EXPECT_EQ(view->Geometry().Caret(), 12);
     // Copy two bytes and paste them over three.
     view->Doc().Selection().Set(0, 1);
-    view->GoToOffset(0);
+    view->Geometry().GoToOffset(0);
     Keys(Qt::Key_C, Qt::ControlModifier);
     view->Doc().Selection().Set(13, 15);
-    view->GoToOffset(14);
+    view->Geometry().GoToOffset(14);
     Keys(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "016789ab2345c01");
-    EXPECT_EQ(view->Caret(), 15);
+    EXPECT_EQ(view->Geometry().Caret(), 15);
 }
 
 TEST_F(EditTest, MouseSelectsAndDeleteRemoves) {
@@ -120,11 +120,11 @@ TEST_F(EditTest, MouseSelectsAndDeleteRemoves) {
 
 TEST_F(EditTest, ShiftVariantsUseTheSystemClipboardAsText) {
     view->Doc().Selection().Set(10, 12);
-    view->SetCaret(10);
+    view->Geometry().SetCaret(10);
     Keys(Qt::Key_Delete, Qt::ShiftModifier); // copy as text
     EXPECT_EQ(platform.clipboardText, std::optional<std::string>("abc"));
     platform.clipboardText = "0123456789";
-    view->GoToOffset(0);
+    view->Geometry().GoToOffset(0);
     view->Doc().Selection().Set(0, 3);
     // A store copy first: Paste needs a valid store, even for text.
     Keys(Qt::Key_C, Qt::ControlModifier);

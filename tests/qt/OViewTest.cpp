@@ -43,17 +43,18 @@ protected:
     // The rectangle of a byte's hex cell (two digits) in viewport pixels.
     QRect HexCell(OOffset offset) {
         const OPaneLayout& l = view->PaneLayout();
-        const OOffset rel = offset - view->Top();
-        const int row = static_cast<int>(rel / view->Width());
-        const int column = static_cast<int>(rel % view->Width()) - view->ColumnShift();
+        const OOffset rel = offset - view->Geometry().Top();
+        const int row = static_cast<int>(rel / view->Geometry().Width());
+        const int column =
+            static_cast<int>(rel % view->Geometry().Width()) - view->Geometry().ColumnShift();
         return QRect(l.CellLeft(OPane::Hex, column), row * l.lineHeight, 2 * l.charWidth,
                      l.lineHeight);
     }
     QRect TextCell(OOffset offset) {
         const OPaneLayout& l = view->PaneLayout();
-        const OOffset rel = offset - view->Top();
-        return QRect(l.CellLeft(OPane::Text, static_cast<int>(rel % view->Width())),
-                     static_cast<int>(rel / view->Width()) * l.lineHeight, l.charWidth,
+        const OOffset rel = offset - view->Geometry().Top();
+        return QRect(l.CellLeft(OPane::Text, static_cast<int>(rel % view->Geometry().Width())),
+                     static_cast<int>(rel / view->Geometry().Width()) * l.lineHeight, l.charWidth,
                      l.lineHeight);
     }
     // Glyphs are antialiased: a text colour shows as pixels near it.
@@ -100,7 +101,7 @@ TEST_F(ViewTest, RangesAndChangesHaveTheirColours) {
     doc.LastFound().Set(0x60, 0x61);
     doc.SetReadOnly(false);
     ASSERT_TRUE(doc.File()->SetByte(0x80, 0x80, 0x55));
-    ASSERT_TRUE(view->SetCaret(0x90));
+    ASSERT_TRUE(view->Geometry().SetCaret(0x90));
     const QImage image = Render();
 
     EXPECT_EQ(Background(image, HexCell(0x21)), Colour(palette[17])); // selection
@@ -126,7 +127,7 @@ TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
         [&](OOffset o, OByte* b, std::size_t n) { return view->Doc().File()->ReadAt(o, b, n); });
     OPaintSources sources;
     sources.file = view->Doc().File();
-    model.Begin(*view, sources, false, ORowModel::OffsetMode::RowOffset, false, true);
+    model.Begin(view->Geometry(), sources, false, ORowModel::OffsetMode::RowOffset, false, true);
     ORowPaint row;
     ASSERT_TRUE(model.BuildRow(4, row));
     EXPECT_EQ(row.offsetText, "0040");
@@ -135,7 +136,7 @@ TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
     EXPECT_EQ(row.cells[1].character, U'A');
     ASSERT_TRUE(model.BuildRow(0, row));
     EXPECT_EQ(row.cells[0].character, U'.'); // no glyph for a control code
-    model.Begin(*view, sources, false, ORowModel::OffsetMode::RecordNumber, true, true);
+    model.Begin(view->Geometry(), sources, false, ORowModel::OffsetMode::RecordNumber, true, true);
     ASSERT_TRUE(model.BuildRow(11, row));
     EXPECT_EQ(row.offsetText, "11");
     EXPECT_EQ(row.cells[0].character, U'░'); // 0xB0 in the OEM code page
@@ -153,9 +154,9 @@ TEST_F(ViewTest, EmptyFileSaysSoAndHidesTheBars) {
 }
 
 TEST_F(ViewTest, TheStateOfAClosedFileComesBack) {
-    view->SetRecordWidth(24);
-    view->ShiftPhase(+1);
-    ASSERT_TRUE(view->SetCaret(100));
+    view->Geometry().SetRecordWidth(24);
+    view->Geometry().ShiftPhase(+1);
+    ASSERT_TRUE(view->Geometry().SetCaret(100));
     ORange marker;
     marker.Set(5, 9);
     view->Doc().Markers().Insert(marker);
@@ -164,9 +165,9 @@ TEST_F(ViewTest, TheStateOfAClosedFileComesBack) {
     ASSERT_NE(app.OpenDocumentFile(path), nullptr);
     view = app.MainFrame()->ActiveView();
     view->Relayout();
-    EXPECT_EQ(view->Width(), 24);
-    EXPECT_EQ(view->Phase(), 1);
-    EXPECT_EQ(view->Caret(), 100);
+    EXPECT_EQ(view->Geometry().Width(), 24);
+    EXPECT_EQ(view->Geometry().Phase(), 1);
+    EXPECT_EQ(view->Geometry().Caret(), 100);
     ASSERT_EQ(view->Doc().Markers().Count(), 1u);
     EXPECT_EQ(view->Doc().Markers().At(0).Begin(), 5);
 }
@@ -181,8 +182,9 @@ TEST_F(ViewTest, ScrollBarDragReachesTheEndOfAHugeFile) {
     bar->triggerAction(QAbstractSlider::SliderMove);
 
     QTest::qWait(10);
-    EXPECT_EQ(view->Top(), view->LastPageTop());
-    EXPECT_EQ(view->Top() + (view->Rows() - 1) * 16, (OOffset{100} << 30) / 16 * 16);
+    EXPECT_EQ(view->Geometry().Top(), view->Geometry().LastPageTop());
+    EXPECT_EQ(view->Geometry().Top() + (view->Geometry().Rows() - 1) * 16,
+              (OOffset{100} << 30) / 16 * 16);
 }
 
 } // namespace

@@ -6,14 +6,20 @@
 
 namespace {
 
-class View final : public RecordView {
+// The length lives before the geometry that asks for it.
+struct FileOfLength {
+    OOffset fileLength;
+};
+
+// A geometry over a file whose length the test sets, laid out for rows
+// rows of 10 pixels.
+class View final : private FileOfLength, public ORecordView {
 public:
     explicit View(OOffset length, int width = 16, int rows = 4, int fit = 1 << 20)
-        : RecordView(Defaults(width)), m_length(length) {
+        : FileOfLength{length}, ORecordView(Defaults(width), [this] { return fileLength; }) {
         Layout(fit, rows * 10, 10);
     }
-    OOffset FileLength() const override { return m_length; }
-    void SetLength(OOffset length) { m_length = length; }
+    void SetLength(OOffset length) { fileLength = length; }
 
 private:
     static OViewSettings Defaults(int width) {
@@ -21,13 +27,12 @@ private:
         s.recordWidth = width;
         return s;
     }
-    OOffset m_length;
 };
 
 constexpr OOffset k6GB = 6'000'000'000;
 constexpr OOffset k100GiB = OOffset{100} << 30;
 
-TEST(RecordView, LastPageOfASmallFile) {
+TEST(ORecordView, LastPageOfASmallFile) {
     View v(100);
     EXPECT_EQ(v.RowsNeeded(), 7);
     EXPECT_EQ(v.LastPageTop(), 48);
@@ -43,7 +48,7 @@ TEST(RecordView, LastPageOfASmallFile) {
     EXPECT_LE(v.Caret(), 100);
 }
 
-TEST(RecordView, PhaseMovesRecordStarts) {
+TEST(ORecordView, PhaseMovesRecordStarts) {
     View v(100);
     v.ShiftPhase(+1);
     EXPECT_EQ(v.Phase(), 1);
@@ -68,7 +73,7 @@ TEST(RecordView, PhaseMovesRecordStarts) {
     EXPECT_EQ(p3.Top(), -3);
 }
 
-TEST(RecordView, WidthRulesAndOffsetAtTop) {
+TEST(ORecordView, WidthRulesAndOffsetAtTop) {
     View v(100000);
     v.SetRecordWidth(0);
     EXPECT_EQ(v.Width(), 1048576);
@@ -88,7 +93,7 @@ TEST(RecordView, WidthRulesAndOffsetAtTop) {
     EXPECT_EQ(v.RecordStart(v.Top()), v.Top());
 }
 
-TEST(RecordView, GoToCentresAndClamps) {
+TEST(ORecordView, GoToCentresAndClamps) {
     View v(1000, 16, 10);
     v.GoToOffset(500);
     EXPECT_EQ(v.Caret(), 500);
@@ -103,7 +108,7 @@ TEST(RecordView, GoToCentresAndClamps) {
     EXPECT_TRUE(v.SetCaret(1000));
 }
 
-TEST(RecordView, HorizontalShiftAndCellsOfAWideRecord) {
+TEST(ORecordView, HorizontalShiftAndCellsOfAWideRecord) {
     View v(100000, 100, 4, 10);
     EXPECT_EQ(v.VisibleBytes(), 10);
     v.GoToOffset(95);
@@ -124,7 +129,7 @@ TEST(RecordView, HorizontalShiftAndCellsOfAWideRecord) {
 }
 
 // The thumb maps rows onto 31 bits; the ends must land exactly.
-TEST(RecordView, ScrollBarRoundTripsOnHugeFiles) {
+TEST(ORecordView, ScrollBarRoundTripsOnHugeFiles) {
     for (OOffset length : {k6GB, k100GiB}) {
         for (int width : {1, 7, 16, 4096}) {
             for (int phase : {0, 1, 3}) {
@@ -163,7 +168,7 @@ TEST(RecordView, ScrollBarRoundTripsOnHugeFiles) {
     EXPECT_EQ(sixGB.ScrollShift(), 4u);
 }
 
-TEST(RecordView, PositionsNearTheLimitDoNotOverflow) {
+TEST(ORecordView, PositionsNearTheLimitDoNotOverflow) {
     View v(INT64_MAX - 1, 2, 50);
     v.ShiftPhase(+1);
     v.GoToOffset(INT64_MAX);
@@ -181,16 +186,12 @@ TEST(RecordView, PositionsNearTheLimitDoNotOverflow) {
     EXPECT_EQ(v.CellOffset(INT32_MAX, 1), v.Top() + OOffset{INT32_MAX} * 2 + 1);
 }
 
-TEST(RecordView, RestoredPositionsAreBroughtInside) {
+TEST(ORecordView, RestoredPositionsAreBroughtInside) {
     OViewSettings stored;
     stored.topOffset = INT64_MIN + 5;
     stored.caretOffset = OOffset{1} << 62;
     stored.restorePending = true;
-    class Restored final : public RecordView {
-    public:
-        using RecordView::RecordView;
-        OOffset FileLength() const override { return 1000; }
-    } v(stored);
+    ORecordView v(stored, [] { return OOffset{1000}; });
     v.Layout(16, 100, 10);
     EXPECT_FALSE(v.Settings().restorePending);
     EXPECT_GE(v.Top(), -v.Phase());
@@ -199,7 +200,7 @@ TEST(RecordView, RestoredPositionsAreBroughtInside) {
     EXPECT_GE(v.Caret(), v.Top());
 }
 
-TEST(RecordView, TallerWindowPullsTheTopUp) {
+TEST(ORecordView, TallerWindowPullsTheTopUp) {
     View v(1000, 16, 4);
     v.ScrollVertical(OScrollAction::Last);
     const OOffset lastRow = v.RecordStart(1000);
@@ -208,14 +209,14 @@ TEST(RecordView, TallerWindowPullsTheTopUp) {
     EXPECT_EQ(v.Top() + 19 * 16, lastRow);
 }
 
-TEST(RecordView, InStepScrollingMovesOthersByTheirOwnRows) {
+TEST(ORecordView, InStepScrollingMovesOthersByTheirOwnRows) {
     View a(100000, 16, 10);
     View b(100000, 32, 10);
     View off(100000, 8, 10);
     a.SetSyncScroll(true);
     b.SetSyncScroll(true);
     a.UpdateScrollShift();
-    RecordView* all[] = {&a, &b, &off};
+    ORecordView* all[] = {&a, &b, &off};
     ScrollInStep(a, true, OScrollAction::Thumb, 100, all);
     EXPECT_EQ(a.Top(), 1600);
     EXPECT_EQ(b.Top(), 100 * 32);

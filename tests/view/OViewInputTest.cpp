@@ -10,15 +10,6 @@
 
 namespace {
 
-class View final : public RecordView {
-public:
-    View(ODoc& doc, OViewSettings settings) : RecordView(settings), m_doc(doc) {}
-    OOffset FileLength() const override { return m_doc.File()->LogicalSize(); }
-
-private:
-    ODoc& m_doc;
-};
-
 class InputTest : public ::testing::Test {
 protected:
     void Open(const std::string& content, int width = 16) {
@@ -27,7 +18,8 @@ protected:
         doc.SetReadOnly(false);
         OViewSettings settings;
         settings.recordWidth = width;
-        view = std::make_unique<View>(doc, settings);
+        view =
+            std::make_unique<ORecordView>(settings, [this] { return doc.File()->LogicalSize(); });
         layout.Compute({640, 300, 8, 15, true, true, true, doc.File()->GetSize(), width, 3});
         view->Layout(layout.bytesThatFit, 300, 15);
         input = std::make_unique<OViewInput>(*view, doc);
@@ -49,7 +41,7 @@ protected:
     OTempDir dir;
     ODoc doc;
     std::string path;
-    std::unique_ptr<View> view;
+    std::unique_ptr<ORecordView> view;
     std::unique_ptr<OViewInput> input;
     OPaneLayout layout;
 };

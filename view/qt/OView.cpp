@@ -57,7 +57,7 @@ bool OView::ShiftHeld() const {
 }
 
 void OView::MoveCaretAfterEdit(OOffset offset) {
-    GoToOffset(offset);
+    m_geometry.GoToOffset(offset);
 }
 
 void OView::Changed(bool changed) {
@@ -230,7 +230,8 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
         // The caret goes to the clicked byte first, so the items speak of it.
         int row = 0;
         int column = 0;
-        if (m_layout.CellAt(point.x(), point.y(), row, column) && SetCaretToCell(row, column))
+        if (m_layout.CellAt(point.x(), point.y(), row, column) &&
+            m_geometry.SetCaretToCell(row, column))
             m_doc->UpdateAllViews();
         add(ids::ID_ADD_MARKER, ids::ID_ADD_MARKER);
         add(ids::ID_ADD_OFFSET_MARKER, ids::ID_ADD_OFFSET_MARKER);
@@ -256,11 +257,13 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
 void OView::PaintCaret(QPainter& painter) {
     // A bar before the digit the next keystroke replaces, only while typing
     // is possible here.
-    if (!m_hasFocus || m_doc->ReadOnly() || !MetricsValid()) return;
-    if (Caret() < Top() || RowIndexOf(Caret()) >= Rows()) return;
-    const int row = static_cast<int>(RowIndexOf(Caret()));
-    const int column = ColumnOf(Caret()) - ColumnShift();
-    if (column < 0 || column >= VisibleBytes()) return;
+    if (!m_hasFocus || m_doc->ReadOnly() || !m_geometry.MetricsValid()) return;
+    if (m_geometry.Caret() < m_geometry.Top() ||
+        m_geometry.RowIndexOf(m_geometry.Caret()) >= m_geometry.Rows())
+        return;
+    const int row = static_cast<int>(m_geometry.RowIndexOf(m_geometry.Caret()));
+    const int column = m_geometry.ColumnOf(m_geometry.Caret()) - m_geometry.ColumnShift();
+    if (column < 0 || column >= m_geometry.VisibleBytes()) return;
     const bool hex = m_input.ActivePane() == 1;
     const int x = m_layout.CellLeft(hex ? OPane::Hex : OPane::Text, column) +
                   (hex ? m_input.Nibble() * m_layout.charWidth : 0);
@@ -268,7 +271,8 @@ void OView::PaintCaret(QPainter& painter) {
 }
 
 OView::OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, QWidget* parent)
-    : QAbstractScrollArea(parent), RecordView(settings), m_doc(std::move(doc)) {
+    : QAbstractScrollArea(parent), m_doc(std::move(doc)),
+      m_geometry(settings, [this] { return m_doc->ShownLength(); }) {
     m_doc->AddView(this);
     // Every cell is drawn opaque: nothing needs erasing first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -287,15 +291,11 @@ OView::~OView() {
     m_doc->RemoveView(this);
 }
 
-OOffset OView::FileLength() const {
-    return m_doc->ShownLength();
-}
-
 void OView::OnInitialUpdate(bool firstView) {
     if (firstView) m_doc->SetReadOnly(Settings().readOnly);
-    if (FileLength() == 0) m_doc->SetReadOnly(false);
+    if (m_geometry.FileLength() == 0) m_doc->SetReadOnly(false);
     CreateFont();
-    SetRecordWidth(Settings().recordWidth);
+    m_geometry.SetRecordWidth(Settings().recordWidth);
     Relayout();
 }
 
@@ -332,11 +332,11 @@ void OView::Relayout() {
     in.offsetPane = Settings().paneOffset;
     in.hexPane = Settings().paneHex;
     in.textPane = Settings().paneText;
-    in.fileLength = FileLength();
-    in.recordWidth = Width();
+    in.fileLength = m_geometry.FileLength();
+    in.recordWidth = m_geometry.Width();
     in.margin = Settings().paneMargin;
     m_layout.Compute(in);
-    Layout(m_layout.bytesThatFit, in.clientHeight, lineHeight);
+    m_geometry.Layout(m_layout.bytesThatFit, in.clientHeight, lineHeight);
     SyncScrollBars();
     viewport()->update();
 }
@@ -347,16 +347,16 @@ void OView::SetOffsetMode(ORowModel::OffsetMode mode) {
 }
 
 void OView::SyncScrollBars() {
-    UpdateScrollShift();
+    m_geometry.UpdateScrollShift();
     m_syncingBars = true;
-    const bool empty = FileLength() == 0;
-    const OScrollBarState v = VerticalBar();
+    const bool empty = m_geometry.FileLength() == 0;
+    const OScrollBarState v = m_geometry.VerticalBar();
     verticalScrollBar()->setRange(0, v.lastPosition);
     verticalScrollBar()->setPageStep(std::max(1, v.page));
     verticalScrollBar()->setValue(v.position);
     setVerticalScrollBarPolicy(v.visible && !empty ? Qt::ScrollBarAlwaysOn
                                                    : Qt::ScrollBarAlwaysOff);
-    const OScrollBarState h = HorizontalBar();
+    const OScrollBarState h = m_geometry.HorizontalBar();
     horizontalScrollBar()->setRange(0, h.lastPosition);
     horizontalScrollBar()->setPageStep(std::max(1, h.page));
     horizontalScrollBar()->setValue(h.position);
@@ -399,14 +399,17 @@ void OView::OnScrollAction(bool vertical, int action) {
 }
 
 void OView::Scroll(bool vertical, OScrollAction action, int thumb) {
-    std::vector<RecordView*> peers;
+    std::vector<OView*> peers;
     if (g_peers) peers = g_peers(*this);
-    UpdateScrollShift();
-    ScrollInStep(*this, vertical, action, thumb, peers);
-    for (RecordView* peer : peers) {
-        if (auto* view = dynamic_cast<OView*>(peer); view && view != this) {
-            view->SyncScrollBars();
-            view->viewport()->update();
+    std::vector<ORecordView*> geometries;
+    for (OView* peer : peers)
+        geometries.push_back(&peer->m_geometry);
+    m_geometry.UpdateScrollShift();
+    ScrollInStep(m_geometry, vertical, action, thumb, geometries);
+    for (OView* peer : peers) {
+        if (peer != this) {
+            peer->SyncScrollBars();
+            peer->viewport()->update();
         }
     }
     SyncScrollBars();
@@ -434,7 +437,7 @@ void OView::mouseDoubleClickEvent(QMouseEvent* event) {
     M next = M::RowOffset;
     switch (m_offsetMode) {
     case M::RowOffset:
-        next = VisibleBytes() >= Width() ? M::RecordNumber : M::TrackOffset;
+        next = m_geometry.VisibleBytes() >= m_geometry.Width() ? M::RecordNumber : M::TrackOffset;
         break;
     case M::TrackOffset:
         next = M::RecordNumber;
@@ -517,7 +520,7 @@ bool OView::OnUpdateCommand(unsigned id, OCmdUI& ui) {
 void OView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.setFont(m_font);
-    if (!MetricsValid()) {
+    if (!m_geometry.MetricsValid()) {
         painter.fillRect(viewport()->rect(), Colour(Settings().palette[kHexBack]));
         return;
     }
@@ -531,12 +534,12 @@ void OView::paintEvent(QPaintEvent*) {
     m_model.SetReader([doc](OOffset offset, OByte* buffer, std::size_t count) {
         return doc->ReadShown(offset, buffer, count);
     });
-    m_model.Begin(*this, sources, m_hasFocus, m_offsetMode, Settings().oemCharacters,
+    m_model.Begin(m_geometry, sources, m_hasFocus, m_offsetMode, Settings().oemCharacters,
                   Settings().readVisibleColumnsOnly);
     int drawn = 0;
     const int lineHeight = m_layout.lineHeight;
-    if (FileLength() > 0) {
-        while (drawn < Rows() && m_model.BuildRow(drawn, m_row)) {
+    if (m_geometry.FileLength() > 0) {
+        while (drawn < m_geometry.Rows() && m_model.BuildRow(drawn, m_row)) {
             PaintRow(painter, m_row, drawn * lineHeight);
             ++drawn;
         }
@@ -698,7 +701,7 @@ void OView::PaintFrame(QPainter& painter, int rowsDrawn) {
             painter.drawLine(s->left + i, 0, s->left + i, bottom);
         }
     }
-    if (FileLength() == 0) {
+    if (m_geometry.FileLength() == 0) {
         painter.setPen(QColor(0xA0, 0xA0, 0xA0));
         painter.drawText(viewport()->rect(), Qt::AlignCenter, QStringLiteral("Nothing show"));
         return;
@@ -708,8 +711,8 @@ void OView::PaintFrame(QPainter& painter, int rowsDrawn) {
         painter.setPen(Colour(palette[kHexGroupLine]));
         const int group = std::max(1, Settings().hexGroupSize);
         const int cw = m_layout.charWidth;
-        for (int c = 1; c < VisibleBytes(); ++c) {
-            if ((ColumnShift() + c) % group != 0) continue;
+        for (int c = 1; c < m_geometry.VisibleBytes(); ++c) {
+            if ((m_geometry.ColumnShift() + c) % group != 0) continue;
             const int x = m_layout.hexText.left + c * 3 * cw - cw / 2 - 1;
             painter.drawLine(x, m_layout.hex.top, x, bottom);
         }

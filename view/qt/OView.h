@@ -18,14 +18,13 @@
 // over the record model. Holds its own copy of the settings and shares
 // ownership of its document, which lives while any view shows it.
 class OView : public QAbstractScrollArea,
-              public RecordView,
               public ODocView,
               public OCommandTarget,
               public OEditContext {
     Q_OBJECT
 public:
     // The other views that scroll in step with this one.
-    using PeerSource = std::function<std::vector<RecordView*>(OView&)>;
+    using PeerSource = std::function<std::vector<OView*>(OView&)>;
     static void SetPeerSource(PeerSource source);
     // Runs a command along the whole chain and asks for its update state:
     // the context menus go through the same rules as the menu bar.
@@ -38,8 +37,13 @@ public:
 
     ODoc& Doc() const { return *m_doc; }
     const std::shared_ptr<ODoc>& SharedDoc() const { return m_doc; }
+    // Where the records lie on screen: caret, top, width, scrolling.
+    ORecordView& Geometry() { return m_geometry; }
+    const ORecordView& Geometry() const { return m_geometry; }
+    OViewSettings& Settings() { return m_geometry.Settings(); }
+    const OViewSettings& Settings() const { return m_geometry.Settings(); }
     // Applies a requested record width without redrawing (negative: keep).
-    void ApplyRecordWidth(int requested) { SetRecordWidth(requested); }
+    void ApplyRecordWidth(int requested) { m_geometry.SetRecordWidth(requested); }
     // Once, when the window is first shown: for the document's first view
     // its read-only mode from this view (an empty file is always writable);
     // then the font and the width.
@@ -51,12 +55,11 @@ public:
     void SetOffsetMode(ORowModel::OffsetMode mode);
     const QFont& ViewFont() const { return m_font; }
 
-    OOffset FileLength() const override;
     OViewInput& Input() { return m_input; }
     // The global wrap setting for marker jumps.
     static void SetMarkerJumpWrap(const bool* wrap);
 
-    OOffset CaretOffset() const override { return Caret(); }
+    OOffset CaretOffset() const override { return m_geometry.Caret(); }
     bool OemCharacters() const override { return Settings().oemCharacters; }
     bool ShiftHeld() const override;
     void MoveCaretAfterEdit(OOffset offset) override;
@@ -96,12 +99,13 @@ private:
     void StopDragTimer();
 
     std::shared_ptr<ODoc> m_doc;
+    ORecordView m_geometry;
     OPaneLayout m_layout;
     ORowModel m_model;
     ORowPaint m_row;
     QFont m_font;
     ORowModel::OffsetMode m_offsetMode = ORowModel::OffsetMode::RowOffset;
-    OViewInput m_input{*this, *m_doc};
+    OViewInput m_input{m_geometry, *m_doc};
     QPoint m_pressPoint;
     bool m_pressed = false;
     bool m_dragging = false;
