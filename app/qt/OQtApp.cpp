@@ -19,30 +19,9 @@
 #include <algorithm>
 #include <sys/stat.h>
 
-OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {
-    // Windows scroll in step with the active view of every other window.
-    OView::SetPeerSource([this](OView& source) {
-        std::vector<OView*> peers;
-        if (!m_mainFrame) return peers;
-        for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
-            if (frame->View() != &source) peers.push_back(frame->View());
-        }
-        return peers;
-    });
-    OView::SetCommandRouter(
-        [this](unsigned id) {
-            if (m_mainFrame) m_mainFrame->ExecuteCommand(id);
-        },
-        [this](unsigned id) {
-            return m_mainFrame ? m_mainFrame->CommandState(id) : OCmdUI{false, false};
-        });
-    OView::SetMarkerJumpWrap(&m_core.Settings().markerJumpWrap);
-}
+OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {}
 
 OQtApp::~OQtApp() {
-    OView::SetPeerSource(nullptr);
-    OView::SetCommandRouter(nullptr, nullptr);
-    OView::SetMarkerJumpWrap(nullptr);
     if (m_mainFrame) m_platform.SetStatusLabel(nullptr);
 }
 
@@ -107,7 +86,7 @@ OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OViewSettings& setti
                                      doc->LastFound());
         }
     }
-    auto* view = new OView(std::move(doc), state);
+    auto* view = new OView(std::move(doc), state, this);
     auto* frame = new CChildFrame(*this, view, FindServices());
     m_mainFrame->AddChild(frame, m_core.Settings().maximizeFrames);
     view->OnInitialUpdate(first);
@@ -200,6 +179,24 @@ void OQtApp::OnMainWindowClosing() {
     };
     if (!m_core.SaveHistories()) report(m_core.SaveFilePath(), errno);
     if (!m_core.SaveAtExit()) report(m_core.Profile().Ini().Path(), errno);
+}
+
+// Windows scroll in step with the active view of every other window.
+std::vector<OView*> OQtApp::PeerViews(const OView& view) {
+    std::vector<OView*> peers;
+    if (!m_mainFrame) return peers;
+    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+        if (frame->View() != &view) peers.push_back(frame->View());
+    }
+    return peers;
+}
+
+void OQtApp::RunCommand(unsigned id) {
+    if (m_mainFrame) m_mainFrame->ExecuteCommand(id);
+}
+
+OCmdUI OQtApp::CommandState(unsigned id) {
+    return m_mainFrame ? m_mainFrame->CommandState(id) : OCmdUI{false, false};
 }
 
 void OQtApp::AddToRecentFileList(const std::string& path) {

@@ -4,6 +4,7 @@
 #include "document/ODoc.h"
 #include "find/qt/OFindController.h"
 #include "platform/OCommandTarget.h"
+#include "view/qt/OViewHost.h"
 
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@ class OView;
 // The application in the shell: the document template (document, child
 // frame and view made together), the application's commands, and start-up
 // and shutdown around the core's state.
-class OQtApp : public OCommandTarget, public ODocHost {
+class OQtApp : public OCommandTarget, public ODocHost, public OViewHost {
 public:
     OQtApp(OApp& core, OQtPlatform& platform);
     ~OQtApp();
@@ -51,6 +52,12 @@ public: // ODocHost
     bool MakeBackup(OFile& file) override;
     OClipHolder& ClipHolder() override { return m_core.ClipHolder(); }
     std::string TempDirectory() override { return m_core.TempDirectory(); }
+
+public: // OViewHost
+    std::vector<OView*> PeerViews(const OView& view) override;
+    void RunCommand(unsigned id) override;
+    OCmdUI CommandState(unsigned id) override;
+    bool MarkerJumpWrap() const override { return m_core.Settings().markerJumpWrap; }
 
 public: // commands
     bool OnCommand(unsigned id) override;

@@ -6,6 +6,7 @@
 #include "document/OFile.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"
+#include "res/OResourceIds.h"
 #include "support/OTempDir.h"
 
 #include <QImage>
@@ -185,6 +186,23 @@ TEST_F(ViewTest, ScrollBarDragReachesTheEndOfAHugeFile) {
     EXPECT_EQ(view->Geometry().Top(), view->Geometry().LastPageTop());
     EXPECT_EQ(view->Geometry().Top() + (view->Geometry().Rows() - 1) * 16,
               (OOffset{100} << 30) / 16 * 16);
+}
+
+TEST_F(ViewTest, WindowsScrollingInStepMoveTogether) {
+    const std::string big = dir.Write("big.bin", std::string(1 << 16, 'x'));
+    ASSERT_NE(app.OpenDocumentFile(big), nullptr);
+    OView* first = app.MainFrame()->ActiveView();
+    ASSERT_TRUE(app.MainFrame()->ExecuteCommand(ids::ID_WINDOW_NEW));
+    OView* second = app.MainFrame()->ActiveView();
+    ASSERT_NE(first, second);
+    for (OView* v : {view, first, second}) {
+        v->Geometry().SetSyncScroll(v != view);
+        v->Relayout();
+    }
+    first->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_GT(first->Geometry().Top(), 0);
+    EXPECT_GT(second->Geometry().Top(), 0); // by its own page
+    EXPECT_EQ(view->Geometry().Top(), 0);   // not in step
 }
 
 } // namespace

@@ -21,10 +21,6 @@ using namespace palette;
 
 namespace {
 
-OView::PeerSource g_peers;
-OView::CommandRunner g_runCommand;
-OView::CommandState g_commandState;
-const bool* g_markerJumpWrap = nullptr;
 constexpr int kDragThreshold = 4; // pixels the pointer moves before a press becomes a drag
 
 // Colours are stored as 0x00BBGGRR.
@@ -38,19 +34,6 @@ std::uint32_t Pick(std::uint32_t colour, std::uint32_t paneColour) {
 }
 
 } // namespace
-
-void OView::SetPeerSource(PeerSource source) {
-    g_peers = std::move(source);
-}
-
-void OView::SetCommandRouter(CommandRunner run, CommandState state) {
-    g_runCommand = std::move(run);
-    g_commandState = std::move(state);
-}
-
-void OView::SetMarkerJumpWrap(const bool* wrap) {
-    g_markerJumpWrap = wrap;
-}
 
 bool OView::ShiftHeld() const {
     return m_shiftHeld || QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
@@ -147,7 +130,7 @@ void OView::mousePressEvent(QMouseEvent* event) {
     m_pressPoint = event->position().toPoint();
     m_pressed = true;
     m_dragging = false;
-    const bool wrap = g_markerJumpWrap ? *g_markerJumpWrap : Settings().markerJumpWrap;
+    const bool wrap = m_host ? m_host->MarkerJumpWrap() : Settings().markerJumpWrap;
     if (m_input.Click(m_layout, m_pressPoint.x(), m_pressPoint.y(), viewport()->height(), wrap)) {
         m_doc->UpdateAllViews();
     }
@@ -200,9 +183,9 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     auto add = [&](unsigned command, unsigned textId) {
         QAction* action = menu.addAction(QString::fromUtf8(LoadString(textId)));
-        action->setEnabled(g_commandState ? g_commandState(command).enabled : false);
-        connect(action, &QAction::triggered, this, [command] {
-            if (g_runCommand) g_runCommand(command);
+        action->setEnabled(m_host ? m_host->CommandState(command).enabled : false);
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (m_host) m_host->RunCommand(command);
         });
     };
     if (pane == OPane::Gutter) {
@@ -270,8 +253,9 @@ void OView::PaintCaret(QPainter& painter) {
     painter.fillRect(x, row * m_layout.lineHeight, m_caretWidth, m_charHeight, Qt::black);
 }
 
-OView::OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, QWidget* parent)
-    : QAbstractScrollArea(parent), m_doc(std::move(doc)),
+OView::OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, OViewHost* host,
+             QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(std::move(doc)), m_host(host),
       m_geometry(settings, [this] { return m_doc->ShownLength(); }) {
     m_doc->AddView(this);
     // Every cell is drawn opaque: nothing needs erasing first.
@@ -400,7 +384,7 @@ void OView::OnScrollAction(bool vertical, int action) {
 
 void OView::Scroll(bool vertical, OScrollAction action, int thumb) {
     std::vector<OView*> peers;
-    if (g_peers) peers = g_peers(*this);
+    if (m_host) peers = m_host->PeerViews(*this);
     std::vector<ORecordView*> geometries;
     for (OView* peer : peers)
         geometries.push_back(&peer->m_geometry);

@@ -8,11 +8,10 @@
 #include "view/ORecordView.h"
 #include "view/ORowModel.h"
 #include "view/OViewInput.h"
+#include "view/qt/OViewHost.h"
 
 #include <QAbstractScrollArea>
-#include <functional>
 #include <memory>
-#include <vector>
 
 // A document window's view: the gutter and the offset, hex and text panes
 // over the record model. Holds its own copy of the settings and shares
@@ -23,16 +22,9 @@ class OView : public QAbstractScrollArea,
               public OEditContext {
     Q_OBJECT
 public:
-    // The other views that scroll in step with this one.
-    using PeerSource = std::function<std::vector<OView*>(OView&)>;
-    static void SetPeerSource(PeerSource source);
-    // Runs a command along the whole chain and asks for its update state:
-    // the context menus go through the same rules as the menu bar.
-    using CommandRunner = std::function<void(unsigned id)>;
-    using CommandState = std::function<OCmdUI(unsigned id)>;
-    static void SetCommandRouter(CommandRunner run, CommandState state);
-
-    OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, QWidget* parent = nullptr);
+    // host may be null (a view on its own); otherwise it outlives the view.
+    OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, OViewHost* host = nullptr,
+          QWidget* parent = nullptr);
     ~OView() override;
 
     ODoc& Doc() const { return *m_doc; }
@@ -56,8 +48,6 @@ public:
     const QFont& ViewFont() const { return m_font; }
 
     OViewInput& Input() { return m_input; }
-    // The global wrap setting for marker jumps.
-    static void SetMarkerJumpWrap(const bool* wrap);
 
     OOffset CaretOffset() const override { return m_geometry.Caret(); }
     bool OemCharacters() const override { return Settings().oemCharacters; }
@@ -99,6 +89,7 @@ private:
     void StopDragTimer();
 
     std::shared_ptr<ODoc> m_doc;
+    OViewHost* m_host;
     ORecordView m_geometry;
     OPaneLayout m_layout;
     ORowModel m_model;
