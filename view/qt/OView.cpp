@@ -17,20 +17,39 @@
 #include <QtMath>
 #include <optional>
 
-using namespace palette;
-
 namespace {
 
 constexpr int kDragThreshold = 4; // pixels the pointer moves before a press becomes a drag
 
-// Colours are stored as 0x00BBGGRR.
-QColor Colour(std::uint32_t value) {
-    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>((value >> 16) & 0xFF));
+// The keys that move the caret.
+std::optional<OKey> NavigationKey(int key) {
+    static constexpr std::pair<int, OKey> kKeys[] = {
+        {Qt::Key_Left, OKey::Left},     {Qt::Key_Right, OKey::Right},
+        {Qt::Key_Up, OKey::Up},         {Qt::Key_Down, OKey::Down},
+        {Qt::Key_PageUp, OKey::PageUp}, {Qt::Key_PageDown, OKey::PageDown},
+        {Qt::Key_Home, OKey::Home},     {Qt::Key_End, OKey::End},
+    };
+    for (const auto& [qtKey, navigation] : kKeys) {
+        if (qtKey == key) return navigation;
+    }
+    return std::nullopt;
 }
 
-std::uint32_t Pick(std::uint32_t colour, std::uint32_t paneColour) {
-    return colour == kPaneColour ? paneColour : colour;
+// What a scroll bar's action does to the records.
+std::optional<OScrollAction> BarAction(int action) {
+    static constexpr std::pair<int, OScrollAction> kActions[] = {
+        {QAbstractSlider::SliderSingleStepAdd, OScrollAction::LineForward},
+        {QAbstractSlider::SliderSingleStepSub, OScrollAction::LineBack},
+        {QAbstractSlider::SliderPageStepAdd, OScrollAction::PageForward},
+        {QAbstractSlider::SliderPageStepSub, OScrollAction::PageBack},
+        {QAbstractSlider::SliderToMinimum, OScrollAction::First},
+        {QAbstractSlider::SliderToMaximum, OScrollAction::Last},
+        {QAbstractSlider::SliderMove, OScrollAction::Thumb},
+    };
+    for (const auto& [barAction, scroll] : kActions) {
+        if (barAction == action) return scroll;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -50,36 +69,7 @@ void OView::Changed(bool changed) {
 void OView::keyPressEvent(QKeyEvent* event) {
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
-    std::optional<OKey> key;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        key = OKey::Left;
-        break;
-    case Qt::Key_Right:
-        key = OKey::Right;
-        break;
-    case Qt::Key_Up:
-        key = OKey::Up;
-        break;
-    case Qt::Key_Down:
-        key = OKey::Down;
-        break;
-    case Qt::Key_PageUp:
-        key = OKey::PageUp;
-        break;
-    case Qt::Key_PageDown:
-        key = OKey::PageDown;
-        break;
-    case Qt::Key_Home:
-        key = OKey::Home;
-        break;
-    case Qt::Key_End:
-        key = OKey::End;
-        break;
-    default:
-        break;
-    }
-    if (key) {
+    if (const std::optional<OKey> key = NavigationKey(event->key())) {
         m_input.Navigate(*key, ctrl, shift);
         m_doc->UpdateAllViews();
         event->accept();
@@ -305,7 +295,7 @@ void OView::Relayout() {
         std::max(1, qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('0'))));
     const int lineHeight = std::max(1, metrics.height() + metrics.leading());
     // Measured here once, not per row painted.
-    m_ascent = metrics.ascent();
+    m_painter.SetAscent(metrics.ascent());
     m_charHeight = metrics.height();
     m_caretWidth = std::max(2, metrics.averageCharWidth() / 8);
     OPaneLayout::Input in;
@@ -351,32 +341,10 @@ void OView::SyncScrollBars() {
 
 void OView::OnScrollAction(bool vertical, int action) {
     if (m_syncingBars) return;
+    const std::optional<OScrollAction> scroll = BarAction(action);
+    if (!scroll) return;
     QScrollBar* bar = vertical ? verticalScrollBar() : horizontalScrollBar();
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
-        Scroll(vertical, OScrollAction::LineForward);
-        break;
-    case QAbstractSlider::SliderSingleStepSub:
-        Scroll(vertical, OScrollAction::LineBack);
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        Scroll(vertical, OScrollAction::PageForward);
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        Scroll(vertical, OScrollAction::PageBack);
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        Scroll(vertical, OScrollAction::First);
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        Scroll(vertical, OScrollAction::Last);
-        break;
-    case QAbstractSlider::SliderMove:
-        Scroll(vertical, OScrollAction::Thumb, bar->sliderPosition());
-        break;
-    default:
-        return;
-    }
+    Scroll(vertical, *scroll, *scroll == OScrollAction::Thumb ? bar->sliderPosition() : 0);
     // The bar shows the model's position, not the one Qt computed.
     QMetaObject::invokeMethod(
         this, [this] { SyncScrollBars(); }, Qt::QueuedConnection);
@@ -505,7 +473,8 @@ void OView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.setFont(m_font);
     if (!m_geometry.MetricsValid()) {
-        painter.fillRect(viewport()->rect(), Colour(Settings().palette[kHexBack]));
+        painter.fillRect(viewport()->rect(),
+                         ORowPainter::Colour(Settings().palette[palette::kHexBack]));
         return;
     }
     OFile* file = m_doc->File();
@@ -524,181 +493,10 @@ void OView::paintEvent(QPaintEvent*) {
     const int lineHeight = m_layout.lineHeight;
     if (m_geometry.FileLength() > 0) {
         while (drawn < m_geometry.Rows() && m_model.BuildRow(drawn, m_row)) {
-            PaintRow(painter, m_row, drawn * lineHeight);
+            m_painter.PaintRow(painter, m_row, drawn * lineHeight);
             ++drawn;
         }
     }
-    PaintFrame(painter, drawn);
+    m_painter.PaintFrame(painter, viewport()->rect(), drawn, m_geometry.FileLength() == 0);
     PaintCaret(painter);
-}
-
-void OView::PaintRow(QPainter& painter, const ORowPaint& row, int y) {
-    const auto& palette = Settings().palette;
-    const int lineHeight = m_layout.lineHeight;
-    const int cw = m_layout.charWidth;
-    const int baseline = y + m_ascent;
-
-    // Gutter: markers beginning (left quarter), ending (right quarter), one
-    // byte long (a circle in the middle).
-    const ORect& g = m_layout.gutter;
-    painter.fillRect(g.left, y, g.Width(), lineHeight, Colour(palette[kGutterBack]));
-    const int quarter = g.Width() / 4;
-    auto mark = [&](const OGutterMark& m, int left) {
-        if (m.count == 0) return;
-        const QRect r(left, y + 1, quarter, lineHeight - 2);
-        if (m.count == 1)
-            painter.fillRect(r, Colour(m.colour));
-        else {
-            painter.setPen(Qt::black);
-            painter.drawRect(r.adjusted(0, 0, -1, -1));
-        }
-    };
-    mark(row.begins, g.left);
-    mark(row.ends, g.right - quarter);
-    if (row.points.count > 0) {
-        const int d = std::min(8, lineHeight);
-        const QRect r(g.left + (g.Width() - d) / 2, y + (lineHeight - d) / 2, d - 1, d - 1);
-        painter.setPen(Qt::black);
-        painter.setBrush(row.points.count == 1 ? QBrush(Colour(row.points.colour)) : Qt::NoBrush);
-        painter.drawEllipse(r);
-        painter.setBrush(Qt::NoBrush);
-    }
-
-    if (m_layout.offsetOn) {
-        const ORect& o = m_layout.offset;
-        painter.fillRect(o.left, y, o.Width(), lineHeight, Colour(palette[kOffsetBack]));
-        painter.setPen(Colour(palette[kOffsetText]));
-        // One string kept for every row's offset, so a paint allocates nothing.
-        m_offsetText.resize(static_cast<qsizetype>(row.offsetText.size()));
-        for (std::size_t i = 0; i < row.offsetText.size(); ++i)
-            m_offsetText[static_cast<qsizetype>(i)] = QLatin1Char(row.offsetText[i]);
-        const int width = static_cast<int>(m_offsetText.size()) * cw;
-        painter.drawText(m_layout.offsetText.right - width, baseline, m_offsetText);
-    }
-
-    const std::size_t count = row.cells.size();
-    if (m_layout.hexOn) {
-        const std::uint32_t paneBack = palette[kHexBack];
-        const std::uint32_t paneText = palette[kHexText];
-        const ORect& h = m_layout.hex;
-        const int left = m_layout.hexText.left;
-        painter.fillRect(h.left, y, left - h.left, lineHeight, Colour(paneBack));
-        // Backgrounds as runs of one colour (a cell and its gap may differ);
-        // then each cell's digits at its grid position, since a font's advance
-        // may be fractional and a whole row as one string would drift.
-        int runStart = left;
-        std::uint32_t runColour = count ? Pick(row.cells[0].background, paneBack) : paneBack;
-        auto extend = [&](int x, std::uint32_t colour) {
-            if (colour == runColour) return;
-            painter.fillRect(runStart, y, x - runStart, lineHeight, Colour(runColour));
-            runStart = x;
-            runColour = colour;
-        };
-        for (std::size_t c = 0; c < count; ++c) {
-            const int x = left + static_cast<int>(c) * 3 * cw;
-            extend(x, Pick(row.cells[c].background, paneBack));
-            if (c + 1 < count) extend(x + 2 * cw, Pick(row.cells[c].gap, paneBack));
-        }
-        const int cellsRight = left + std::max(0, static_cast<int>(count) * 3 - 1) * cw;
-        extend(cellsRight, runColour + 1); // flush the last run
-        static constexpr char kDigits[] = "0123456789ABCDEF";
-        std::uint32_t pen = kPaneColour;
-        for (std::size_t c = 0; c < count; ++c) {
-            const OCellPaint& cell = row.cells[c];
-            if (!cell.present || cell.offset < 0) continue;
-            const std::uint32_t text = Pick(cell.foreground, paneText);
-            if (text != pen) {
-                painter.setPen(Colour(text));
-                pen = text;
-            }
-            const QChar digits[2] = {QLatin1Char(kDigits[cell.value >> 4]),
-                                     QLatin1Char(kDigits[cell.value & 15])};
-            painter.drawText(QPointF(left + static_cast<int>(c) * 3 * cw, baseline),
-                             QString::fromRawData(digits, 2));
-        }
-        const int drawnRight = left + (static_cast<int>(count) * 3 - 1) * cw;
-        painter.fillRect(drawnRight, y, h.right - drawnRight, lineHeight, Colour(paneBack));
-    }
-
-    if (m_layout.textOn) {
-        const std::uint32_t paneBack = palette[kTextBack];
-        const std::uint32_t paneText = palette[kTextText];
-        const ORect& t = m_layout.text;
-        const int left = m_layout.textText.left;
-        painter.fillRect(t.left, y, left - t.left, lineHeight, Colour(paneBack));
-        int runStart = left;
-        std::uint32_t runColour = count ? Pick(row.cells[0].background, paneBack) : paneBack;
-        for (std::size_t c = 0; c <= count; ++c) {
-            const int x = left + static_cast<int>(c) * cw;
-            const std::uint32_t colour =
-                c < count ? Pick(row.cells[c].background, paneBack) : runColour + 1;
-            if (colour == runColour) continue;
-            painter.fillRect(runStart, y, x - runStart, lineHeight, Colour(runColour));
-            runStart = x;
-            runColour = colour;
-        }
-        std::uint32_t pen = kPaneColour;
-        for (std::size_t c = 0; c < count; ++c) {
-            const OCellPaint& cell = row.cells[c];
-            if (!cell.present || cell.offset < 0 || cell.character == U' ') continue;
-            const std::uint32_t text = Pick(cell.foreground, paneText);
-            if (text != pen) {
-                painter.setPen(Colour(text));
-                pen = text;
-            }
-            // A view of a stack buffer: no string is allocated per cell.
-            QChar units[2];
-            const char32_t ch = cell.character;
-            qsizetype length = 1;
-            if (QChar::requiresSurrogates(ch)) {
-                units[0] = QChar(QChar::highSurrogate(ch));
-                units[1] = QChar(QChar::lowSurrogate(ch));
-                length = 2;
-            } else {
-                units[0] = QChar(static_cast<char16_t>(ch));
-            }
-            painter.drawText(QPointF(left + static_cast<int>(c) * cw, baseline),
-                             QString::fromRawData(units, length));
-        }
-        const int drawnRight = left + static_cast<int>(count) * cw;
-        painter.fillRect(drawnRight, y, t.right - drawnRight, lineHeight, Colour(paneBack));
-    }
-}
-
-void OView::PaintFrame(QPainter& painter, int rowsDrawn) {
-    const auto& palette = Settings().palette;
-    const int top = rowsDrawn * m_layout.lineHeight;
-    const int bottom = viewport()->height();
-    auto fillBelow = [&](const ORect& r, int role) {
-        if (r.Width() > 0 && bottom > top)
-            painter.fillRect(r.left, top, r.Width(), bottom - top, Colour(palette[role]));
-    };
-    fillBelow(m_layout.gutter, kGutterBack);
-    if (m_layout.offsetOn) fillBelow(m_layout.offset, kOffsetBack);
-    if (m_layout.hexOn) fillBelow(m_layout.hex, kHexBack);
-    if (m_layout.textOn) fillBelow(m_layout.text, kTextBack);
-    for (const ORect* s : {&m_layout.separator1, &m_layout.separator2}) {
-        if (s->Width() < 3) continue;
-        const int colours[] = {kSeparatorOuter, kSeparatorMiddle, kSeparatorInner};
-        for (int i = 0; i < 3; ++i) {
-            painter.setPen(Colour(palette[colours[i]]));
-            painter.drawLine(s->left + i, 0, s->left + i, bottom);
-        }
-    }
-    if (m_geometry.FileLength() == 0) {
-        painter.setPen(QColor(0xA0, 0xA0, 0xA0));
-        painter.drawText(viewport()->rect(), Qt::AlignCenter, QStringLiteral("Nothing show"));
-        return;
-    }
-    if (m_layout.hexOn) {
-        // Lines stay with the record columns when the view shifts sideways.
-        painter.setPen(Colour(palette[kHexGroupLine]));
-        const int group = std::max(1, Settings().hexGroupSize);
-        const int cw = m_layout.charWidth;
-        for (int c = 1; c < m_geometry.VisibleBytes(); ++c) {
-            if ((m_geometry.ColumnShift() + c) % group != 0) continue;
-            const int x = m_layout.hexText.left + c * 3 * cw - cw / 2 - 1;
-            painter.drawLine(x, m_layout.hex.top, x, bottom);
-        }
-    }
 }

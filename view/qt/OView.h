@@ -8,6 +8,7 @@
 #include "view/ORecordView.h"
 #include "view/ORowModel.h"
 #include "view/OViewInput.h"
+#include "view/qt/ORowPainter.h"
 #include "view/qt/OViewHost.h"
 
 #include <QAbstractScrollArea>
@@ -81,8 +82,6 @@ private:
     void SyncScrollBars();
     void OnScrollAction(bool vertical, int action);
     void Scroll(bool vertical, OScrollAction action, int thumb = 0);
-    void PaintRow(QPainter& painter, const ORowPaint& row, int y);
-    void PaintFrame(QPainter& painter, int rowsDrawn);
     void PaintCaret(QPainter& painter);
     void Changed(bool changed);
     void DragTo(QPoint point);
@@ -94,6 +93,7 @@ private:
     OPaneLayout m_layout;
     ORowModel m_model;
     ORowPaint m_row;
+    ORowPainter m_painter{m_layout, m_geometry};
     QFont m_font;
     ORowModel::OffsetMode m_offsetMode = ORowModel::OffsetMode::RowOffset;
     OViewInput m_input{m_geometry, *m_doc};
@@ -103,9 +103,7 @@ private:
     int m_dragTimer = 0;
     bool m_syncingBars = false;
     bool m_hasFocus = false;
-    int m_ascent = 0;     // of the font, for the baseline of each row
-    int m_charHeight = 0; // and the caret bar's size
+    int m_charHeight = 0; // of the font: the caret bar's size
     int m_caretWidth = 2;
-    QString m_offsetText;
     bool m_shiftHeld = false;
 };
