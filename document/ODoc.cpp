@@ -25,8 +25,8 @@ bool ODoc::OnNewDocument() {
     return true;
 }
 
-bool ODoc::OnOpenDocument(const std::string& path) {
-    Attach(std::make_unique<ODiskFile>());
+bool ODoc::OnOpenDocument(const std::string& path, OFileIo& io) {
+    Attach(std::make_unique<ODiskFile>(io));
     if (!m_file->Open(path, OAccess::Read, ODisposition::OpenExisting)) {
         m_file->ShowFileError(-1);
         m_file.reset();
@@ -116,6 +116,16 @@ OOffset ODoc::ShownLength() const {
     if (!m_file) return 0;
     if (m_search && m_search->Attached()) return m_search->ViewLength(*m_file);
     return m_file->LogicalSize();
+}
+
+bool ODoc::QuietShownLength(OOffset& length) const {
+    length = 0;
+    if (!m_file) return true;
+    if (m_search && m_search->Attached()) {
+        length = m_search->ViewLength(*m_file);
+        return true;
+    }
+    return m_file->QuietLogicalSize(length);
 }
 
 std::size_t ODoc::ReadShown(OOffset offset, OByte* buffer, std::size_t count) const {

@@ -49,7 +49,7 @@ public: // life cycle
     bool OnNewDocument();
     // Opens path read-only without reading it; false (after "path: error")
     // when it cannot be opened.
-    bool OnOpenDocument(const std::string& path);
+    bool OnOpenDocument(const std::string& path, OFileIo& io = OFileIo::System());
     void OnCloseDocument();
     bool DoFileSave();
     // The question before closing a modified document; false means do not close.
@@ -73,6 +73,9 @@ public: // state
     // What the views show: the file with its pending bytes, and while a
     // replace run holds replacements, those too. 0 without a file.
     OOffset ShownLength() const;
+    // ShownLength without a message box, for painting: false (LastError()
+    // set) when the file's size cannot be read.
+    bool QuietShownLength(OOffset& length) const;
     std::size_t ReadShown(OOffset offset, OByte* buffer, std::size_t count) const;
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 

@@ -88,6 +88,9 @@ public: // shared operations
     // GetSize that tells an unknown size apart: it reads as 0, and growing
     // or cutting a file "to" it would destroy data. False after the message.
     bool TryGetSize(OOffset& size);
+    // LogicalSize without a message box, for painting: false, with
+    // LastError() set and size 0, when the size cannot be read.
+    bool QuietLogicalSize(OOffset& size);
     // "path: error text" in a message box; code -1 means LastError(). False.
     bool ShowFileError(int code) const;
 
