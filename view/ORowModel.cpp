@@ -69,11 +69,13 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     const OOffset last = std::min<OOffset>(base + visible - 1, length - 1);
     std::size_t presentFrom = 0;
     std::size_t presentTo = 0;
+    std::size_t unreadableTo = 0;
     if (first <= last && m_reader) {
         presentFrom = static_cast<std::size_t>(first - base);
-        const std::size_t n = m_reader(first, m_rowBuffer.data() + presentFrom,
-                                       static_cast<std::size_t>(last - first + 1));
-        presentTo = presentFrom + n;
+        const auto asked = static_cast<std::size_t>(last - first + 1);
+        const ReadResult read = m_reader(first, m_rowBuffer.data() + presentFrom, asked);
+        presentTo = presentFrom + std::min(read.count, asked);
+        unreadableTo = read.failed ? presentFrom + asked : presentTo;
     }
 
     // Markers touching the visible cells, once per row: each cell then looks
@@ -100,6 +102,7 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
         OCellPaint& cell = out.cells[c];
         cell.offset = base + static_cast<OOffset>(c);
         cell.present = c >= presentFrom && c < presentTo;
+        cell.unreadable = c >= presentTo && c < unreadableTo;
         cell.value = cell.present ? m_rowBuffer[c] : 0;
         cell.character = cell.present ? m_glyphs[cell.value] : U' ';
         cell.caret = cell.offset == view.Caret();

@@ -25,7 +25,8 @@ struct OCellPaint {
     OOffset offset = 0;
     char32_t character = U' '; // the text pane's character
     OByte value = 0;
-    bool present = false; // a byte of the file (else the cell is blank)
+    bool present = false;    // a byte of the file (else the cell is blank)
+    bool unreadable = false; // inside the file, but its read failed
     bool caret = false;
     std::uint32_t background = 0;
     std::uint32_t foreground = 0;
@@ -61,8 +62,14 @@ struct OPaintSources {
 class ORowModel {
 public:
     enum class OffsetMode { RowOffset = 1, TrackOffset = 2, RecordNumber = 3 };
-    // Reads bytes at an offset; returns the count read (short at the end).
-    using Reader = std::function<std::size_t(OOffset, OByte*, std::size_t)>;
+    // What a read delivered: the count of bytes from the offset asked for
+    // (short at the end of the file), and whether it failed before the end
+    // of what was asked for, whose rest then shows as unreadable.
+    struct ReadResult {
+        std::size_t count = 0;
+        bool failed = false;
+    };
+    using Reader = std::function<ReadResult(OOffset, OByte*, std::size_t)>;
 
     // Starts a paint: fixes the range under the caret and the width class.
     void Begin(const ORecordView& view, const OPaintSources& sources, bool focused, OffsetMode mode,

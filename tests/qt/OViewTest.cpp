@@ -7,11 +7,13 @@
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"
 #include "res/OResourceIds.h"
+#include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
 
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -124,8 +126,9 @@ TEST_F(ViewTest, RangesAndChangesHaveTheirColours) {
 
 TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
     ORowModel model;
-    model.SetReader(
-        [&](OOffset o, OByte* b, std::size_t n) { return view->Doc().File()->ReadAt(o, b, n); });
+    model.SetReader([&](OOffset o, OByte* b, std::size_t n) {
+        return ORowModel::ReadResult{view->Doc().File()->ReadAt(o, b, n), false};
+    });
     OPaintSources sources;
     sources.file = view->Doc().File();
     model.Begin(view->Geometry(), sources, false, ORowModel::OffsetMode::RowOffset, false, true);
@@ -142,6 +145,62 @@ TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
     EXPECT_EQ(row.offsetText, "11");
     EXPECT_EQ(row.cells[0].character, U'░'); // 0xB0 in the OEM code page
     EXPECT_FALSE(model.BuildRow(17, row));   // past the end
+    // A read that fails part way: the rest of what it asked for is unreadable.
+    model.SetReader([](OOffset, OByte*, std::size_t) { return ORowModel::ReadResult{5, true}; });
+    ASSERT_TRUE(model.BuildRow(0, row));
+    EXPECT_TRUE(row.cells[4].present);
+    EXPECT_FALSE(row.cells[4].unreadable);
+    EXPECT_FALSE(row.cells[5].present);
+    EXPECT_TRUE(row.cells[5].unreadable);
+    EXPECT_TRUE(row.cells[15].unreadable);
+}
+
+// A paint opens no message box: what it cannot read shows as unreadable
+// cells, said once in the status bar, and again only after a paint that read
+// everything it showed.
+TEST_F(ViewTest, FailedReadsShowInTheCellsAndOnceInTheStatusBar) {
+    OFaultyFileIo io;
+    auto doc = std::make_shared<ODoc>();
+    ASSERT_TRUE(doc->OnOpenDocument(path, io));
+    OView own(doc, OViewSettings{});
+    own.resize(800, 400);
+    own.show();
+    own.OnInitialUpdate(true);
+    auto paint = [&] { return own.viewport()->grab().toImage(); };
+    auto said = [&](const std::string& text) {
+        const auto& history = platform.StatusHistory();
+        return std::count(history.begin(), history.end(), text);
+    };
+    const OPaneLayout& l = own.PaneLayout();
+    const QRect firstRow(l.hexText.left, 0, l.textText.right - l.hexText.left, l.lineHeight);
+    const QRect secondRow = firstRow.translated(0, l.lineHeight);
+    const QImage good = paint();
+
+    io.failReadAt = io.reads + 1; // the first row's read
+    const QImage bad = paint();
+    EXPECT_NE(bad.copy(firstRow), good.copy(firstRow)); // not the bytes it showed before
+    const QRect firstCell(l.CellLeft(OPane::Hex, 0), 0, 2 * l.charWidth, l.lineHeight);
+    EXPECT_TRUE(HasColour(bad, firstCell, Qt::black, 60)); // not blank either
+    EXPECT_EQ(bad.copy(secondRow), good.copy(secondRow));
+    for (int i = 0; i < 3; ++i) {
+        io.failReadAt = io.reads + 1;
+        paint();
+    }
+    EXPECT_EQ(said("Read error"), 1);
+    io.failReadAt = 0;
+    EXPECT_EQ(paint().copy(firstRow), good.copy(firstRow));
+    io.failReadAt = io.reads + 1;
+    paint();
+    EXPECT_EQ(said("Read error"), 2);
+
+    io.failReadAt = 0;
+    paint();
+    io.failFStatErrno = EIO; // the size cannot be read
+    EXPECT_NE(paint().copy(secondRow), good.copy(secondRow));
+    paint();
+    EXPECT_EQ(said("Filesize getting error"), 1);
+    io.failFStatErrno = 0;
+    EXPECT_TRUE(platform.Messages().empty());
 }
 
 TEST_F(ViewTest, EmptyFileSaysSoAndHidesTheBars) {

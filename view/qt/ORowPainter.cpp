@@ -13,8 +13,14 @@ std::uint32_t Pick(std::uint32_t colour, std::uint32_t paneColour) {
     return colour == kPaneColour ? paneColour : colour;
 }
 
+// A byte that could not be read shows as "??" and, in the text pane, as
+// U+FFFD: neither stands for a byte in either code page.
 int HexDigits(const OCellPaint& cell, QChar* out) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
+    if (cell.unreadable) {
+        out[0] = out[1] = QLatin1Char('?');
+        return 2;
+    }
     if (!cell.present || cell.offset < 0) return 0;
     out[0] = QLatin1Char(kDigits[cell.value >> 4]);
     out[1] = QLatin1Char(kDigits[cell.value & 15]);
@@ -22,6 +28,10 @@ int HexDigits(const OCellPaint& cell, QChar* out) {
 }
 
 int TextCharacter(const OCellPaint& cell, QChar* out) {
+    if (cell.unreadable) {
+        out[0] = QChar(QChar::ReplacementCharacter);
+        return 1;
+    }
     if (!cell.present || cell.offset < 0 || cell.character == U' ') return 0;
     const char32_t ch = cell.character;
     if (!QChar::requiresSurrogates(ch)) {

@@ -2,6 +2,8 @@
 
 #include "document/OFile.h"
 #include "platform/OProgress.h"
+#include "platform/OStatusText.h"
+#include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
 
@@ -51,6 +53,22 @@ std::optional<OScrollAction> BarAction(int action) {
     }
     return std::nullopt;
 }
+
+// Holds the view's length fixed for a paint or a layout, and restores what
+// was there before.
+class PinnedLength {
+public:
+    PinnedLength(std::optional<OOffset>& pin, OOffset length) : m_pin(pin), m_saved(pin) {
+        m_pin = length;
+    }
+    ~PinnedLength() { m_pin = m_saved; }
+    PinnedLength(const PinnedLength&) = delete;
+    PinnedLength& operator=(const PinnedLength&) = delete;
+
+private:
+    std::optional<OOffset>& m_pin;
+    std::optional<OOffset> m_saved;
+};
 
 } // namespace
 
@@ -246,8 +264,12 @@ void OView::PaintCaret(QPainter& painter) {
 OView::OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, OViewHost* host,
              QWidget* parent)
     : QAbstractScrollArea(parent), m_doc(std::move(doc)), m_host(host),
-      m_geometry(settings, [this] { return m_doc->ShownLength(); }) {
+      m_geometry(settings,
+                 [this] { return m_pinnedLength ? *m_pinnedLength : m_doc->ShownLength(); }) {
     m_doc->AddView(this);
+    m_model.SetReader([this](OOffset offset, OByte* buffer, std::size_t count) {
+        return ReadForPaint(offset, buffer, count);
+    });
     // Every cell is drawn opaque: nothing needs erasing first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
@@ -288,6 +310,10 @@ void OView::CreateFont() {
 }
 
 void OView::Relayout() {
+    // Every step of the layout depends on the length: the document is asked
+    // once (a layout inside a layout keeps the outer one's).
+    m_layoutLength = m_geometry.FileLength();
+    const PinnedLength pin(m_pinnedLength, m_layoutLength);
     const QFontMetrics metrics(m_font);
     // One advance for every cell, whole pixels: the font is fixed-pitch, and
     // each character is drawn at its cell's grid position.
@@ -306,7 +332,7 @@ void OView::Relayout() {
     in.offsetPane = Settings().paneOffset;
     in.hexPane = Settings().paneHex;
     in.textPane = Settings().paneText;
-    in.fileLength = m_geometry.FileLength();
+    in.fileLength = m_layoutLength;
     in.recordWidth = m_geometry.Width();
     in.margin = Settings().paneMargin;
     m_layout.Compute(in);
@@ -477,26 +503,52 @@ void OView::paintEvent(QPaintEvent*) {
                          ORowPainter::Colour(Settings().palette[palette::kHexBack]));
         return;
     }
-    OFile* file = m_doc->File();
+    // The length once for the whole paint, and without a message box: a
+    // paint must not open one. When it cannot be read, the rows the layout
+    // counted show as unreadable.
+    OOffset length = 0;
+    m_paintLengthKnown = m_doc->QuietShownLength(length);
+    if (!m_paintLengthKnown) length = m_layoutLength;
+    const PinnedLength pin(m_pinnedLength, length);
+    m_paintReadFailed = !m_paintLengthKnown;
+
     OPaintSources sources;
-    sources.file = file;
+    sources.file = m_doc->File();
     sources.selection = &m_doc->Selection();
     sources.lastFound = &m_doc->LastFound();
     sources.markers = &m_doc->Markers();
-    const ODoc* doc = m_doc.get();
-    m_model.SetReader([doc](OOffset offset, OByte* buffer, std::size_t count) {
-        return doc->ReadShown(offset, buffer, count);
-    });
     m_model.Begin(m_geometry, sources, m_hasFocus, m_offsetMode, Settings().oemCharacters,
                   Settings().readVisibleColumnsOnly);
     int drawn = 0;
     const int lineHeight = m_layout.lineHeight;
-    if (m_geometry.FileLength() > 0) {
+    if (length > 0) {
         while (drawn < m_geometry.Rows() && m_model.BuildRow(drawn, m_row)) {
             m_painter.PaintRow(painter, m_row, drawn * lineHeight);
             ++drawn;
         }
     }
-    m_painter.PaintFrame(painter, viewport()->rect(), drawn, m_geometry.FileLength() == 0);
+    m_painter.PaintFrame(painter, viewport()->rect(), drawn, length == 0);
     PaintCaret(painter);
+    ReportPaintReads();
+}
+
+ORowModel::ReadResult OView::ReadForPaint(OOffset offset, OByte* buffer, std::size_t count) {
+    if (!m_paintLengthKnown) return {0, true};
+    SetLastError(0);
+    const std::size_t n = m_doc->ReadShown(offset, buffer, count);
+    const bool failed = LastError() != 0;
+    m_paintReadFailed |= failed;
+    return {n, failed};
+}
+
+// Said once, not at every paint: again only after a paint that read all it
+// showed.
+void OView::ReportPaintReads() {
+    if (!m_paintReadFailed) {
+        m_readFailureShown = false;
+        return;
+    }
+    if (m_readFailureShown) return;
+    m_readFailureShown = true;
+    ShowStatus(m_paintLengthKnown ? ids::IDS_READ_ERROR : ids::IDS_FILESIZE_ERROR);
 }

@@ -13,6 +13,7 @@
 
 #include <QAbstractScrollArea>
 #include <memory>
+#include <optional>
 
 // A document window's view: the gutter and the offset, hex and text panes
 // over the record model. Holds its own copy of the settings and shares
@@ -83,6 +84,8 @@ private:
     void OnScrollAction(bool vertical, int action);
     void Scroll(bool vertical, OScrollAction action, int thumb = 0);
     void PaintCaret(QPainter& painter);
+    ORowModel::ReadResult ReadForPaint(OOffset offset, OByte* buffer, std::size_t count);
+    void ReportPaintReads();
     void Changed(bool changed);
     void DragTo(QPoint point);
     void StopDragTimer();
@@ -90,6 +93,12 @@ private:
     std::shared_ptr<ODoc> m_doc;
     OViewHost* m_host;
     ORecordView m_geometry;
+    // While set, the geometry's length: a paint or a layout reads it once.
+    std::optional<OOffset> m_pinnedLength;
+    OOffset m_layoutLength = 0;
+    bool m_paintLengthKnown = true;
+    bool m_paintReadFailed = false;
+    bool m_readFailureShown = false; // until a paint reads all it shows
     OPaneLayout m_layout;
     ORowModel m_model;
     ORowPaint m_row;
