@@ -37,13 +37,13 @@ bool OApp::SaveAtExit() {
     return m_profile.Ini().Flush();
 }
 
-bool OApp::OnCommand(unsigned id) {
+bool OApp::OnCommand(OCommandId id) {
     if (id != ids::ID_TOOLTIP_UNDER_OFFSET) return false;
     m_settings.tooltipUnderOffset = !m_settings.tooltipUnderOffset;
     return true;
 }
 
-bool OApp::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool OApp::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     if (id != ids::ID_TOOLTIP_UNDER_OFFSET) return false;
     ui.checked = m_settings.tooltipUnderOffset;
     return true;

@@ -40,8 +40,8 @@ public:
     std::string TempDirectory() const;
     const std::string& SaveFilePath() const { return m_savePath; }
 
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 private:
     OProfile m_profile;

@@ -56,7 +56,7 @@ bool WriteBackup(OFile& file, OOffset size, const std::string& backupPath) {
     bool ok = true;
     if (size > 0) {
         OTransferBuffer buffer(size);
-        ok = CopyRange(buffer, file, 0, backup, 0, size, 0, true);
+        ok = CopyRange(buffer, file, 0, backup, 0, size, ids::IDS_NONE, true);
     }
     backup.Close();
     if (ok && !out.Commit()) ok = ShowBackupError(backupPath, errno);

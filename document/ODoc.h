@@ -99,8 +99,8 @@ public: // commands
     void SetEditContext(OEditContext* context) { m_context = context; }
     // The selection when it holds the caret, else the shortest marker there.
     const ORange* RangeAt(OOffset offset) const;
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 private:
     void Attach(std::unique_ptr<OFile> file);

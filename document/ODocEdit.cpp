@@ -14,7 +14,7 @@
 namespace {
 
 // The edit commands the document answers.
-bool IsEditCommand(unsigned id) {
+bool IsEditCommand(OCommandId id) {
     using namespace ids;
     return id == ID_COPY || id == ID_COPY_SHIFT_DELETE || id == ID_CUT || id == ID_DELETE ||
            id == ID_PASTE || id == ID_PASTE_HERE || id == ID_PASTE_SHIFT_INSERT;
@@ -75,7 +75,7 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
     if (m_context) m_context->MoveCaretAfterEdit(begin + newLength);
 }
 
-bool ODoc::OnCommand(unsigned id) {
+bool ODoc::OnCommand(OCommandId id) {
     using namespace ids;
     if (!IsEditCommand(id)) return false;
     if (!m_file || !m_context) return true;
@@ -123,7 +123,7 @@ bool ODoc::OnCommand(unsigned id) {
     return true;
 }
 
-bool ODoc::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool ODoc::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     using namespace ids;
     if (!IsEditCommand(id)) return false;
     const bool writable = !m_readOnly;

@@ -87,7 +87,7 @@ bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength) {
 // 2. Make the target writable; show the status text for long copies.
 // 3. Copy first block first; restore the status text however it ended.
 bool CopyRange(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
-               OOffset targetOffset, OOffset length, unsigned messageId, bool cancelEnabled) {
+               OOffset targetOffset, OOffset length, OTextId messageId, bool cancelEnabled) {
     if (!ValidRange(sourceOffset, length) || !ValidRange(targetOffset, length) ||
         (&source == &target && sourceOffset < targetOffset &&
          length > targetOffset - sourceOffset)) {
@@ -99,7 +99,7 @@ bool CopyRange(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFi
     OLongOperation running;
     if (!target.EnsureWritable()) return false;
     OStatusText status;
-    if (messageId != 0 && length > kMegabyte)
+    if (messageId != ids::IDS_NONE && length > kMegabyte)
         status.Show(messageId, static_cast<long long>(length / kMegabyte));
     OProgressObserver observer(length, buffer.Size(), cancelEnabled);
     const bool ok = CopyBlocks(source, sourceOffset, target, targetOffset, length,

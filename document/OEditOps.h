@@ -2,6 +2,7 @@
 
 #include "document/OMoveExecutor.h"
 #include "platform/OTypes.h"
+#include "res/OResourceIds.h"
 
 #include <cstddef>
 
@@ -18,12 +19,12 @@ class OTransferBuffer;
 // Selection, markers and views are the caller's to adjust.
 
 // Copies length bytes to another file, or within one file where the target
-// does not overlap the source from above (refused). messageId (0 for none)
+// does not overlap the source from above (refused). messageId (IDS_NONE for none)
 // is the status text shown for copies above 1 MiB. A read that fails is a
 // failure, never the end of the source; a source that ends early ends the
 // copy as a success.
 bool CopyRange(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFile& target,
-               OOffset targetOffset, OOffset length, unsigned messageId, bool cancelEnabled);
+               OOffset targetOffset, OOffset length, OTextId messageId, bool cancelEnabled);
 // Removes [offset, offset + length).
 bool DeleteRange(OFile& file, OOffset offset, OOffset length);
 // [offset, offset + oldLength) becomes newLength bytes long; its content is

@@ -23,7 +23,7 @@ OOffset AddClamped(OOffset a, OOffset b, OOffset limit) {
 
 // A totals text with its "%u" fields filled in turn: counts on a large file
 // pass 2^32, so they are written out in full instead of through printf.
-std::string CountText(unsigned id, std::uint64_t first, std::uint64_t second) {
+std::string CountText(OTextId id, std::uint64_t first, std::uint64_t second) {
     const std::string format = LoadString(id);
     std::string text;
     int field = 0;

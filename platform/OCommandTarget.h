@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/OResourceIds.h"
+
 #include <span>
 
 // The state an update handler gives a command's menu item and button.
@@ -14,14 +16,14 @@ class OCommandTarget {
 public:
     virtual ~OCommandTarget() = default;
     // Runs command id when this target handles it; returns whether it did.
-    virtual bool OnCommand(unsigned id) = 0;
+    virtual bool OnCommand(OCommandId id) = 0;
     // When this target handles id: applies its update rule to ui (which
     // starts enabled and unchecked) and returns true.
-    virtual bool OnUpdateCommand(unsigned id, OCmdUI& ui) = 0;
+    virtual bool OnUpdateCommand(OCommandId id, OCmdUI& ui) = 0;
 };
 
 // Offers id to each target in order; the first that handles it runs it.
-bool RouteCommand(std::span<OCommandTarget* const> chain, unsigned id);
+bool RouteCommand(std::span<OCommandTarget* const> chain, OCommandId id);
 // The update state from the first target that handles id; a command that no
 // target handles is disabled.
-OCmdUI RouteUpdate(std::span<OCommandTarget* const> chain, unsigned id);
+OCmdUI RouteUpdate(std::span<OCommandTarget* const> chain, OCommandId id);

@@ -63,7 +63,7 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
-std::string FormatId(unsigned stringId, ...) {
+std::string FormatId(OTextId stringId, ...) {
     va_list args;
     va_start(args, stringId);
     std::string text = FormatV(LoadString(stringId), args);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/OResourceIds.h"
+
 #include <cstdarg>
 #include <string>
 
@@ -9,4 +11,4 @@
 std::string FormatV(const char* format, va_list args);
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The same with a string-table text as the format.
-std::string FormatId(unsigned stringId, ...);
+std::string FormatId(OTextId stringId, ...);

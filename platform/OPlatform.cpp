@@ -88,7 +88,7 @@ OAnswer MessageBox(const std::string& text, OButtons buttons, OIcon icon) {
     return answer;
 }
 
-OAnswer MessageBoxId(unsigned stringId, OButtons buttons, OIcon icon) {
+OAnswer MessageBoxId(OTextId stringId, OButtons buttons, OIcon icon) {
     return MessageBox(LoadString(stringId), buttons, icon);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/OResourceIds.h"
+
 #include <optional>
 #include <string>
 
@@ -63,7 +65,7 @@ const OPlatformServices& Platform();
 // environment, each message box (text, buttons, answer) and each status text
 // is also written as one line to standard error.
 OAnswer MessageBox(const std::string& text, OButtons buttons, OIcon icon);
-OAnswer MessageBoxId(unsigned stringId, OButtons buttons, OIcon icon);
+OAnswer MessageBoxId(OTextId stringId, OButtons buttons, OIcon icon);
 void SetStatusText(const std::string& text);
 std::string StatusBarText();
 void PumpMessages();

@@ -8,7 +8,7 @@
 
 OStatusText::OStatusText() : m_saved(StatusBarText()) {}
 
-void OStatusText::Show(unsigned stringId, ...) {
+void OStatusText::Show(OTextId stringId, ...) {
     va_list args;
     va_start(args, stringId);
     std::string text = FormatV(LoadString(stringId), args);
@@ -27,7 +27,7 @@ void OStatusText::Restore() {
     m_changed = false;
 }
 
-void ShowStatus(unsigned stringId, ...) {
+void ShowStatus(OTextId stringId, ...) {
     va_list args;
     va_start(args, stringId);
     std::string text = FormatV(LoadString(stringId), args);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/OResourceIds.h"
+
 #include <string>
 
 // A status-bar message that can be taken back: long operations show their
@@ -12,7 +14,7 @@ public:
     OStatusText& operator=(const OStatusText&) = delete;
 
     // Formats a string-table text printf-style and shows it.
-    void Show(unsigned stringId, ...);
+    void Show(OTextId stringId, ...);
     void ShowText(const std::string& text);
     // Puts the remembered text back if Show changed the pane.
     void Restore();
@@ -23,4 +25,4 @@ private:
 };
 
 // Shows a string-table message at once and leaves it standing.
-void ShowStatus(unsigned stringId, ...);
+void ShowStatus(OTextId stringId, ...);

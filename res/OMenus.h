@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/OResourceIds.h"
+
 #include <span>
 
 // Menu bars as data. A Popup opens a submenu that runs to its End; an Item
@@ -9,16 +11,16 @@ enum class OMenuKind { Popup, Item, Separator, RecentFiles, End };
 
 struct OMenuEntry {
     OMenuKind kind;
-    unsigned id;      // command id of an Item
+    OCommandId id;    // of an Item or RecentFiles; ID_NONE for the others
     const char* text; // with '&' mnemonics and "\t" before the key hint
 };
 
-// Resource 101 (no document open) or 102 (a document window is active).
-std::span<const OMenuEntry> MenuResource(unsigned resourceId);
+// IDR_MAINFRAME (no document open) or IDR_DOCTYPE (a document window is active).
+std::span<const OMenuEntry> MenuResource(OTextId resourceId);
 
 struct OAccelerator {
     const char* keys; // in the portable text form of a key sequence
-    unsigned id;
+    OCommandId id;
 };
 
 std::span<const OAccelerator> Accelerators();

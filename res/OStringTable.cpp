@@ -148,19 +148,22 @@ struct OSplit {
 
 } // namespace
 
-const char* LoadString(unsigned id) {
-    const auto* it = std::lower_bound(std::begin(kStrings), std::end(kStrings), id,
+const char* LoadString(OTextId id) {
+    const auto number = static_cast<unsigned>(id);
+    const auto* it = std::lower_bound(std::begin(kStrings), std::end(kStrings), number,
                                       [](const OStringEntry& e, unsigned v) { return e.id < v; });
-    if (it == std::end(kStrings) || it->id != id) {
+    if (it == std::end(kStrings) || it->id != number) {
         // The recent-file commands share one prompt.
-        if (id > 57616 && id <= 57631) return LoadString(57616);
+        if (number > static_cast<unsigned>(ids::ID_FILE_MRU_FIRST) &&
+            number <= static_cast<unsigned>(ids::ID_FILE_MRU_LAST))
+            return LoadString(ids::TextOf(ids::ID_FILE_MRU_FIRST));
         return "";
     }
     return it->text;
 }
 
-static const OSplit& SplitOf(unsigned id) {
-    static std::map<unsigned, OSplit> cache;
+static const OSplit& SplitOf(OTextId id) {
+    static std::map<OTextId, OSplit> cache;
     auto found = cache.find(id);
     if (found != cache.end()) return found->second;
     const std::string text = LoadString(id);
@@ -171,10 +174,10 @@ static const OSplit& SplitOf(unsigned id) {
     return cache.emplace(id, std::move(split)).first->second;
 }
 
-const char* CommandPrompt(unsigned id) {
-    return SplitOf(id).prompt.c_str();
+const char* CommandPrompt(OCommandId id) {
+    return SplitOf(ids::TextOf(id)).prompt.c_str();
 }
 
-const char* CommandTooltip(unsigned id) {
-    return SplitOf(id).tooltip.c_str();
+const char* CommandTooltip(OCommandId id) {
+    return SplitOf(ids::TextOf(id)).tooltip.c_str();
 }

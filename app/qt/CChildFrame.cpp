@@ -39,10 +39,10 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
-bool CChildFrame::OnCommand(unsigned id) {
+bool CChildFrame::OnCommand(OCommandId id) {
     return m_find.OnCommand(id);
 }
 
-bool CChildFrame::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool CChildFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     return m_find.OnUpdateCommand(id, ui);
 }

@@ -20,8 +20,8 @@ public:
     void CloseQuietly();
     void UpdateTitle();
 
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -36,7 +36,7 @@ CMainFrame::CMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
         // asked when the key is pressed, not when the idle timer last ran.
         auto* key = new QAction(this);
         key->setShortcut(QKeySequence(QString::fromLatin1(accel.keys)));
-        const unsigned id = accel.id;
+        const OCommandId id = accel.id;
         connect(key, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
         addAction(key);
     }
@@ -57,7 +57,7 @@ CMainFrame::~CMainFrame() {
         window->disconnect(this);
 }
 
-QAction* CMainFrame::MakeAction(unsigned id, const char* text) {
+QAction* CMainFrame::MakeAction(OCommandId id, const char* text) {
     auto found = m_actions.find(id);
     if (found != m_actions.end()) return found->second;
     auto* action = new QAction(QString::fromUtf8(text), this);
@@ -68,13 +68,13 @@ QAction* CMainFrame::MakeAction(unsigned id, const char* text) {
     return action;
 }
 
-QAction* CMainFrame::Action(unsigned id) const {
+QAction* CMainFrame::Action(OCommandId id) const {
     auto found = m_actions.find(id);
     return found == m_actions.end() ? nullptr : found->second;
 }
 
 void CMainFrame::BuildMenuBar() {
-    const unsigned resource =
+    const OTextId resource =
         m_mdi->subWindowList().isEmpty() ? ids::IDR_MAINFRAME : ids::IDR_DOCTYPE;
     if (resource == m_menuResource) return;
     m_menuResource = resource;
@@ -139,7 +139,7 @@ void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before) {
     for (std::size_t i = 0; i < list->Entries().size(); ++i) {
         auto* action = new QAction(QString::fromStdString(list->MenuText(i)), menu);
         action->setStatusTip(QString::fromUtf8(CommandPrompt(ids::ID_FILE_MRU_FIRST)));
-        const unsigned id = ids::ID_FILE_MRU_FIRST + static_cast<unsigned>(i);
+        const OCommandId id = ids::RecentFileCommand(i);
         connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
         menu->insertAction(before, action);
         m_recentActions.push_back(action);
@@ -197,7 +197,7 @@ std::vector<OCommandTarget*> CMainFrame::Chain() const {
             &m_app};
 }
 
-bool CMainFrame::ExecuteCommand(unsigned id) {
+bool CMainFrame::ExecuteCommand(OCommandId id) {
     // While a block move pumps messages nothing may change, close or save a
     // document: the command is refused, not queued.
     if (LongOperationRunning()) {
@@ -233,7 +233,7 @@ void CMainFrame::OnSubWindowActivated() {
     UpdateCommandUI();
 }
 
-bool CMainFrame::OnCommand(unsigned id) {
+bool CMainFrame::OnCommand(OCommandId id) {
     switch (id) {
     case ids::ID_WINDOW_NEW:
         if (OView* view = ActiveView()) m_app.NewWindow(*view);
@@ -259,7 +259,7 @@ bool CMainFrame::OnCommand(unsigned id) {
     }
 }
 
-bool CMainFrame::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool CMainFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     switch (id) {
     case ids::ID_WINDOW_NEW:
     case ids::ID_WINDOW_CASCADE:

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -31,22 +32,22 @@ public:
     void AddChild(CChildFrame* child, bool maximized);
 
     // Runs command id along the chain; false when nothing handled it.
-    bool ExecuteCommand(unsigned id);
+    bool ExecuteCommand(OCommandId id);
     // Applies every command's update rule to its action.
     void UpdateCommandUI();
-    OCmdUI CommandState(unsigned id) const { return RouteUpdate(Chain(), id); }
-    QAction* Action(unsigned id) const;
+    OCmdUI CommandState(OCommandId id) const { return RouteUpdate(Chain(), id); }
+    QAction* Action(OCommandId id) const;
     void UpdateTitle();
 
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     std::vector<OCommandTarget*> Chain() const;
-    QAction* MakeAction(unsigned id, const char* text);
+    QAction* MakeAction(OCommandId id, const char* text);
     void BuildMenuBar();
     void FillRecentFiles(QMenu* menu, QAction* before);
     void OnSubWindowActivated();
@@ -54,7 +55,7 @@ private:
     OQtApp& m_app;
     QMdiArea* m_mdi;
     QLabel* m_statusLabel;
-    std::map<unsigned, QAction*> m_actions;
+    std::map<OCommandId, QAction*> m_actions;
     std::vector<QAction*> m_recentActions;
-    unsigned m_menuResource = 0;
+    std::optional<OTextId> m_menuResource;
 };

@@ -191,11 +191,11 @@ std::vector<OView*> OQtApp::PeerViews(const OView& view) {
     return peers;
 }
 
-void OQtApp::RunCommand(unsigned id) {
+void OQtApp::RunCommand(OCommandId id) {
     if (m_mainFrame) m_mainFrame->ExecuteCommand(id);
 }
 
-OCmdUI OQtApp::CommandState(unsigned id) {
+OCmdUI OQtApp::CommandState(OCommandId id) {
     return m_mainFrame ? m_mainFrame->CommandState(id) : OCmdUI{false, false};
 }
 
@@ -226,7 +226,7 @@ bool OQtApp::MakeBackup(OFile& file) {
     return Backup(file, m_core.Settings().backupMode);
 }
 
-bool OQtApp::OnCommand(unsigned id) {
+bool OQtApp::OnCommand(OCommandId id) {
     switch (id) {
     case ids::ID_FILE_NEW:
         NewDocument();
@@ -240,14 +240,14 @@ bool OQtApp::OnCommand(unsigned id) {
     default:
         break;
     }
-    if (id >= ids::ID_FILE_MRU_FIRST && id <= ids::ID_FILE_MRU_LAST) {
-        OpenRecent(id - ids::ID_FILE_MRU_FIRST);
+    if (const int recent = ids::RecentFileIndex(id); recent >= 0) {
+        OpenRecent(static_cast<std::size_t>(recent));
         return true;
     }
     return m_core.OnCommand(id);
 }
 
-bool OQtApp::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool OQtApp::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     switch (id) {
     case ids::ID_FILE_NEW:
     case ids::ID_FILE_OPEN:
@@ -256,9 +256,9 @@ bool OQtApp::OnUpdateCommand(unsigned id, OCmdUI& ui) {
     default:
         break;
     }
-    if (id >= ids::ID_FILE_MRU_FIRST && id <= ids::ID_FILE_MRU_LAST) {
+    if (const int recent = ids::RecentFileIndex(id); recent >= 0) {
         const ORecentFileList* list = m_core.RecentFiles();
-        ui.enabled = list && id - ids::ID_FILE_MRU_FIRST < list->Entries().size();
+        ui.enabled = list && static_cast<std::size_t>(recent) < list->Entries().size();
         return true;
     }
     return m_core.OnUpdateCommand(id, ui);

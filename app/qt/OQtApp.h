@@ -55,13 +55,13 @@ public: // ODocHost
 
 public: // OViewHost
     std::vector<OView*> PeerViews(const OView& view) override;
-    void RunCommand(unsigned id) override;
-    OCmdUI CommandState(unsigned id) override;
+    void RunCommand(OCommandId id) override;
+    OCmdUI CommandState(OCommandId id) override;
     bool MarkerJumpWrap() const override { return m_core.Settings().markerJumpWrap; }
 
 public: // commands
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 private:
     OView* CreateFrame(std::shared_ptr<ODoc> doc, const OViewSettings& settings);

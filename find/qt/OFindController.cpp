@@ -18,7 +18,7 @@ OFindState& OFindController::Finder() {
     return static_cast<OFindState&>(*search);
 }
 
-bool OFindController::OnCommand(unsigned id) {
+bool OFindController::OnCommand(OCommandId id) {
     OFile* file = m_doc.File();
     switch (id) {
     case ids::ID_FIND:
@@ -35,7 +35,7 @@ bool OFindController::OnCommand(unsigned id) {
     }
 }
 
-bool OFindController::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool OFindController::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     const auto* finder = static_cast<const OFindState*>(m_doc.Search().get());
     switch (id) {
     case ids::ID_FIND:

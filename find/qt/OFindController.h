@@ -31,8 +31,8 @@ public:
     // view is the window's caret and code page; dialogs open over parent.
     OFindController(ODoc& doc, OEditContext& view, Services services, QWidget* parent);
 
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 private:
     OFindState& Finder();

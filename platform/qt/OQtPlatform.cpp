@@ -20,7 +20,7 @@ OQtPlatform::~OQtPlatform() {
 
 OAnswer OQtPlatform::Show(const std::string& text, OButtons buttons, OIcon icon) {
     QMessageBox box(m_window);
-    box.setWindowTitle(QString::fromUtf8(LoadString(101)));
+    box.setWindowTitle(QString::fromUtf8(LoadString(ids::IDR_MAINFRAME)));
     box.setText(QString::fromUtf8(text.c_str()));
     switch (icon) {
     case OIcon::None:

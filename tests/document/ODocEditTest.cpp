@@ -138,9 +138,9 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
         const OOffset count = selected ? end - begin + 1 : 0;
         if (action < 50) { // copy, then cut or delete
             context.caret = selected ? begin : 0;
-            const unsigned command = action < 35   ? ids::ID_COPY
-                                     : action < 45 ? ids::ID_CUT
-                                                   : ids::ID_DELETE;
+            const OCommandId command = action < 35   ? ids::ID_COPY
+                                       : action < 45 ? ids::ID_CUT
+                                                     : ids::ID_DELETE;
             if (command == ids::ID_COPY)
                 ASSERT_TRUE(doc.OnCommand(ids::ID_COPY));
             else
@@ -191,7 +191,7 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
 TEST_F(DocEditTest, CommandsWithoutASelectionOnlySaySo) {
     Open(Bytes(16, 7));
     context.caret = 3;
-    for (unsigned command : {ids::ID_CUT, ids::ID_DELETE, ids::ID_PASTE}) {
+    for (OCommandId command : {ids::ID_CUT, ids::ID_DELETE, ids::ID_PASTE}) {
         platform.Clear();
         ASSERT_TRUE(doc.OnCommand(command));
         EXPECT_EQ(platform.StatusHistory(), std::vector<std::string>{"Operation aborted"});

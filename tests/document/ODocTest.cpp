@@ -163,12 +163,12 @@ TEST_F(DocTest, ASaveWhoseTypedBytesCannotBeSettledFails) {
 }
 
 struct Target final : OCommandTarget {
-    unsigned handles;
+    OCommandId handles;
     bool enabled;
     int runs = 0;
-    Target(unsigned id, bool on) : handles(id), enabled(on) {}
-    bool OnCommand(unsigned id) override { return id == handles && ++runs; }
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override {
+    Target(OCommandId id, bool on) : handles(id), enabled(on) {}
+    bool OnCommand(OCommandId id) override { return id == handles && ++runs; }
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override {
         if (id != handles) return false;
         ui.enabled = enabled;
         return true;
@@ -176,17 +176,17 @@ struct Target final : OCommandTarget {
 };
 
 TEST(CommandRouting, FirstHandlerInTheChainWinsAndUnhandledIsDisabled) {
-    Target view(1, false);
-    Target doc(2, true);
-    Target app(1, true);
+    Target view(ids::ID_FIND, false);
+    Target doc(ids::ID_GOTO, true);
+    Target app(ids::ID_FIND, true);
     OCommandTarget* chain[] = {&view, nullptr, &doc, &app};
-    EXPECT_FALSE(RouteUpdate(chain, 1).enabled); // the view's rule, not the app's
-    EXPECT_TRUE(RouteUpdate(chain, 2).enabled);
-    EXPECT_FALSE(RouteUpdate(chain, 3).enabled);
-    EXPECT_TRUE(RouteCommand(chain, 1));
+    EXPECT_FALSE(RouteUpdate(chain, ids::ID_FIND).enabled); // the view's rule, not the app's
+    EXPECT_TRUE(RouteUpdate(chain, ids::ID_GOTO).enabled);
+    EXPECT_FALSE(RouteUpdate(chain, ids::ID_FONT).enabled);
+    EXPECT_TRUE(RouteCommand(chain, ids::ID_FIND));
     EXPECT_EQ(view.runs, 1);
     EXPECT_EQ(app.runs, 0);
-    EXPECT_FALSE(RouteCommand(chain, 3));
+    EXPECT_FALSE(RouteCommand(chain, ids::ID_FONT));
 }
 
 } // namespace

@@ -229,7 +229,8 @@ TEST_F(EditOpsTest, RandomEditsMatchAVectorModel) {
             op = "CopyRange across " + std::to_string(from) + " " + std::to_string(to) + " " +
                  std::to_string(len);
             OTransferBuffer buffer(at(len));
-            ok = CopyRange(buffer, f, at(from), *files[1 - i], at(to), at(len), 0, true);
+            ok =
+                CopyRange(buffer, f, at(from), *files[1 - i], at(to), at(len), ids::IDS_NONE, true);
             const std::size_t n = from < size ? std::min(len, size - from) : 0;
             if (n > 0) {
                 if (other.size() < to + n) other.resize(to + n, 0);
@@ -576,11 +577,11 @@ TEST_F(EditOpsTest, OutOfRangeArgumentsChangeNothing) {
     EXPECT_FALSE(InsertZeros(file, -1, 5));
     EXPECT_FALSE(InsertZeros(file, 101, 5));
     OTransferBuffer buffer(10);
-    EXPECT_FALSE(CopyRange(buffer, file, -1, file, 0, 5, 0, false));
-    EXPECT_FALSE(CopyRange(buffer, file, 0, file, -1, 5, 0, false));
-    EXPECT_FALSE(CopyRange(buffer, file, 0, file, 10, -5, 0, false));
-    EXPECT_FALSE(CopyRange(buffer, file, big - 2, file, 0, 5, 0, false));
-    EXPECT_FALSE(CopyRange(buffer, file, 0, file, big - 2, 5, 0, false));
+    EXPECT_FALSE(CopyRange(buffer, file, -1, file, 0, 5, ids::IDS_NONE, false));
+    EXPECT_FALSE(CopyRange(buffer, file, 0, file, -1, 5, ids::IDS_NONE, false));
+    EXPECT_FALSE(CopyRange(buffer, file, 0, file, 10, -5, ids::IDS_NONE, false));
+    EXPECT_FALSE(CopyRange(buffer, file, big - 2, file, 0, 5, ids::IDS_NONE, false));
+    EXPECT_FALSE(CopyRange(buffer, file, 0, file, big - 2, 5, ids::IDS_NONE, false));
     EXPECT_TRUE(platform.Messages().empty());
     // Growing past the largest offset is said plainly.
     EXPECT_FALSE(ResizeRegion(file, 0, 0, big));
@@ -611,7 +612,7 @@ TEST_F(EditOpsTest, CopyRangeBetweenFilesEndsEarlyAsSuccessButNeverOnAReadError)
     FailRead(3, EIO);
     {
         OTransferBuffer buffer(50);
-        EXPECT_FALSE(CopyRange(buffer, file, 0, target, 0, 50, 0, true));
+        EXPECT_FALSE(CopyRange(buffer, file, 0, target, 0, 50, ids::IDS_NONE, true));
     }
     NoFaults();
     EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{ErrorText(path, EIO)});
@@ -620,7 +621,7 @@ TEST_F(EditOpsTest, CopyRangeBetweenFilesEndsEarlyAsSuccessButNeverOnAReadError)
     platform.CancelAtProgressStep(2);
     {
         OTransferBuffer buffer(50);
-        EXPECT_FALSE(CopyRange(buffer, file, 0, target, 0, 50, 0, true));
+        EXPECT_FALSE(CopyRange(buffer, file, 0, target, 0, 50, ids::IDS_NONE, true));
     }
     platform.CancelAtProgressStep(0);
     EXPECT_TRUE(platform.Messages().empty()); // the dialog asked, not the copy

@@ -27,7 +27,7 @@ TEST(Format, I64Prefix) {
     EXPECT_EQ(Fmt("%%%I64d", 42LL), "%42");
     EXPECT_EQ(Fmt("I64 %s", "x"), "I64 x");
     // A string-table text as the program uses it.
-    EXPECT_EQ(FormatId(40069, 5000000000LL), "Inserting 5000000000 bytes ..");
+    EXPECT_EQ(FormatId(ids::IDS_INSERTING, 5000000000LL), "Inserting 5000000000 bytes ..");
 }
 
 TEST(Format, OutputPastStackBuffer) {

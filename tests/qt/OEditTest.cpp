@@ -5,6 +5,7 @@
 #include "platform/OProgress.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"
+#include "res/OResourceIds.h"
 #include "support/OTempDir.h"
 #include "view/qt/OView.h"
 
@@ -74,8 +75,8 @@ TEST_F(EditTest, TypingInBothPanesAndSaving) {
     Keys(Qt::Key_Tab);
     QTest::keyClicks(view, "xy");
     EXPECT_EQ(Content().substr(0, 5), "ABxy4");
-    EXPECT_EQ(ReadText(path), "0123456789abcdef");       // still pending
-    EXPECT_TRUE(app.MainFrame()->ExecuteCommand(57603)); // Save
+    EXPECT_EQ(ReadText(path), "0123456789abcdef"); // still pending
+    EXPECT_TRUE(app.MainFrame()->ExecuteCommand(ids::ID_FILE_SAVE));
     EXPECT_EQ(ReadText(path), "ABxy456789abcdef");
     EXPECT_EQ(ReadText(path + ".bak"), "0123456789abcdef"); // backed up before the first change
 }

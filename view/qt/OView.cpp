@@ -189,7 +189,7 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
     const QPoint point = event->pos();
     const OPane pane = m_layout.PaneAt(point.x(), point.y());
     QMenu menu(this);
-    auto add = [&](unsigned command, unsigned textId) {
+    auto add = [&](OCommandId command, OTextId textId) {
         QAction* action = menu.addAction(QString::fromUtf8(LoadString(textId)));
         action->setEnabled(m_host ? m_host->CommandState(command).enabled : false);
         connect(action, &QAction::triggered, this, [this, command] {
@@ -197,19 +197,17 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
         });
     };
     if (pane == OPane::Gutter) {
-        add(ids::ID_MARKER_BEGIN, ids::ID_MARKER_BEGIN);
-        add(ids::ID_MARKER_MIDDLE, ids::ID_MARKER_MIDDLE);
-        add(ids::ID_MARKER_END, ids::ID_MARKER_END);
-        add(ids::ID_MARKER_EDIT, ids::ID_MARKER_EDIT);
-        add(ids::ID_MARKER_REMOVE, ids::ID_MARKER_REMOVE);
-        add(ids::ID_MARKER_REMOVE_ALL, ids::ID_MARKER_REMOVE_ALL);
+        for (OCommandId command :
+             {ids::ID_MARKER_BEGIN, ids::ID_MARKER_MIDDLE, ids::ID_MARKER_END, ids::ID_MARKER_EDIT,
+              ids::ID_MARKER_REMOVE, ids::ID_MARKER_REMOVE_ALL})
+            add(command, ids::TextOf(command));
     } else if (pane == OPane::Offset) {
         using M = ORowModel::OffsetMode;
-        const std::pair<unsigned, M> modes[] = {{ids::ID_RECORD_OFFSET, M::RowOffset},
-                                                {ids::ID_TRACK_OFFSET, M::TrackOffset},
-                                                {ids::ID_RECORD_NUMBER, M::RecordNumber}};
+        const std::pair<OCommandId, M> modes[] = {{ids::ID_RECORD_OFFSET, M::RowOffset},
+                                                  {ids::ID_TRACK_OFFSET, M::TrackOffset},
+                                                  {ids::ID_RECORD_NUMBER, M::RecordNumber}};
         for (const auto& [command, mode] : modes) {
-            QAction* action = menu.addAction(QString::fromUtf8(LoadString(command)));
+            QAction* action = menu.addAction(QString::fromUtf8(LoadString(ids::TextOf(command))));
             action->setCheckable(true);
             action->setChecked(m_offsetMode == mode);
             connect(action, &QAction::triggered, this, [this, m = mode] {
@@ -224,21 +222,21 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
         if (m_layout.CellAt(point.x(), point.y(), row, column) &&
             m_geometry.SetCaretToCell(row, column))
             m_doc->UpdateAllViews();
-        add(ids::ID_ADD_MARKER, ids::ID_ADD_MARKER);
-        add(ids::ID_ADD_OFFSET_MARKER, ids::ID_ADD_OFFSET_MARKER);
-        add(ids::ID_SELECT_BEGIN, ids::ID_SELECT_BEGIN);
-        add(ids::ID_SELECT_END, ids::ID_SELECT_END);
-        add(ids::ID_SELECT_ALL, 262);
-        add(ids::ID_UNSELECT, ids::ID_UNSELECT);
+        add(ids::ID_ADD_MARKER, ids::TextOf(ids::ID_ADD_MARKER));
+        add(ids::ID_ADD_OFFSET_MARKER, ids::TextOf(ids::ID_ADD_OFFSET_MARKER));
+        add(ids::ID_SELECT_BEGIN, ids::TextOf(ids::ID_SELECT_BEGIN));
+        add(ids::ID_SELECT_END, ids::TextOf(ids::ID_SELECT_END));
+        add(ids::ID_SELECT_ALL, ids::IDS_MENU_SELECT_ALL);
+        add(ids::ID_UNSELECT, ids::TextOf(ids::ID_UNSELECT));
         menu.addSeparator();
-        add(ids::ID_CUT, 270);
-        add(ids::ID_COPY, 269);
-        add(ids::ID_PASTE, 272);
-        add(ids::ID_PASTE_HERE, 273);
-        add(ids::ID_DELETE, 271);
-        add(ids::ID_INSERT, 274);
+        add(ids::ID_CUT, ids::IDS_MENU_CUT);
+        add(ids::ID_COPY, ids::IDS_MENU_COPY);
+        add(ids::ID_PASTE, ids::IDS_MENU_PASTE);
+        add(ids::ID_PASTE_HERE, ids::IDS_MENU_PASTE_HERE);
+        add(ids::ID_DELETE, ids::IDS_MENU_DELETE);
+        add(ids::ID_INSERT, ids::IDS_MENU_INSERT);
         menu.addSeparator();
-        add(ids::ID_OFFSET_AT_TOP, ids::ID_OFFSET_AT_TOP);
+        add(ids::ID_OFFSET_AT_TOP, ids::TextOf(ids::ID_OFFSET_AT_TOP));
     } else {
         return;
     }
@@ -452,7 +450,7 @@ void OView::OnUpdate() {
     Relayout();
 }
 
-bool OView::OnCommand(unsigned id) {
+bool OView::OnCommand(OCommandId id) {
     switch (id) {
     case ids::ID_OEM:
         Settings().oemCharacters = !Settings().oemCharacters;
@@ -474,7 +472,7 @@ bool OView::OnCommand(unsigned id) {
     }
 }
 
-bool OView::OnUpdateCommand(unsigned id, OCmdUI& ui) {
+bool OView::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     switch (id) {
     case ids::ID_OEM:
         ui.checked = Settings().oemCharacters;

@@ -57,8 +57,8 @@ public:
     void MoveCaretAfterEdit(OOffset offset) override;
 
     void OnUpdate() override;
-    bool OnCommand(unsigned id) override;
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override;
+    bool OnCommand(OCommandId id) override;
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -16,8 +16,8 @@ public:
     virtual std::vector<OView*> PeerViews(const OView& view) = 0;
     // Runs a command along the whole chain, and asks for its update state:
     // the context menus go through the same rules as the menu bar.
-    virtual void RunCommand(unsigned id) = 0;
-    virtual OCmdUI CommandState(unsigned id) = 0;
+    virtual void RunCommand(OCommandId id) = 0;
+    virtual OCmdUI CommandState(OCommandId id) = 0;
     // The program-wide marker-jump wrap setting, read at each jump.
     virtual bool MarkerJumpWrap() const = 0;
 
