@@ -1,6 +1,6 @@
 #include "app/OApp.h"
 #include "app/OProfile.h"
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
 #include "platform/OSystem.h"
 #include "platform/qt/OQtPlatform.h"

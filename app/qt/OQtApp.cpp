@@ -1,8 +1,8 @@
 #include "app/qt/OQtApp.h"
 
 #include "app/OCommandLine.h"
-#include "app/qt/CChildFrame.h"
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OChildFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "document/OBackup.h"
 #include "find/OPattern.h"
 #include "platform/OFormat.h"
@@ -26,7 +26,7 @@ OQtApp::~OQtApp() {
 }
 
 bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
-    m_mainFrame = std::make_unique<CMainFrame>(*this);
+    m_mainFrame = std::make_unique<OMainFrame>(*this);
     m_platform.SetWindow(m_mainFrame.get());
     m_platform.SetStatusLabel(m_mainFrame->StatusLabel());
     const OSettings& settings = m_core.Settings();
@@ -66,7 +66,7 @@ bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
 std::vector<ODoc*> OQtApp::Documents() const {
     std::vector<ODoc*> docs;
     if (!m_mainFrame) return docs;
-    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+    for (OChildFrame* frame : m_mainFrame->ChildFrames()) {
         ODoc* doc = &frame->View()->Doc();
         if (std::find(docs.begin(), docs.end(), doc) == docs.end()) docs.push_back(doc);
     }
@@ -87,11 +87,11 @@ OView* OQtApp::CreateFrame(std::shared_ptr<ODoc> doc, const OViewSettings& setti
         }
     }
     auto* view = new OView(std::move(doc), state, this);
-    auto* frame = new CChildFrame(*this, view, FindServices());
+    auto* frame = new OChildFrame(*this, view, FindServices());
     m_mainFrame->AddChild(frame, m_core.Settings().maximizeFrames);
     view->OnInitialUpdate(first);
     view->setFocus();
-    for (CChildFrame* other : m_mainFrame->ChildFrames()) {
+    for (OChildFrame* other : m_mainFrame->ChildFrames()) {
         if (&other->View()->Doc() == &view->Doc()) other->UpdateTitle();
     }
     m_mainFrame->UpdateTitle();
@@ -112,7 +112,7 @@ OFindController::Services OQtApp::FindServices() {
 }
 
 ODoc* OQtApp::OpenDocumentFile(const std::string& path) {
-    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+    for (OChildFrame* frame : m_mainFrame->ChildFrames()) {
         if (frame->View()->Doc().PathName() == path) {
             m_mainFrame->MdiArea()->setActiveSubWindow(frame);
             AddToRecentFileList(path);
@@ -140,7 +140,7 @@ OView* OQtApp::NewWindow(OView& existing) {
 bool OQtApp::CloseDocument(ODoc& doc) {
     if (!doc.SaveModified()) return false;
     doc.OnCloseDocument();
-    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+    for (OChildFrame* frame : m_mainFrame->ChildFrames()) {
         if (&frame->View()->Doc() == &doc) frame->CloseQuietly();
     }
     return true;
@@ -154,18 +154,18 @@ bool OQtApp::CloseAllDocuments() {
     }
     for (ODoc* doc : Documents())
         doc->OnCloseDocument();
-    for (CChildFrame* frame : m_mainFrame->ChildFrames())
+    for (OChildFrame* frame : m_mainFrame->ChildFrames())
         frame->CloseQuietly();
     return true;
 }
 
-bool OQtApp::CanCloseFrame(CChildFrame& frame) {
+bool OQtApp::CanCloseFrame(OChildFrame& frame) {
     ODoc& doc = frame.View()->Doc();
     if (doc.Views().size() > 1) return true;
     return doc.SaveModified();
 }
 
-void OQtApp::OnFrameClosing(CChildFrame& frame) {
+void OQtApp::OnFrameClosing(OChildFrame& frame) {
     ODoc& doc = frame.View()->Doc();
     if (doc.Views().size() == 1) doc.OnCloseDocument();
 }
@@ -185,7 +185,7 @@ void OQtApp::OnMainWindowClosing() {
 std::vector<OView*> OQtApp::PeerViews(const OView& view) {
     std::vector<OView*> peers;
     if (!m_mainFrame) return peers;
-    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+    for (OChildFrame* frame : m_mainFrame->ChildFrames()) {
         if (frame->View() != &view) peers.push_back(frame->View());
     }
     return peers;
@@ -204,7 +204,7 @@ void OQtApp::AddToRecentFileList(const std::string& path) {
 }
 
 void OQtApp::OnTitleChanged(ODoc& doc) {
-    for (CChildFrame* frame : m_mainFrame->ChildFrames()) {
+    for (OChildFrame* frame : m_mainFrame->ChildFrames()) {
         if (&frame->View()->Doc() == &doc) frame->UpdateTitle();
     }
     m_mainFrame->UpdateTitle();

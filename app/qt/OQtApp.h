@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-class CChildFrame;
-class CMainFrame;
+class OChildFrame;
+class OMainFrame;
 class OQtPlatform;
 class OView;
 
@@ -26,7 +26,7 @@ public:
     // Creates the main window and opens the files the command line names.
     // False when the program must end; exitCode says how.
     bool Startup(const std::vector<std::string>& args, int& exitCode);
-    CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    OMainFrame* MainFrame() const { return m_mainFrame.get(); }
     OApp& Core() { return m_core; }
 
 public: // the document template
@@ -41,8 +41,8 @@ public: // the document template
     std::vector<ODoc*> Documents() const;
 
 public: // called by the frames
-    bool CanCloseFrame(CChildFrame& frame);
-    void OnFrameClosing(CChildFrame& frame);
+    bool CanCloseFrame(OChildFrame& frame);
+    void OnFrameClosing(OChildFrame& frame);
     void OnMainWindowClosing();
 
 public: // ODocHost
@@ -72,7 +72,7 @@ private:
 
     OApp& m_core;
     OQtPlatform& m_platform;
-    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<OMainFrame> m_mainFrame;
     int m_untitledCount = 0;
     bool m_shutdownSaved = false;
 };

@@ -2,7 +2,7 @@
 // it from end to end: run once on a small and once on a huge file and
 // compare. Usage: view_memory_probe SIZE_IN_BYTES
 #include "app/OApp.h"
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/OSystem.h"

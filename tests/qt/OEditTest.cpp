@@ -1,5 +1,5 @@
 #include "app/OApp.h"
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
 #include "document/OFile.h"
 #include "platform/OProgress.h"

@@ -1,7 +1,7 @@
 #include "view/qt/OView.h"
 
 #include "app/OApp.h"
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
 #include "document/OFile.h"
 #include "platform/OScriptedPlatform.h"

@@ -1,4 +1,4 @@
-#include "app/qt/CChildFrame.h"
+#include "app/qt/OChildFrame.h"
 
 #include "app/qt/OQtApp.h"
 #include "platform/OProgress.h"
@@ -6,14 +6,14 @@
 
 #include <QCloseEvent>
 
-CChildFrame::CChildFrame(OQtApp& app, OView* view, OFindController::Services find)
+OChildFrame::OChildFrame(OQtApp& app, OView* view, OFindController::Services find)
     : m_app(app), m_view(view), m_find(view->Doc(), *view, std::move(find), view) {
     setWidget(view);
     setAttribute(Qt::WA_DeleteOnClose);
     UpdateTitle();
 }
 
-void CChildFrame::UpdateTitle() {
+void OChildFrame::UpdateTitle() {
     ODoc& doc = m_view->Doc();
     QString title = QString::fromStdString(doc.Title());
     // Several windows onto one document are told apart as name:1, name:2.
@@ -25,12 +25,12 @@ void CChildFrame::UpdateTitle() {
     setWindowTitle(title);
 }
 
-void CChildFrame::CloseQuietly() {
+void OChildFrame::CloseQuietly() {
     m_quiet = true;
     close();
 }
 
-void CChildFrame::closeEvent(QCloseEvent* event) {
+void OChildFrame::closeEvent(QCloseEvent* event) {
     if (LongOperationRunning() || (!m_quiet && !m_app.CanCloseFrame(*this))) {
         event->ignore();
         return;
@@ -39,10 +39,10 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     QMdiSubWindow::closeEvent(event);
 }
 
-bool CChildFrame::OnCommand(OCommandId id) {
+bool OChildFrame::OnCommand(OCommandId id) {
     return m_find.OnCommand(id);
 }
 
-bool CChildFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
+bool OChildFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     return m_find.OnUpdateCommand(id, ui);
 }

@@ -11,25 +11,25 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
-class CChildFrame;
+class OChildFrame;
 class OQtApp;
 class OView;
 
 // The main window: tabbed document windows, menus built from the resource
 // tables, a status bar whose first pane carries the program's messages, and
 // the command routing from the active view down to the application.
-class CMainFrame : public QMainWindow, public OCommandTarget {
+class OMainFrame : public QMainWindow, public OCommandTarget {
     Q_OBJECT
 public:
-    explicit CMainFrame(OQtApp& app);
-    ~CMainFrame() override;
+    explicit OMainFrame(OQtApp& app);
+    ~OMainFrame() override;
 
     QMdiArea* MdiArea() const { return m_mdi; }
     QLabel* StatusLabel() const { return m_statusLabel; }
-    CChildFrame* ActiveChild() const;
+    OChildFrame* ActiveChild() const;
     OView* ActiveView() const;
-    std::vector<CChildFrame*> ChildFrames() const;
-    void AddChild(CChildFrame* child, bool maximized);
+    std::vector<OChildFrame*> ChildFrames() const;
+    void AddChild(OChildFrame* child, bool maximized);
 
     // Runs command id along the chain; false when nothing handled it.
     bool ExecuteCommand(OCommandId id);

@@ -1,7 +1,7 @@
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 
 #include "app/OApp.h"
-#include "app/qt/CChildFrame.h"
+#include "app/qt/OChildFrame.h"
 #include "app/qt/OQtApp.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"
@@ -25,7 +25,7 @@ protected:
         file = dir.Write("a.bin", std::string("0123456789abcdef0123"));
     }
     bool Start(std::vector<std::string> args) { return app.Startup(args, exitCode); }
-    CMainFrame& Frame() { return *app.MainFrame(); }
+    OMainFrame& Frame() { return *app.MainFrame(); }
     std::size_t Tabs() {
         return static_cast<std::size_t>(Frame().MdiArea()->subWindowList().size());
     }

@@ -10,10 +10,10 @@ class OQtApp;
 
 // One document window: a tab of the main frame holding one view, and the
 // search commands over it.
-class CChildFrame : public QMdiSubWindow, public OCommandTarget {
+class OChildFrame : public QMdiSubWindow, public OCommandTarget {
     Q_OBJECT
 public:
-    CChildFrame(OQtApp& app, OView* view, OFindController::Services find);
+    OChildFrame(OQtApp& app, OView* view, OFindController::Services find);
 
     OView* View() const { return m_view; }
     // Closes without the save question: the caller has asked it already.

@@ -1,6 +1,6 @@
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 
-#include "app/qt/CChildFrame.h"
+#include "app/qt/OChildFrame.h"
 #include "app/qt/OQtApp.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
@@ -19,7 +19,7 @@
 #include <QTabBar>
 #include <QTimer>
 
-CMainFrame::CMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
+OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     setWindowTitle(QString::fromUtf8(LoadString(ids::IDR_MAINFRAME)));
     m_mdi->setViewMode(QMdiArea::TabbedView);
     m_mdi->setTabsClosable(true);
@@ -49,7 +49,7 @@ CMainFrame::CMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     idle->start(250);
 }
 
-CMainFrame::~CMainFrame() {
+OMainFrame::~OMainFrame() {
     // The base class destroys the windows after this part is gone: their
     // signals must not reach it.
     m_mdi->disconnect(this);
@@ -57,7 +57,7 @@ CMainFrame::~CMainFrame() {
         window->disconnect(this);
 }
 
-QAction* CMainFrame::MakeAction(OCommandId id, const char* text) {
+QAction* OMainFrame::MakeAction(OCommandId id, const char* text) {
     auto found = m_actions.find(id);
     if (found != m_actions.end()) return found->second;
     auto* action = new QAction(QString::fromUtf8(text), this);
@@ -68,12 +68,12 @@ QAction* CMainFrame::MakeAction(OCommandId id, const char* text) {
     return action;
 }
 
-QAction* CMainFrame::Action(OCommandId id) const {
+QAction* OMainFrame::Action(OCommandId id) const {
     auto found = m_actions.find(id);
     return found == m_actions.end() ? nullptr : found->second;
 }
 
-void CMainFrame::BuildMenuBar() {
+void OMainFrame::BuildMenuBar() {
     const OTextId resource =
         m_mdi->subWindowList().isEmpty() ? ids::IDR_MAINFRAME : ids::IDR_DOCTYPE;
     if (resource == m_menuResource) return;
@@ -122,7 +122,7 @@ void CMainFrame::BuildMenuBar() {
     }
 }
 
-void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before) {
+void OMainFrame::FillRecentFiles(QMenu* menu, QAction* before) {
     for (QAction* old : m_recentActions) {
         menu->removeAction(old);
         old->deleteLater();
@@ -146,7 +146,7 @@ void CMainFrame::FillRecentFiles(QMenu* menu, QAction* before) {
     }
 }
 
-CChildFrame* CMainFrame::ActiveChild() const {
+OChildFrame* OMainFrame::ActiveChild() const {
     QMdiSubWindow* active = m_mdi->activeSubWindow();
     if (!active) active = m_mdi->currentSubWindow();
     // A window shown before the frame was active may not count as active
@@ -159,23 +159,23 @@ CChildFrame* CMainFrame::ActiveChild() const {
         const auto windows = m_mdi->subWindowList(QMdiArea::ActivationHistoryOrder);
         if (!windows.isEmpty()) active = windows.back();
     }
-    return dynamic_cast<CChildFrame*>(active);
+    return dynamic_cast<OChildFrame*>(active);
 }
 
-OView* CMainFrame::ActiveView() const {
-    CChildFrame* child = ActiveChild();
+OView* OMainFrame::ActiveView() const {
+    OChildFrame* child = ActiveChild();
     return child ? child->View() : nullptr;
 }
 
-std::vector<CChildFrame*> CMainFrame::ChildFrames() const {
-    std::vector<CChildFrame*> frames;
+std::vector<OChildFrame*> OMainFrame::ChildFrames() const {
+    std::vector<OChildFrame*> frames;
     for (QMdiSubWindow* window : m_mdi->subWindowList()) {
-        if (auto* child = dynamic_cast<CChildFrame*>(window)) frames.push_back(child);
+        if (auto* child = dynamic_cast<OChildFrame*>(window)) frames.push_back(child);
     }
     return frames;
 }
 
-void CMainFrame::AddChild(CChildFrame* child, bool maximized) {
+void OMainFrame::AddChild(OChildFrame* child, bool maximized) {
     m_mdi->addSubWindow(child);
     if (maximized)
         child->showMaximized();
@@ -189,15 +189,15 @@ void CMainFrame::AddChild(CChildFrame* child, bool maximized) {
     UpdateTitle();
 }
 
-std::vector<OCommandTarget*> CMainFrame::Chain() const {
+std::vector<OCommandTarget*> OMainFrame::Chain() const {
     OView* view = ActiveView();
     // The document's edit commands act at the active view's caret.
     if (view) view->Doc().SetEditContext(view);
-    return {view, view ? &view->Doc() : nullptr, ActiveChild(), const_cast<CMainFrame*>(this),
+    return {view, view ? &view->Doc() : nullptr, ActiveChild(), const_cast<OMainFrame*>(this),
             &m_app};
 }
 
-bool CMainFrame::ExecuteCommand(OCommandId id) {
+bool OMainFrame::ExecuteCommand(OCommandId id) {
     // While a block move pumps messages nothing may change, close or save a
     // document: the command is refused, not queued.
     if (LongOperationRunning()) {
@@ -211,7 +211,7 @@ bool CMainFrame::ExecuteCommand(OCommandId id) {
     return handled;
 }
 
-void CMainFrame::UpdateCommandUI() {
+void OMainFrame::UpdateCommandUI() {
     const auto chain = Chain();
     for (auto& [id, action] : m_actions) {
         const OCmdUI ui = RouteUpdate(chain, id);
@@ -221,19 +221,19 @@ void CMainFrame::UpdateCommandUI() {
     }
 }
 
-void CMainFrame::UpdateTitle() {
+void OMainFrame::UpdateTitle() {
     const QString app = QString::fromUtf8(LoadString(ids::IDR_MAINFRAME));
-    CChildFrame* child = ActiveChild();
+    OChildFrame* child = ActiveChild();
     setWindowTitle(child ? app + QStringLiteral(" - ") + child->windowTitle() : app);
 }
 
-void CMainFrame::OnSubWindowActivated() {
+void OMainFrame::OnSubWindowActivated() {
     BuildMenuBar();
     UpdateTitle();
     UpdateCommandUI();
 }
 
-bool CMainFrame::OnCommand(OCommandId id) {
+bool OMainFrame::OnCommand(OCommandId id) {
     switch (id) {
     case ids::ID_WINDOW_NEW:
         if (OView* view = ActiveView()) m_app.NewWindow(*view);
@@ -259,7 +259,7 @@ bool CMainFrame::OnCommand(OCommandId id) {
     }
 }
 
-bool CMainFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
+bool OMainFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     switch (id) {
     case ids::ID_WINDOW_NEW:
     case ids::ID_WINDOW_CASCADE:
@@ -278,7 +278,7 @@ bool CMainFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     }
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event) {
+void OMainFrame::closeEvent(QCloseEvent* event) {
     if (LongOperationRunning()) {
         SetStatusText(LoadString(ids::IDS_BUSY));
         event->ignore();
