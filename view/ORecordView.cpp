@@ -44,6 +44,17 @@ OOffset ORecordView::RecordStart(OOffset offset) const {
     return Narrow(FloorDiv(OWide{offset} + Phase(), w) * w - Phase());
 }
 
+void ORecordView::FollowEdit(const OEdit& edit) {
+    // Past the removed bytes a position moves with them; the new length
+    // bounds the result, so the sum cannot overflow.
+    const auto follow = [&edit](OOffset p) {
+        if (p - edit.offset >= edit.removed) return p + edit.Delta();
+        return std::min(p, edit.offset);
+    };
+    m_settings.caretOffset = follow(Caret());
+    m_settings.topOffset = RecordStart(follow(Top()));
+}
+
 int ORecordView::ColumnOf(OOffset offset) const {
     return static_cast<int>(FloorMod(OWide{offset} + Phase(), Width()));
 }

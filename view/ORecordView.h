@@ -1,5 +1,6 @@
 #pragma once
 
+#include "markers/OEdit.h"
 #include "platform/OTypes.h"
 #include "view/OViewSettings.h"
 
@@ -81,6 +82,10 @@ public: // operations
     bool SetCaret(OOffset offset);
     bool SetCaretToCell(int row, int column);
     void SetTop(OOffset top) { m_settings.topOffset = top; }
+    // After a structural edit of the file: the caret and the top row stay
+    // on the bytes they showed (a position inside removed bytes goes to
+    // where they were), the top on a record start.
+    void FollowEdit(const OEdit& edit);
     void SetColumnShift(int shift) { m_settings.columnShift = shift; }
     // Layout after a resize or a font change: the cell size, what fits.
     void Layout(int bytesThatFit, int clientHeight, int lineHeight);

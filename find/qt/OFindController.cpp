@@ -38,9 +38,12 @@ bool OFindController::OnCommand(OCommandId id) {
 bool OFindController::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     const auto* finder = static_cast<const OFindState*>(m_doc.Search().get());
     switch (id) {
-    case ids::ID_FIND:
-        ui.enabled = m_doc.ShownLength() > 0;
+    case ids::ID_FIND: {
+        // Asked every idle tick: an unreadable size must not raise a box each time.
+        OOffset length = 0;
+        ui.enabled = m_doc.QuietShownLength(length) && length > 0;
         return true;
+    }
     case ids::ID_FIND_NEXT:
         ui.enabled = finder && finder->CanFindNext();
         return true;

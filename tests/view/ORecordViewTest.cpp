@@ -225,6 +225,28 @@ TEST(ORecordView, InStepScrollingMovesOthersByTheirOwnRows) {
     EXPECT_EQ(a.Top(), 1616);
 }
 
+// Another window's caret and top stay on their bytes through an edit.
+TEST(ORecordView, CaretAndTopFollowAnEdit) {
+    struct Case {
+        OEdit edit;
+        OOffset caret, top;
+    };
+    // Before each edit: caret 100, top 96 (16-byte records, 1000 bytes).
+    for (const Case& c : {Case{{0, 4, 0}, 96, 80},    // delete before: both move down
+                          Case{{98, 10, 0}, 98, 96},  // the caret's byte removed
+                          Case{{0, 0, 20}, 120, 112}, // insert before, top re-aligned
+                          Case{{100, 0, 5}, 105, 96}, // insert at the caret
+                          Case{{101, 3, 9}, 100, 96}, // paste after the caret
+                          Case{{0, 200, 0}, 0, 0}}) { // the top's bytes removed
+        View v(1000, 16, 4);
+        v.GoToOffset(100);
+        v.SetTop(96);
+        v.FollowEdit(c.edit);
+        EXPECT_EQ(v.Caret(), c.caret) << c.edit.offset << " " << c.edit.removed;
+        EXPECT_EQ(v.Top(), c.top) << c.edit.offset << " " << c.edit.removed;
+    }
+}
+
 TEST(RecordWidth, Apply) {
     EXPECT_EQ(ApplyRecordWidth(-1, 24, 1024), 24);
     EXPECT_EQ(ApplyRecordWidth(0, 24, 1024), 1024);

@@ -57,6 +57,7 @@ public:
     void MoveCaretAfterEdit(OOffset offset) override;
 
     void OnUpdate() override;
+    void OnEdit(const OEdit& edit) override { m_geometry.FollowEdit(edit); }
     bool OnCommand(OCommandId id) override;
     bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
