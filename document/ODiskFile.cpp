@@ -72,18 +72,24 @@ bool ODiskFile::Reserve(OOffset size) {
     }
 }
 
-OOffset ODiskFile::GetSize() {
-    if (m_fd < 0) return 0;
+bool ODiskFile::QuerySize(OOffset& size) {
+    size = 0;
+    if (m_fd < 0) return true;
     if (m_isDevice) {
-        const off_t size = m_io.DeviceSize(m_fd);
-        if (size >= 0) return size;
+        const off_t device = m_io.DeviceSize(m_fd);
+        if (device >= 0) {
+            size = device;
+            return true;
+        }
     } else {
         struct stat info {};
-        if (m_io.FStat(m_fd, &info) == 0) return info.st_size;
+        if (m_io.FStat(m_fd, &info) == 0) {
+            size = info.st_size;
+            return true;
+        }
     }
     SetLastError(errno);
-    MessageBoxId(ids::IDS_FILESIZE_ERROR, OButtons::Ok, OIcon::Stop);
-    return 0;
+    return false;
 }
 
 bool ODiskFile::SetSize(OOffset size) {

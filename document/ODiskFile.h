@@ -11,7 +11,7 @@ public:
     ~ODiskFile() override;
 
     bool Reserve(OOffset size) override;
-    OOffset GetSize() override;
+    bool QuerySize(OOffset& size) override;
     bool SetSize(OOffset size) override;
     bool FixedSize() const override { return m_isDevice; }
     bool Open(const std::string& path, OAccess access, ODisposition disposition) override;

@@ -156,33 +156,18 @@ bool OFile::TryGetSize(OOffset& size) {
 }
 
 bool OFile::QuietLogicalSize(OOffset& size) {
-    size = 0;
     if (!m_pending.Empty()) {
         size = m_logicalSize;
         return true;
     }
-    // Without a descriptor (a memory document, a closed file) GetSize asks
-    // nothing and cannot fail; with one it asks the system as GetSize does.
-    if (m_fd < 0) {
-        size = GetSize();
-        return true;
-    }
-    struct stat info {};
-    if (m_io.FStat(m_fd, &info) != 0) {
-        SetLastError(errno);
-        return false;
-    }
-    if (!S_ISBLK(info.st_mode)) {
-        size = info.st_size;
-        return true;
-    }
-    const off_t device = m_io.DeviceSize(m_fd);
-    if (device < 0) {
-        SetLastError(errno);
-        return false;
-    }
-    size = device;
-    return true;
+    return QuerySize(size);
+}
+
+OOffset OFile::GetSize() {
+    OOffset size = 0;
+    if (QuerySize(size)) return size;
+    MessageBoxId(ids::IDS_FILESIZE_ERROR, OButtons::Ok, OIcon::Stop);
+    return 0;
 }
 
 OOffset OFile::LogicalSize() {

@@ -44,7 +44,9 @@ public: // the variant's operations
     // Makes room for a file of size bytes before an edit enlarges it.
     virtual bool Reserve(OOffset size) = 0;
     // Physical size without pending bytes; 0 (with a message) when unknown.
-    virtual OOffset GetSize() = 0;
+    virtual OOffset GetSize();
+    // The same without a word: false (LastError() set) when unknown.
+    virtual bool QuerySize(OOffset& size) = 0;
     virtual void Sync() {}
     virtual bool SetSize(OOffset size) = 0;
     // The size cannot change (a block device).

@@ -12,7 +12,10 @@ public:
 
     void Touched() override;
     bool Reserve(OOffset size) override;
-    OOffset GetSize() override { return static_cast<OOffset>(m_data.size()); }
+    bool QuerySize(OOffset& size) override {
+        size = static_cast<OOffset>(m_data.size());
+        return true;
+    }
     bool SetSize(OOffset size) override;
     // Loads a whole file; asks first when it is 64 MB or more.
     bool Open(const std::string& path, OAccess access, ODisposition disposition) override;
