@@ -32,7 +32,9 @@ void ODiskFile::Close() {
 // A full disk asks "Disk full. Try again ?"; No leaves the file as it was.
 bool ODiskFile::Reserve(OOffset size) {
     if (!EnsureWritable()) return false;
-    const OOffset current = GetSize();
+    OOffset current = 0;
+    // Read as 0, an unknown size would reserve (or write) from the start.
+    if (!TryGetSize(current)) return false;
     if (size <= current) return true;
     // A device cannot grow, and no retry would change that.
     if (m_isDevice) {

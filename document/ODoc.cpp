@@ -103,9 +103,11 @@ bool ODoc::ResolvePending() {
         // edit must not run over bytes that did not reach the disk.
         return m_file->CommitPending() != 0;
     case OAnswer::No:
-        // Typed bytes past the end are gone: ranges over them go too.
+        // Typed bytes past the end are gone: ranges over them go too. An
+        // unknown size (said) clips nothing: read as 0 it would drop them all.
         m_file->DiscardPending();
-        m_markers.ClipAll(m_file->GetSize(), m_selection, m_lastFound);
+        if (OOffset size = 0; m_file->TryGetSize(size))
+            m_markers.ClipAll(size, m_selection, m_lastFound);
         return true;
     default:
         return false;

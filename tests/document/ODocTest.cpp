@@ -3,6 +3,7 @@
 #include "document/OClipStore.h"
 #include "document/ODocView.h"
 #include "platform/OScriptedPlatform.h"
+#include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ protected:
     OScriptedPlatform platform;
     OTempDir dir;
     HostSpy host;
+    OFaultyFileIo io; // outlives the document's file
     ODoc doc{&host};
 };
 
@@ -82,6 +84,22 @@ TEST_F(DocTest, ResolvePendingAnswers) {
     platform.Clear();
     EXPECT_TRUE(doc.ResolvePending()); // nothing pending: no question
     EXPECT_TRUE(platform.Messages().empty());
+}
+
+// Regression: read as 0, an unknown size clipped every range away.
+TEST_F(DocTest, DiscardingTypedBytesOverAnUnreadableSizeKeepsTheMarkers) {
+    const std::string path = dir.Write("a.bin", std::string("abcdef"));
+    ASSERT_TRUE(doc.OnOpenDocument(path, io));
+    ASSERT_TRUE(doc.File()->SetByte(1, 'b', 'Y'));
+    ORange marker;
+    marker.Set(2, 4);
+    doc.Markers().Insert(marker);
+    io.failFStatErrno = EIO;
+    platform.Answer(OAnswer::No);
+    EXPECT_TRUE(doc.ResolvePending());
+    ASSERT_EQ(doc.Markers().Count(), 1u);
+    EXPECT_EQ(doc.Markers().At(0).End(), 4);
+    EXPECT_EQ(platform.MessageTexts().back(), "Filesize getting error");
 }
 
 TEST_F(DocTest, ClosingAModifiedDocumentAsks) {
