@@ -5,6 +5,7 @@
 #include "document/OMemFile.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
+#include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 
 #include <algorithm>
@@ -130,11 +131,23 @@ bool ODoc::QuietShownLength(OOffset& length) const {
     return m_file->QuietLogicalSize(length);
 }
 
-std::size_t ODoc::ReadShown(OOffset offset, OByte* buffer, std::size_t count) const {
+std::size_t ODoc::ReadShown(OOffset offset, OByte* buffer, std::size_t count,
+                            std::uint8_t* changed) const {
     if (!m_file) return 0;
-    if (m_search && m_search->Attached()) {
-        const std::ptrdiff_t n = m_search->ReadThrough(*m_file, offset, buffer, count);
-        if (n >= 0) return static_cast<std::size_t>(n);
-    }
-    return m_file->ReadAt(offset, buffer, count);
+    const std::ptrdiff_t through = m_search && m_search->Attached()
+                                       ? m_search->ReadThrough(*m_file, offset, buffer, count)
+                                       : -1;
+    const std::size_t n =
+        through >= 0 ? static_cast<std::size_t>(through) : m_file->ReadAt(offset, buffer, count);
+    if (!changed) return n;
+    // A replace runs only without typed bytes, so the map serves both.
+    std::fill_n(changed, n, std::uint8_t{0});
+    const OPendingMap& pending = m_file->Pending();
+    if (pending.Empty()) return n;
+    const int error = LastError();
+    for (auto it = pending.LowerBound(offset);
+         it != pending.end() && it->first - offset < static_cast<OOffset>(n); ++it)
+        changed[it->first - offset] = 1;
+    SetLastError(error);
+    return n;
 }

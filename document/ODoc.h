@@ -76,7 +76,10 @@ public: // state
     // ShownLength without a message box, for painting: false (LastError()
     // set) when the file's size cannot be read.
     bool QuietShownLength(OOffset& length) const;
-    std::size_t ReadShown(OOffset offset, OByte* buffer, std::size_t count) const;
+    // changed, when given, gets one flag per byte read: 1 for a typed byte
+    // not yet saved.
+    std::size_t ReadShown(OOffset offset, OByte* buffer, std::size_t count,
+                          std::uint8_t* changed = nullptr) const;
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
 
 public: // views

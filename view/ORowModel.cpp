@@ -64,7 +64,10 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     const int visible = view.VisibleBytes();
     const OOffset base = rowOffset + view.ColumnShift();
     const auto count = static_cast<std::size_t>(visible);
-    if (m_rowBuffer.size() < count) m_rowBuffer.resize(count);
+    if (m_rowBuffer.size() < count) {
+        m_rowBuffer.resize(count);
+        m_rowChanged.resize(count);
+    }
     const OOffset first = std::max<OOffset>(base, 0);
     const OOffset last = std::min<OOffset>(base + visible - 1, length - 1);
     std::size_t presentFrom = 0;
@@ -73,7 +76,8 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     if (first <= last && m_reader) {
         presentFrom = static_cast<std::size_t>(first - base);
         const auto asked = static_cast<std::size_t>(last - first + 1);
-        const ReadResult read = m_reader(first, m_rowBuffer.data() + presentFrom, asked);
+        const ReadResult read = m_reader(first, m_rowBuffer.data() + presentFrom,
+                                         m_rowChanged.data() + presentFrom, asked);
         presentTo = presentFrom + std::min(read.count, asked);
         unreadableTo = read.failed ? presentFrom + asked : presentTo;
     }
@@ -95,9 +99,6 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     }
 
     out.cells.resize(count);
-    const OPendingMap* pending = m_sources.file ? &m_sources.file->Pending() : nullptr;
-    auto changed = pending && !pending->Empty() ? pending->LowerBound(first)
-                                                : OPendingMap::Map::const_iterator{};
     for (std::size_t c = 0; c < count; ++c) {
         OCellPaint& cell = out.cells[c];
         cell.offset = base + static_cast<OOffset>(c);
@@ -107,13 +108,7 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
         cell.character = cell.present ? m_glyphs[cell.value] : U' ';
         cell.caret = cell.offset == view.Caret();
         if (cell.caret && cell.present) m_caretByte = cell.value;
-        bool isChanged = false;
-        if (pending && !pending->Empty()) {
-            while (changed != pending->end() && changed->first < cell.offset)
-                ++changed;
-            isChanged = changed != pending->end() && changed->first == cell.offset;
-        }
-        ColourCell(cell, isChanged);
+        ColourCell(cell, cell.present && m_rowChanged[c] != 0);
     }
     return true;
 }

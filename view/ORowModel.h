@@ -49,7 +49,6 @@ struct ORowPaint {
 
 // What the document offers the painter. Any pointer may be null.
 struct OPaintSources {
-    OFile* file = nullptr;
     const OSelection* selection = nullptr;
     const ORange* lastFound = nullptr;
     const OMarkerList* markers = nullptr;
@@ -64,12 +63,14 @@ public:
     enum class OffsetMode { RowOffset = 1, TrackOffset = 2, RecordNumber = 3 };
     // What a read delivered: the count of bytes from the offset asked for
     // (short at the end of the file), and whether it failed before the end
-    // of what was asked for, whose rest then shows as unreadable.
+    // of what was asked for, whose rest then shows as unreadable. The reader
+    // also flags each byte read that was typed and not yet saved.
     struct ReadResult {
         std::size_t count = 0;
         bool failed = false;
     };
-    using Reader = std::function<ReadResult(OOffset, OByte*, std::size_t)>;
+    using Reader =
+        std::function<ReadResult(OOffset, OByte* bytes, std::uint8_t* changed, std::size_t)>;
 
     // Starts a paint: fixes the range under the caret and the width class.
     void Begin(const ORecordView& view, const OPaintSources& sources, bool focused, OffsetMode mode,
@@ -100,6 +101,7 @@ private:
     const ORange* m_rangeAtCaret = nullptr;
     OByte m_caretByte = 0;
     std::array<char32_t, 256> m_glyphs{};
-    std::vector<OByte> m_rowBuffer; // only ever grows
+    std::vector<OByte> m_rowBuffer; // only ever grow
+    std::vector<std::uint8_t> m_rowChanged;
     std::vector<const ORange*> m_overlapping;
 };

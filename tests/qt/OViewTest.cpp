@@ -126,11 +126,10 @@ TEST_F(ViewTest, RangesAndChangesHaveTheirColours) {
 
 TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
     ORowModel model;
-    model.SetReader([&](OOffset o, OByte* b, std::size_t n) {
-        return ORowModel::ReadResult{view->Doc().File()->ReadAt(o, b, n), false};
+    model.SetReader([&](OOffset o, OByte* b, std::uint8_t* changed, std::size_t n) {
+        return ORowModel::ReadResult{view->Doc().ReadShown(o, b, n, changed), false};
     });
     OPaintSources sources;
-    sources.file = view->Doc().File();
     model.Begin(view->Geometry(), sources, false, ORowModel::OffsetMode::RowOffset, false, true);
     ORowPaint row;
     ASSERT_TRUE(model.BuildRow(4, row));
@@ -146,7 +145,10 @@ TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
     EXPECT_EQ(row.cells[0].character, U'░'); // 0xB0 in the OEM code page
     EXPECT_FALSE(model.BuildRow(17, row));   // past the end
     // A read that fails part way: the rest of what it asked for is unreadable.
-    model.SetReader([](OOffset, OByte*, std::size_t) { return ORowModel::ReadResult{5, true}; });
+    model.SetReader([](OOffset, OByte*, std::uint8_t* changed, std::size_t) {
+        std::fill_n(changed, 5, std::uint8_t{0});
+        return ORowModel::ReadResult{5, true};
+    });
     ASSERT_TRUE(model.BuildRow(0, row));
     EXPECT_TRUE(row.cells[4].present);
     EXPECT_FALSE(row.cells[4].unreadable);

@@ -265,9 +265,10 @@ OView::OView(std::shared_ptr<ODoc> doc, const OViewSettings& settings, OViewHost
       m_geometry(settings,
                  [this] { return m_pinnedLength ? *m_pinnedLength : m_doc->ShownLength(); }) {
     m_doc->AddView(this);
-    m_model.SetReader([this](OOffset offset, OByte* buffer, std::size_t count) {
-        return ReadForPaint(offset, buffer, count);
-    });
+    m_model.SetReader(
+        [this](OOffset offset, OByte* buffer, std::uint8_t* changed, std::size_t count) {
+            return ReadForPaint(offset, buffer, changed, count);
+        });
     // Every cell is drawn opaque: nothing needs erasing first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
@@ -511,7 +512,6 @@ void OView::paintEvent(QPaintEvent*) {
     m_paintReadFailed = !m_paintLengthKnown;
 
     OPaintSources sources;
-    sources.file = m_doc->File();
     sources.selection = &m_doc->Selection();
     sources.lastFound = &m_doc->LastFound();
     sources.markers = &m_doc->Markers();
@@ -530,10 +530,11 @@ void OView::paintEvent(QPaintEvent*) {
     ReportPaintReads();
 }
 
-ORowModel::ReadResult OView::ReadForPaint(OOffset offset, OByte* buffer, std::size_t count) {
+ORowModel::ReadResult OView::ReadForPaint(OOffset offset, OByte* buffer, std::uint8_t* changed,
+                                          std::size_t count) {
     if (!m_paintLengthKnown) return {0, true};
     SetLastError(0);
-    const std::size_t n = m_doc->ReadShown(offset, buffer, count);
+    const std::size_t n = m_doc->ReadShown(offset, buffer, count, changed);
     const bool failed = LastError() != 0;
     m_paintReadFailed |= failed;
     return {n, failed};

@@ -85,7 +85,8 @@ private:
     void OnScrollAction(bool vertical, int action);
     void Scroll(bool vertical, OScrollAction action, int thumb = 0);
     void PaintCaret(QPainter& painter);
-    ORowModel::ReadResult ReadForPaint(OOffset offset, OByte* buffer, std::size_t count);
+    ORowModel::ReadResult ReadForPaint(OOffset offset, OByte* buffer, std::uint8_t* changed,
+                                       std::size_t count);
     void ReportPaintReads();
     void Changed(bool changed);
     void DragTo(QPoint point);
