@@ -14,7 +14,7 @@
 //   code, and changed sides when the copies were swapped.
 // "ratio" is the command's median time over the baseline's.
 #include "app/OApp.h"
-#include "app/qt/CMainFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
 #include "document/ODoc.h"
 #include "document/OFile.h"
@@ -233,8 +233,8 @@ void BM_FindNearEndOf1GiB(benchmark::State& state) {
         const OOffset found = MatcherScan(fd, matcher, block);
         const auto e1 = Clock::now();
         view.Doc().LastFound().Reset();
-        view.GoToOffset(0);
-        view.SetCaret(0);
+        view.Geometry().GoToOffset(0);
+        view.Geometry().SetCaret(0);
         ProcessUntilIdle();
         // The dialog is modal: its own event loop fills it in and presses Enter.
         Clock::time_point enter;
@@ -251,7 +251,7 @@ void BM_FindNearEndOf1GiB(benchmark::State& state) {
         bench.app.MainFrame()->ExecuteCommand(ids::ID_FIND);
         ProcessUntilIdle();
         const auto idle = Clock::now();
-        if (!typed || view.Caret() != kMatchAt || found != kMatchAt ||
+        if (!typed || view.Geometry().Caret() != kMatchAt || found != kMatchAt ||
             bench.painted->paints == paintsBefore) {
             state.SkipWithError("the find did not end on the match");
             break;
@@ -308,7 +308,7 @@ void BM_DeleteAtStartOf1GiB(benchmark::State& state) {
         };
         if (plainFirst) runPlain();
         const OOffset size = doc.File()->GetSize();
-        view.SetCaret(0);
+        view.Geometry().SetCaret(0);
         doc.Selection().Set(0, kEdit - 1);
         ProcessUntilIdle();
         const int paintsBefore = bench.painted->paints;
