@@ -1,7 +1,7 @@
 // Long commands as the user waits for them: from the command to a window
 // that shows the result and has nothing left to do, through the real main
-// frame, view, progress window and message pump, each timed against the
-// engine alone on the same bytes in the same iteration.
+// frame, view, progress window and message pump, each timed against a
+// baseline on the same bytes in the same iteration.
 // - Find: a 16-byte pattern placed once near the end of 1 GiB of random
 //   bytes, timed from Enter in the Find dialog to the caret on the match and
 //   an idle event queue; baseline: OMatcher over pread blocks of 512 KiB.
