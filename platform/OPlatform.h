@@ -33,6 +33,10 @@ public:
     virtual ~OMessagePump() = default;
     // Dispatches every waiting event, so painting and a progress window's
     // Cancel keep working while long work runs on the interface thread.
+    // Long work calls it once per block; an implementation may dispatch only
+    // every few tens of milliseconds, but the first call after a progress
+    // window opens dispatches, and a progress window's Cancelled() then
+    // answers for what the last dispatch delivered.
     virtual void Pump() = 0;
 };
 

@@ -10,7 +10,7 @@
 #include <QLabel>
 #include <QMessageBox>
 
-OQtPlatform::OQtPlatform() : m_previous(Platform()) {
+OQtPlatform::OQtPlatform() : m_previous(Platform()), m_pump(kProgressPace) {
     SetPlatform(OPlatformServices{this, this, this, this, this, this});
 }
 
@@ -81,7 +81,9 @@ void OQtPlatform::SetText(const std::string& text) {
 }
 
 void OQtPlatform::Pump() {
+    if (!m_pump.Due()) return;
     QApplication::processEvents(QEventLoop::AllEvents);
+    m_pump.Ran();
 }
 
 std::optional<std::string> OQtPlatform::AskSaveFileName() {
@@ -91,6 +93,7 @@ std::optional<std::string> OQtPlatform::AskSaveFileName() {
 }
 
 std::unique_ptr<OProgress> OQtPlatform::Create(OOffset low, OOffset high, bool cancelEnabled) {
+    m_pump.Reset();
     return std::make_unique<OProgressDlg>(m_window, low, high, cancelEnabled);
 }
 

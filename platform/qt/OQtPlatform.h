@@ -3,13 +3,17 @@
 #include "platform/OClipboard.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
+#include "platform/OThrottle.h"
 
 class QLabel;
 class QWidget;
 
 // The desktop services over Qt. The status text goes to a label that the
 // main frame puts first in its status bar, so a message stays until the
-// next one replaces it.
+// next one replaces it. Pump() dispatches events at most once per
+// kProgressPace (a call in between returns at once); a new progress window
+// makes the next call dispatch, so the window shows and a Cancel waiting
+// for it is seen.
 class OQtPlatform : public OMessageBox,
                     public OStatusBar,
                     public OMessagePump,
@@ -38,4 +42,5 @@ private:
     QWidget* m_window = nullptr;
     QLabel* m_label = nullptr;
     OPlatformServices m_previous;
+    OThrottle m_pump;
 };

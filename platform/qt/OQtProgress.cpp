@@ -25,7 +25,10 @@ OProgressDlg::OProgressDlg(QWidget* parent, OOffset low, OOffset high, bool canc
 }
 
 void OProgressDlg::SetPos(OOffset position) {
+    // setValue repaints at once: per block that was the operation's cost.
+    if (!m_repaint.Due()) return;
     m_bar->setValue(m_scale.Position(position));
+    m_repaint.Ran();
 }
 
 void OProgressDlg::reject() {
