@@ -81,11 +81,14 @@ bool OMoveExecutor::Run(const OMovePlan& plan) {
             const Outcome outcome = MoveBackward(step, moved);
             if (outcome == Outcome::Done) continue;
             if (outcome == Outcome::Broken) return false;
-            if (moved == 0) {
-                Cut(plan.oldSize);
-            } else if (m_recover) {
-                if (MoveForward(UndoLanded(step, moved)) != Outcome::Stopped) Cut(plan.oldSize);
-            }
+            // A file not brought back as it was has failed, whatever the user asked.
+            bool restored = false;
+            if (moved == 0)
+                restored = Cut(plan.oldSize);
+            else if (m_recover)
+                restored =
+                    MoveForward(UndoLanded(step, moved)) != Outcome::Stopped && Cut(plan.oldSize);
+            m_cancelled = m_cancelled && restored;
             return false;
         }
         return Cut(plan.newSize);

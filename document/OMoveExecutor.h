@@ -44,7 +44,8 @@ public:
         : m_file(file), m_block(block), m_observer(observer), m_recover(recover) {}
 
     bool Run(const OMovePlan& plan);
-    // The last Run stopped on the user's Cancel; the file is as it was.
+    // The last Run stopped on the user's Cancel and the file is as it was
+    // (false when bringing it back failed: that is a failure, shown).
     bool Cancelled() const { return m_cancelled; }
 
 private:
