@@ -96,7 +96,7 @@ bool OFile::UndoByte(OOffset offset) {
     if (offset + 1 == m_logicalSize && m_logicalSize > m_baseSize) --m_logicalSize;
     if (m_pending.Empty()) m_baseSize = m_logicalSize = -1;
     NoteChanged();
-    if (m_owner) m_owner->SetModifiedFlag(HasPending());
+    if (m_owner) m_owner->SetModifiedFlag(HasPending() || HasUnsavedContent());
     return true;
 }
 
@@ -146,7 +146,7 @@ void OFile::DiscardPending() {
     m_pending.Clear();
     m_baseSize = m_logicalSize = -1;
     NoteChanged();
-    if (m_owner) m_owner->SetModifiedFlag(false);
+    if (m_owner) m_owner->SetModifiedFlag(HasUnsavedContent());
 }
 
 bool OFile::TryGetSize(OOffset& size) {

@@ -51,6 +51,9 @@ public: // the variant's operations
     virtual bool SetSize(OOffset size) = 0;
     // The size cannot change (a block device).
     virtual bool FixedSize() const { return false; }
+    // Content changed since it was last saved, apart from pending bytes: a
+    // memory document's settled bytes (a disk file's changes are on disk).
+    virtual bool HasUnsavedContent() const { return false; }
     virtual bool Open(const std::string& path, OAccess access, ODisposition disposition) = 0;
     // Reads at the current position; fewer bytes at the end of the file, 0
     // on failure. LastError() is 0 unless the read failed.

@@ -21,6 +21,7 @@ constexpr OOffset kStatusAboveSize = 1048576; // 1 MB
 
 void OMemFile::Touched() {
     OFile::Touched();
+    m_unsaved = true;
     if (m_owner) m_owner->SetModifiedFlag(true);
 }
 
@@ -82,6 +83,7 @@ bool OMemFile::Open(const std::string& path, OAccess access, ODisposition dispos
     m_writable = access == OAccess::ReadWrite;
     m_data.clear();
     m_position = 0;
+    m_unsaved = false;
     if (path.empty()) return true;
     int flags = O_CLOEXEC | O_RDONLY;
     if (disposition == ODisposition::CreateAlways) flags = O_CLOEXEC | O_RDWR | O_CREAT | O_TRUNC;
@@ -120,6 +122,7 @@ bool OMemFile::Open(const std::string& path, OAccess access, ODisposition dispos
         m_data.resize(done);
         MessageBoxId(ids::IDS_READ_ERROR, OButtons::Ok, OIcon::Stop);
     }
+    m_unsaved = false;
     if (m_owner) m_owner->SetModifiedFlag(false);
     return true;
 }
@@ -178,6 +181,7 @@ bool OMemFile::Commit() {
         m_path = path;
         if (m_owner) m_owner->SetPathName(path);
     }
+    m_unsaved = false;
     if (m_owner) m_owner->SetModifiedFlag(false);
     return true;
 }

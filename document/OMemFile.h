@@ -25,6 +25,7 @@ public:
     std::size_t Write(const OByte* buffer, std::size_t count) override;
 
     const std::vector<OByte>& Data() const { return m_data; }
+    bool HasUnsavedContent() const override { return m_unsaved; }
 
 protected:
     bool ReopenForWrite() override;
@@ -35,4 +36,5 @@ private:
 
     std::vector<OByte> m_data;
     OOffset m_position = 0;
+    bool m_unsaved = false;
 };

@@ -157,6 +157,14 @@ TEST_F(DocTest, ANewDocumentStaysModifiedAfterItsTypedBytesAreSettled) {
     EXPECT_FALSE(doc.File()->HasPending());
     EXPECT_EQ(doc.File()->GetSize(), 2);
     EXPECT_TRUE(doc.IsModified());
+    // Regression: taking back or throwing away a later typed byte made the
+    // unsaved document count as saved.
+    ASSERT_TRUE(doc.File()->SetByte(1, 'B', 'Z'));
+    ASSERT_TRUE(doc.File()->UndoByte(1));
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.File()->SetByte(1, 'B', 'Z'));
+    doc.File()->DiscardPending();
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST_F(DocTest, AFailedSaveOfANewDocumentLeavesItModified) {
