@@ -81,6 +81,25 @@ TEST_F(EditTest, TypingInBothPanesAndSaving) {
     EXPECT_EQ(ReadText(path + ".bak"), "0123456789abcdef"); // backed up before the first change
 }
 
+// Regression: on X11 Delete carries the text "\x7f", which the text pane
+// typed over the caret byte; Shift+Tab did not switch panes.
+TEST_F(EditTest, ControlCharactersTypeNothingAndShiftTabSwitchesPanes) {
+    Keys(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(view->Input().ActivePane(), 0); // the text pane
+    for (const auto& [key, text] : {std::pair{Qt::Key_Delete, QStringLiteral("\x7f")},
+                                    std::pair{Qt::Key_Return, QStringLiteral("\r")},
+                                    std::pair{Qt::Key_Escape, QStringLiteral("\x1b")}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(view, &press);
+    }
+    EXPECT_EQ(Content(), "0123456789abcdef");
+    EXPECT_FALSE(view->Doc().File()->HasPending());
+    QTest::keyClicks(view, "x");
+    EXPECT_EQ(Content().substr(0, 2), "x1");
+    Keys(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(view->Input().ActivePane(), 1);
+}
+
 TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
     Keys(Qt::Key_Right, Qt::NoModifier, 2);
     ShiftKeys(Qt::Key_Right, 3);

@@ -1,6 +1,7 @@
 #include "view/qt/OView.h"
 
 #include "document/OFile.h"
+#include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "platform/OStatusText.h"
 #include "platform/OSystem.h"
@@ -97,31 +98,34 @@ void OView::keyPressEvent(QKeyEvent* event) {
         m_shiftHeld = true;
         return;
     }
+    // Control characters type nothing: on X11 Delete arrives as "\x7f".
+    QString typed;
+    if (!ctrl && !event->modifiers().testFlag(Qt::AltModifier)) {
+        for (const QChar c : event->text())
+            if (!c.isNull() && c.category() != QChar::Other_Control) typed += c;
+    }
+    const bool tab = (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && !ctrl;
+    const bool backspace = event->key() == Qt::Key_Backspace;
+    if (!tab && !backspace && typed.isEmpty()) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
     // Typing changes the file: not while a block move pumps messages.
     if (LongOperationRunning()) {
-        event->accept();
+        SetStatusText(LoadString(ids::IDS_BUSY));
         return;
     }
-    if (event->key() == Qt::Key_Tab && !ctrl) {
+    if (tab) {
         Changed(m_input.Tab());
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Backspace) {
+    } else if (backspace) {
         Changed(m_input.Backspace());
-        event->accept();
-        return;
-    }
-    const QString text = event->text();
-    if (!ctrl && !text.isEmpty() && !event->modifiers().testFlag(Qt::AltModifier)) {
+    } else {
         bool changed = false;
-        for (char32_t c : text.toUcs4())
+        for (char32_t c : typed.toUcs4())
             changed |= m_input.Type(c, Settings().oemCharacters);
         Changed(changed);
-        event->accept();
-        return;
     }
-    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void OView::keyReleaseEvent(QKeyEvent* event) {
