@@ -89,6 +89,13 @@ void ODoc::UpdateAllViews() {
         view->OnUpdate();
 }
 
+void ODoc::SetLastFound(OOffset offset, OOffset length) {
+    if (offset >= 0 && length > 0)
+        m_lastFound.Set(offset, offset + length - 1);
+    else
+        m_lastFound.Reset();
+}
+
 void ODoc::Apply(const OEdit& edit) {
     m_markers.Adapt(edit, m_selection, m_lastFound);
     for (ODocView* view : m_views)

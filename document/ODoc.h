@@ -67,6 +67,9 @@ public: // state
     bool ReadOnly() const { return m_readOnly; }
     OSelection& Selection() { return m_selection; }
     ORange& LastFound() { return m_lastFound; }
+    // The last match: length bytes at offset; none for no match (offset
+    // -1) or a match replaced by nothing (length 0).
+    void SetLastFound(OOffset offset, OOffset length);
     OMarkerList& Markers() { return m_markers; }
     // The search state, made by the first search and shared by every view.
     std::shared_ptr<ODocSearch>& Search() { return m_search; }

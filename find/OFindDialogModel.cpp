@@ -55,3 +55,12 @@ void OFindDialogModel::Accept(const std::string& findText, const std::string& re
     EnterHistory(m_findHistory, findText);
     EnterHistory(m_replaceHistory, replaceText);
 }
+
+OFindOptions OFindDialogModel::KeptOnCancel(const OFindOptions& before) const {
+    OFindOptions kept = before;
+    kept.down = m_options.down;
+    kept.selectionOnly = m_options.selectionOnly;
+    kept.replace = m_options.replace;
+    kept.countOnly = m_options.countOnly;
+    return kept;
+}

@@ -37,6 +37,10 @@ public: // what the user does
     // moves there, case-sensitively), also when empty or unused.
     void Accept(const std::string& findText, const std::string& replaceText);
 
+    // Cancel: direction, area, replace and count only stay as clicked; the
+    // rest stays as it was before the dialog.
+    OFindOptions KeptOnCancel(const OFindOptions& before) const;
+
     static void EnterHistory(std::vector<std::string>& history, const std::string& text);
 
 private:

@@ -68,6 +68,8 @@ public:
     int MatchLength() const { return m_matchLength; }
     OOffset LastFound() const { return m_lastFound; }
     const OFindOptions& Options() const { return m_options; }
+    // The options a cancelled dialog leaves for the next one.
+    void KeepOptions(const OFindOptions& options) { m_options = options; }
 
 public: // the view's reads while a replace loop has replacements in the buffer
     bool Attached() const override { return m_attached; }

@@ -56,12 +56,8 @@ bool OFindController::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
 }
 
 void OFindController::Found(OOffset offset) {
-    if (offset >= 0) {
-        m_doc.LastFound().Set(offset, offset + std::max(1, Finder().MatchLength()) - 1);
-        m_view.MoveCaretAfterEdit(offset);
-    } else {
-        m_doc.LastFound().Reset();
-    }
+    m_doc.SetLastFound(offset, Finder().MatchLength());
+    if (offset >= 0) m_view.MoveCaretAfterEdit(offset);
     m_doc.UpdateAllViews();
 }
 
@@ -75,6 +71,7 @@ void OFindController::FindReplace() {
                            m_services.clipboardHasData && m_services.clipboardHasData());
     OFindDlg dialog(model, m_services.peekClipboard, m_parent);
     if (dialog.exec() != QDialog::Accepted) {
+        finder.KeepOptions(model.KeptOnCancel(finder.Options()));
         Found(-1);
         return;
     }
@@ -92,7 +89,7 @@ void OFindController::FindReplace() {
 // The match shows before the question: the question's event loop paints
 // the views it invalidates.
 void OFindController::ShowMatch(OOffset offset, int length) {
-    m_doc.LastFound().Set(offset, offset + length - 1);
+    m_doc.SetLastFound(offset, length);
     m_view.MoveCaretAfterEdit(offset);
     m_doc.UpdateAllViews();
 }

@@ -102,6 +102,18 @@ TEST_F(DocTest, DiscardingTypedBytesOverAnUnreadableSizeKeepsTheMarkers) {
     EXPECT_EQ(platform.MessageTexts().back(), "Filesize getting error");
 }
 
+// Regression: a match replaced by nothing marked one byte as last found.
+TEST_F(DocTest, TheLastFoundRangeCoversTheMatchOrNothing) {
+    doc.SetLastFound(5, 3);
+    EXPECT_EQ(doc.LastFound().Begin(), 5);
+    EXPECT_EQ(doc.LastFound().End(), 7);
+    doc.SetLastFound(5, 0);
+    EXPECT_TRUE(doc.LastFound().IsEmpty());
+    doc.SetLastFound(5, 3);
+    doc.SetLastFound(-1, 3);
+    EXPECT_TRUE(doc.LastFound().IsEmpty());
+}
+
 TEST_F(DocTest, ClosingAModifiedDocumentAsks) {
     const std::string path = dir.Write("a.bin", std::string("abc"));
     ASSERT_TRUE(doc.OnOpenDocument(path));

@@ -69,6 +69,19 @@ TEST(FindDialog, ReplaceForcesDownAndCountOnlyClearsReplace) {
     Click(d.dlg->CountOnly());
     EXPECT_TRUE(d.dlg->ReplaceCheck()->isEnabled());
     EXPECT_FALSE(d.model->Options().replace); // replace stays off
+
+    // Regression: Cancel threw the clicks away. Direction, area, replace and
+    // count only stay as clicked; match case and from begin stay as before.
+    Click(d.dlg->Up());
+    Click(d.dlg->CountOnly());
+    Click(d.dlg->MatchCase());
+    OFindOptions before;
+    before.fromBeginEnd = true;
+    const OFindOptions kept = d.model->KeptOnCancel(before);
+    EXPECT_FALSE(kept.down);
+    EXPECT_TRUE(kept.countOnly);
+    EXPECT_FALSE(kept.matchCase);
+    EXPECT_TRUE(kept.fromBeginEnd);
 }
 
 TEST(FindDialog, HistoryTakesTextsAsTypedAndMovesRepeats) {
