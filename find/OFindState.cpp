@@ -299,12 +299,15 @@ OFindState::Scan OFindState::Search(OFile& file, OOffset start, bool down, bool 
         m_matchLength = m_matcher.Length();
     } else if (scan == Scan::NotFound && !replace) {
         ShowStatus(ids::IDS_PATTERN_NOT_FOUND, PatternDisplayText(m_pattern).c_str());
+    } else if (scan == Scan::Failed && !replace) {
+        // The failure has been said; "Processing" must not stay behind.
+        m_status->Restore();
     }
     return scan;
 }
 
-// Every match in the area, overlapping ones too, in the direction. Only a
-// completed count shows its total; a cancelled one has none.
+// Every match in the area, overlapping ones too, in the direction; the
+// total shows also when the user cancelled (what was counted so far).
 void OFindState::CountRun(OFile& file, OOffset start, bool down) {
     const OOffset size = file.LogicalSize();
     m_areaEnd = m_areaToEnd ? size : std::min(m_areaEnd, size);
@@ -325,7 +328,8 @@ void OFindState::CountRun(OFile& file, OOffset start, bool down) {
         });
     }
     m_progress.reset();
-    if (scan == Scan::NotFound)
+    // A cancelled count says what it counted up to where it stopped.
+    if (scan == Scan::NotFound || scan == Scan::Cancelled)
         SetStatusText(CountText(ids::IDS_TOTAL_FOUND, count, 0));
     else if (scan == Scan::Failed)
         m_status->Restore();

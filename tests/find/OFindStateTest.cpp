@@ -513,14 +513,36 @@ TEST_F(FindStateTest, OverlappingMatchesCountInBothDirections) {
     EXPECT_EQ(platform.Text(), "Total found: 2");
 }
 
-TEST_F(FindStateTest, ACancelledCountShowsNoTotal) {
+// Regression: a find, or a Find next, that failed on a read error or a
+// damaged guard left "Processing ..." in the status bar for ever.
+TEST_F(FindStateTest, AFailedFindTakesProcessingAway) {
+    OFindState::SetBufferLimitForTesting(256);
+    Bytes data(5000, 'x');
+    std::copy_n("ABC", 3, data.begin() + 100);
+    std::copy_n("ABC", 3, data.begin() + 4000);
+    Open(data);
+    platform.SetText("before");
+    io.failReadAt = io.reads + 1;
+    io.readErrno = EIO;
+    EXPECT_EQ(Find("ABC"), -1);
+    EXPECT_EQ(platform.Text(), "before");
+    io.failReadAt = 0;
+    ASSERT_EQ(Find("ABC"), 100);
+    platform.SetText("before");
+    state.DamageGuardForTesting();
+    EXPECT_EQ(state.FindNext(file, host), -1);
+    EXPECT_EQ(platform.Text(), "before");
+}
+
+// Regression: a cancelled count showed no total; it shows what it counted.
+TEST_F(FindStateTest, ACancelledCountShowsWhatItCounted) {
     OFindState::SetBufferLimitForTesting(256);
     Open(Bytes(3000, 'A'));
     platform.CancelAtProgressStep(2);
     Find("AA", CountOptions(true));
-    EXPECT_EQ(platform.Text(), "Find canceled at 01FD"); // 255 + 256 - 2
-    for (const std::string& s : platform.StatusHistory())
-        EXPECT_EQ(s.find("Total"), std::string::npos);
+    const auto& history = platform.StatusHistory();
+    EXPECT_NE(std::find(history.begin(), history.end(), "Find canceled at 01FD"), history.end());
+    EXPECT_EQ(platform.Text(), "Total found: 510"); // two blocks of 255
 }
 
 // ---- Replace ------------------------------------------------------------------------
