@@ -115,14 +115,15 @@ bool ODiskFile::Open(const std::string& path, OAccess access, ODisposition dispo
     if (path.empty()) return true;
     int flags = O_CLOEXEC | (m_writable ? O_RDWR : O_RDONLY);
     if (disposition == ODisposition::CreateAlways) flags |= O_CREAT | O_TRUNC;
-    const int fd = m_io.Open(path.c_str(), flags, 0666);
+    // Not blocking until the type is known: opening a FIFO waits for a writer.
+    const int fd = m_io.Open(path.c_str(), flags | O_NONBLOCK, 0666);
     if (fd < 0) {
         SetLastError(errno);
         m_writable = false;
         return false;
     }
-    // A directory opens fine on Linux and a FIFO would block the first read:
-    // only regular files and block devices (disk images) are documents.
+    // A directory opens fine on Linux and a FIFO would block its reads: only
+    // regular files and block devices (disk images) are documents.
     struct stat info {};
     int refusal = 0;
     if (m_io.FStat(fd, &info) != 0)
@@ -137,6 +138,7 @@ bool ODiskFile::Open(const std::string& path, OAccess access, ODisposition dispo
         SetLastError(refusal);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     m_isDevice = S_ISBLK(info.st_mode);
     m_position = 0;
@@ -225,7 +227,8 @@ std::size_t ODiskFile::Write(const OByte* buffer, std::size_t count) {
 bool ODiskFile::ReopenForWrite() {
     // The writable handle is opened before the read-only one is closed, so a
     // failure leaves the document readable as it was.
-    const int fd = m_io.Open(m_path.c_str(), O_RDWR | O_CLOEXEC, 0);
+    // Not blocking: a FIFO put in the file's place must not hang the program.
+    const int fd = m_io.Open(m_path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK, 0);
     if (fd < 0) {
         SetLastError(errno);
         return ShowFileError(-1);
@@ -240,6 +243,7 @@ bool ODiskFile::ReopenForWrite() {
         SetLastError(kErrorFileReplaced);
         return ShowFileError(-1);
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (m_fd >= 0) m_io.Close(m_fd);
     m_fd = fd;
     m_writable = true;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_set>
 #include <utility>
@@ -43,8 +44,15 @@ std::string Clean(std::string_view s) {
 bool OIniFile::Load() {
     m_sections.clear();
     m_dirty = false;
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO in its place must not hang the start-up.
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
+        Parse({});
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
         Parse({});
         return false;
     }

@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -68,6 +69,19 @@ TEST_F(MainFrameTest, MissingPathReportsAndTheWindowStaysUsable) {
     EXPECT_EQ(Tabs(), 1u);
     // Opening it again shows the window it already has.
     EXPECT_NE(app.OpenDocumentFile(file), nullptr);
+    EXPECT_EQ(Tabs(), 1u);
+}
+
+// Regression: a FIFO named on the command line, or in place of the .ini,
+// blocked the program for ever in open().
+TEST_F(MainFrameTest, AFifoIsRefusedWithoutWaitingAndTheOtherFilesOpen) {
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    OApp other;
+    other.Startup(fifo); // a FIFO as the .ini: read as empty
+    ASSERT_TRUE(Start({fifo, file}));
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<std::string>{fifo + ": Not a regular file or block device"});
     EXPECT_EQ(Tabs(), 1u);
 }
 
