@@ -3,7 +3,6 @@
 #include "document/ODiskFile.h"
 #include "document/OEditOps.h"
 #include "document/OTransferBuffer.h"
-#include "platform/OCodePage.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
@@ -12,291 +11,243 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
+#include <type_traits>
 
 namespace {
 
-std::vector<OByte> Iota(std::size_t n, int start = 0) {
-    std::vector<OByte> out(n);
+using Bytes = std::vector<OByte>;
+
+Bytes Iota(std::size_t n) {
+    Bytes out(n);
     for (std::size_t i = 0; i < n; ++i)
-        out[i] = static_cast<OByte>(start + static_cast<int>(i));
+        out[i] = static_cast<OByte>(3 + i);
     return out;
 }
 
-std::vector<OByte> Slice(const std::vector<OByte>& v, std::size_t at, std::size_t n) {
-    return std::vector<OByte>(v.begin() + static_cast<std::ptrdiff_t>(at),
-                              v.begin() + static_cast<std::ptrdiff_t>(at + n));
+Bytes Slice(const Bytes& v, std::size_t at, std::size_t n) {
+    return Bytes(v.begin() + static_cast<std::ptrdiff_t>(at),
+                 v.begin() + static_cast<std::ptrdiff_t>(at + n));
 }
 
-std::vector<OByte> Bytes(const std::string& s) {
-    return std::vector<OByte>(s.begin(), s.end());
+Bytes Text(std::string_view s) {
+    return Bytes(s.begin(), s.end());
 }
 
 // Descriptors of this process open on files in dir, named or not.
-struct OpenFile {
-    std::string link;
-    struct stat info;
-};
-std::vector<OpenFile> OpenFilesIn(const std::string& dir) {
-    std::vector<OpenFile> found;
+std::vector<struct stat> OpenFilesIn(const std::string& dir) {
+    std::vector<struct stat> found;
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;
         const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
-        if (error || target.rfind(dir + "/", 0) != 0) continue;
-        OpenFile file{target, {}};
-        if (::stat(entry.path().c_str(), &file.info) == 0) found.push_back(file);
+        struct stat info {};
+        if (!error && target.rfind(dir + "/", 0) == 0 && ::stat(entry.path().c_str(), &info) == 0)
+            found.push_back(info);
     }
     return found;
 }
 
 class ClipTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        content = Iota(1000, 3);
-        source = Open("source.bin", content);
-        tempDir = temp.Path() + "/";
-    }
     void TearDown() override {
         OTransferBuffer::SetLimitForTesting(0);
         OClipFileStore::SetNoUnnamedFilesForTesting(false);
     }
-    std::unique_ptr<ODiskFile> Open(const std::string& name, const std::vector<OByte>& bytes) {
-        auto file = std::make_unique<ODiskFile>();
+    std::unique_ptr<ODiskFile> Open(const std::string& name, const Bytes& bytes,
+                                    OFileIo& io = OFileIo::System()) {
+        auto file = std::make_unique<ODiskFile>(io);
         EXPECT_TRUE(file->Open(dir.Write(name, bytes), OAccess::Read, ODisposition::OpenExisting));
         return file;
-    }
-    std::vector<OByte> Peek(OClipHolder& holder, std::size_t count) {
-        std::vector<OByte> out(count);
-        out.resize(holder.Peek(out.data(), count));
-        return out;
     }
     bool TempDirEmpty() const { return std::filesystem::is_empty(temp.Path()); }
 
     OScriptedPlatform platform;
     OTempDir dir;
     OTempDir temp; // the program's temporary directory
-    std::string tempDir;
-    std::vector<OByte> content;
-    std::unique_ptr<ODiskFile> source;
+    const Bytes content = Iota(1000);
+    std::unique_ptr<ODiskFile> source = Open("source.bin", content);
 };
 
-TEST_F(ClipTest, MemoryStoreRoundTrip) {
-    OClipHolder holder(1 << 20);
-    EXPECT_FALSE(holder.IsValid());
-    EXPECT_EQ(holder.Length(), 0);
-    ASSERT_TRUE(holder.Set(*source, 100, 600, tempDir));
-    EXPECT_TRUE(holder.IsValid());
-    EXPECT_EQ(holder.Length(), 600);
-    EXPECT_EQ(Peek(holder, 4), Slice(content, 100, 4));
-    EXPECT_EQ(Peek(holder, 5000), Slice(content, 100, 600));
-    EXPECT_TRUE(platform.ProgressWindows().empty());
-    EXPECT_TRUE(TempDirEmpty());
+// Both stores keep a snapshot: in memory, or in a temporary file.
+template <class Store> class ClipStoreTest : public ClipTest {
+protected:
+    std::unique_ptr<OClipStore> Make() {
+        if constexpr (std::is_same_v<Store, OClipFileStore>)
+            return std::make_unique<OClipFileStore>(temp.Path());
+        else
+            return std::make_unique<OClipMemStore>();
+    }
+    Bytes Peek(OClipStore& store, std::size_t count) {
+        Bytes out(count);
+        out.resize(store.Read(out.data(), count));
+        return out;
+    }
+};
 
-    auto target = Open("target.bin", std::vector<OByte>(10));
-    ASSERT_TRUE(holder.PasteTo(*target, 4));
-    std::vector<OByte> expected(4);
-    const auto pasted = Slice(content, 100, 600);
-    expected.insert(expected.end(), pasted.begin(), pasted.end());
+using Stores = ::testing::Types<OClipMemStore, OClipFileStore>;
+TYPED_TEST_SUITE(ClipStoreTest, Stores);
+
+TYPED_TEST(ClipStoreTest, SnapshotsReadAndPasteBackTheCopiedBytes) {
+    const Bytes& data = this->content;
+    auto store = this->Make();
+    ASSERT_TRUE(store->Store(*this->source, 100, 600));
+    EXPECT_TRUE(store->IsValid());
+    EXPECT_EQ(store->Length(), 600);
+    EXPECT_EQ(this->Peek(*store, 4), Slice(data, 100, 4));
+    EXPECT_EQ(this->Peek(*store, 5000), Slice(data, 100, 600));
+    auto target = this->Open("target.bin", Bytes(10));
+    ASSERT_TRUE(store->WriteTo(*target, 4));
+    Bytes expected(4);
+    for (OByte b : Slice(data, 100, 600))
+        expected.push_back(b);
     EXPECT_EQ(ReadWholeFile(target->Path()), expected);
-    EXPECT_TRUE(platform.Messages().empty());
+
+    // Pasted into the middle of the range it came from: the snapshot goes in.
+    ASSERT_TRUE(ResizeRegion(*this->source, 150, 0, store->Length()));
+    ASSERT_TRUE(store->WriteTo(*this->source, 150));
+    expected = Slice(data, 0, 150);
+    for (const Bytes& part : {Slice(data, 100, 600), Slice(data, 150, 850)})
+        expected.insert(expected.end(), part.begin(), part.end());
+    EXPECT_EQ(ReadWholeFile(this->source->Path()), expected);
+
+    // A source that ends early gives a shorter snapshot; nothing is nothing.
+    ASSERT_TRUE(store->Store(*this->source, 1590, 50));
+    EXPECT_EQ(store->Length(), 10);
+    EXPECT_EQ(this->Peek(*store, 50), Slice(data, 990, 10));
+    ASSERT_TRUE(store->Store(*this->source, 0, 0));
+    EXPECT_TRUE(store->WriteTo(*target, 0));
+    EXPECT_TRUE(this->platform.Messages().empty());
 }
 
-TEST_F(ClipTest, FileStoreRoundTripWithoutADirectoryEntry) {
+// Copies above 1 MiB say their size and run behind a progress window whose
+// Cancel, like a failed read, leaves the store invalid.
+TYPED_TEST(ClipStoreTest, LargeCopiesShowProgressAndFailuresLeaveNoSnapshot) {
+    const Bytes big = Iota(3 << 20);
+    auto file = this->Open("big.bin", big);
+    auto store = this->Make();
+    ASSERT_TRUE(store->Store(*file, 0, 3 << 20));
+    EXPECT_EQ(this->platform.StatusHistory().at(0), "Copy 3 Mb ...");
+    ASSERT_EQ(this->platform.ProgressWindows().size(), 1u);
+    EXPECT_TRUE(this->platform.ProgressWindows()[0].cancelEnabled);
+    auto target = this->Open("target.bin", {});
+    ASSERT_TRUE(store->WriteTo(*target, 0));
+    EXPECT_EQ(ReadWholeFile(target->Path()), big);
+
+    this->platform.CancelAtProgressStep(1);
+    EXPECT_FALSE(store->Store(*file, 0, 3 << 20));
+    EXPECT_EQ(this->platform.StatusHistory().back(), "");
+    EXPECT_FALSE(store->IsValid());
+    EXPECT_FALSE(store->WriteTo(*target, 0));
+    EXPECT_TRUE(this->Peek(*store, 4).empty());
+    this->platform.CancelAtProgressStep(0);
+
+    OFaultyFileIo io;
+    io.failReadAt = 1;
+    auto faulty = this->Open("faulty.bin", Iota(2000), io);
+    auto other = this->Make();
+    this->platform.Clear();
+    EXPECT_FALSE(other->Store(*faulty, 0, 1000));
+    EXPECT_FALSE(other->IsValid());
+    EXPECT_EQ(this->platform.MessageTexts(),
+              std::vector<std::string>{faulty->Path() + ": Input/output error"});
+}
+
+// The temporary file has no name in the directory, is the user's alone, and
+// is gone with its store; where the file system cannot make unnamed files,
+// a named one is removed at once.
+TEST_F(ClipTest, TheFileStoreLeavesNoDirectoryEntry) {
     for (bool unnamed : {true, false}) {
         SCOPED_TRACE(unnamed);
         OClipFileStore::SetNoUnnamedFilesForTesting(!unnamed);
-        platform.Clear();
         OTransferBuffer::SetLimitForTesting(64);
-        bool sawPrivateFile = false;
-        int pumps = 0;
+        int privateFiles = 0;
         platform.OnPump([&] {
-            ++pumps;
             EXPECT_TRUE(TempDirEmpty());
-            for (const OpenFile& f : OpenFilesIn(temp.Path())) {
-                EXPECT_EQ(f.info.st_nlink, 0u) << f.link;
-                EXPECT_EQ(f.info.st_mode & 0777, 0600u) << f.link;
-                sawPrivateFile = true;
+            for (const struct stat& f : OpenFilesIn(temp.Path())) {
+                EXPECT_EQ(f.st_nlink, 0u);
+                EXPECT_EQ(f.st_mode & 0777, 0600u);
+                ++privateFiles;
             }
         });
         OClipHolder holder(0);
         ASSERT_TRUE(holder.Set(*source, 10, 900, temp.Path()));
-        EXPECT_TRUE(sawPrivateFile);
-        EXPECT_GT(pumps, 10);
-        EXPECT_TRUE(holder.IsValid());
-        EXPECT_EQ(holder.Length(), 900);
-        ASSERT_EQ(platform.ProgressWindows().size(), 1u);
-        EXPECT_TRUE(platform.ProgressWindows()[0].cancelEnabled);
-        EXPECT_EQ(Peek(holder, 3), Slice(content, 10, 3));
-
-        auto target = Open("target.bin", {});
-        ASSERT_TRUE(holder.PasteTo(*target, 0));
-        EXPECT_EQ(ReadWholeFile(target->Path()), Slice(content, 10, 900));
-        ASSERT_EQ(platform.ProgressWindows().size(), 2u);
-        EXPECT_FALSE(platform.ProgressWindows()[1].cancelEnabled);
-        EXPECT_TRUE(platform.Messages().empty());
-        holder.Clear();
+        EXPECT_GT(privateFiles, 10);
         platform.OnPump(nullptr);
+        holder.Clear();
         EXPECT_TRUE(OpenFilesIn(temp.Path()).empty());
         EXPECT_TRUE(TempDirEmpty());
     }
 }
 
-TEST_F(ClipTest, LargeCopiesShowProgressAndCanBeCancelled) {
-    const std::vector<OByte> big = Iota(3 << 20);
-    auto file = Open("big.bin", big);
-    for (std::uint64_t limit : {0u, 4u << 20}) {
-        SCOPED_TRACE(limit);
-        platform.Clear();
-        OClipHolder holder(limit);
-        ASSERT_TRUE(holder.Set(*file, 0, 3 << 20, tempDir));
-        EXPECT_EQ(platform.StatusHistory().at(0), "Copy 3 Mb ...");
-        ASSERT_EQ(platform.ProgressWindows().size(), 1u);
-        EXPECT_TRUE(platform.ProgressWindows()[0].cancelEnabled);
-        auto target = Open("target.bin", {});
-        ASSERT_TRUE(holder.PasteTo(*target, 0));
-        EXPECT_EQ(ReadWholeFile(target->Path()), big);
-
-        platform.CancelAtProgressStep(1);
-        EXPECT_FALSE(holder.Set(*file, 0, 3 << 20, tempDir));
-        EXPECT_FALSE(holder.IsValid());
-        EXPECT_EQ(platform.StatusHistory().back(), "");
-        platform.CancelAtProgressStep(0);
-    }
-}
-
-TEST_F(ClipTest, FileStoreCreationFailureLeavesNoStore) {
-    OClipHolder holder(0);
-    ASSERT_TRUE(holder.Set(*source, 0, 10, tempDir));
-    const std::string missing = temp.Path() + "/missing/";
-    EXPECT_FALSE(holder.Set(*source, 0, 10, missing));
-    EXPECT_EQ(platform.MessageTexts(),
-              std::vector<std::string>{missing + "Quorvalis.clip: No such file or directory"});
-    EXPECT_FALSE(holder.IsValid());
-    EXPECT_EQ(holder.Length(), 0);
-    auto target = Open("target.bin", Iota(4));
-    EXPECT_FALSE(holder.PasteTo(*target, 0));
-    EXPECT_TRUE(Peek(holder, 4).empty());
-    EXPECT_EQ(ReadWholeFile(target->Path()), Iota(4));
-}
-
-TEST_F(ClipTest, CancelledOrFailedCopyLeavesNoValidStore) {
-    OClipHolder holder(0);
-    ASSERT_TRUE(holder.Set(*source, 0, 10, tempDir));
-    OTransferBuffer::SetLimitForTesting(64);
-    platform.CancelAtProgressStep(3);
-    EXPECT_FALSE(holder.Set(*source, 0, 1000, tempDir));
-    EXPECT_FALSE(holder.IsValid()); // the previous store went first
-    EXPECT_TRUE(Peek(holder, 4).empty());
-    auto target = Open("target.bin", Iota(4));
-    EXPECT_FALSE(holder.PasteTo(*target, 0));
-    EXPECT_TRUE(OpenFilesIn(temp.Path()).empty());
-
-    // A store made directly stays invalid after Cancel.
-    platform.CancelAtProgressStep(2);
-    OClipFileStore store(tempDir);
-    EXPECT_TRUE(store.IsValid());
-    EXPECT_FALSE(store.Store(*source, 0, 1000));
-    EXPECT_FALSE(store.IsValid());
-    EXPECT_FALSE(store.WriteTo(*target, 0));
-    platform.CancelAtProgressStep(0);
-
-    // A failed read, in either store.
-    for (std::uint64_t limit : {0u, 1u << 20}) {
-        OFaultyFileIo io;
-        io.failReadAt = 1;
-        ODiskFile faulty(io);
-        ASSERT_TRUE(faulty.Open(source->Path(), OAccess::Read, ODisposition::OpenExisting));
-        OClipHolder other(limit);
-        platform.Clear();
-        EXPECT_FALSE(other.Set(faulty, 0, 1000, tempDir));
-        EXPECT_FALSE(other.IsValid());
-        EXPECT_FALSE(platform.Messages().empty());
-    }
-}
-
-TEST_F(ClipTest, PasteInsideTheCopiedRangePastesTheSnapshot) {
-    for (std::uint64_t limit : {0u, 1u << 20}) {
-        SCOPED_TRACE(limit);
-        source = Open("source.bin", content);
-        OClipHolder holder(limit);
-        ASSERT_TRUE(holder.Set(*source, 100, 200, tempDir));
-        // Insert the copy in the middle of the range it was copied from.
-        ASSERT_TRUE(ResizeRegion(*source, 150, 0, holder.Length()));
-        ASSERT_TRUE(holder.PasteTo(*source, 150));
-        std::vector<OByte> expected = Slice(content, 0, 150);
-        for (const auto& part : {Slice(content, 100, 200), Slice(content, 150, 850)})
-            expected.insert(expected.end(), part.begin(), part.end());
-        EXPECT_EQ(ReadWholeFile(source->Path()), expected);
-    }
-}
-
-TEST_F(ClipTest, HolderReplacesThePreviousStore) {
+// Copies above the memory limit go to a file; each new copy destroys the
+// previous store first, so a failed one leaves none.
+TEST_F(ClipTest, TheHolderKeepsOneStoreChosenByItsLength) {
+    const std::string tempDir = temp.Path() + "/";
     OClipHolder holder(500);
+    EXPECT_FALSE(holder.IsValid());
     ASSERT_TRUE(holder.Set(*source, 0, 800, tempDir)); // a file
     EXPECT_EQ(OpenFilesIn(temp.Path()).size(), 1u);
     ASSERT_TRUE(holder.Set(*source, 5, 3, tempDir)); // memory
     EXPECT_TRUE(OpenFilesIn(temp.Path()).empty());
-    EXPECT_EQ(holder.Length(), 3);
-    EXPECT_EQ(Peek(holder, 10), Slice(content, 5, 3));
-    ASSERT_TRUE(holder.Set(*source, 990, 50, tempDir)); // past the end: what is there
-    EXPECT_EQ(holder.Length(), 10);
-    EXPECT_EQ(Peek(holder, 10), Slice(content, 990, 10));
+    Bytes peeked(10);
+    peeked.resize(holder.Peek(peeked.data(), peeked.size()));
+    EXPECT_EQ(peeked, Slice(content, 5, 3));
+
+    const std::string missing = temp.Path() + "/missing/";
+    EXPECT_FALSE(holder.Set(*source, 0, 800, missing));
+    EXPECT_EQ(platform.MessageTexts(),
+              std::vector<std::string>{missing + "Quorvalis.clip: No such file or directory"});
+    EXPECT_FALSE(holder.IsValid());
+    EXPECT_EQ(holder.Length(), 0);
+    EXPECT_EQ(holder.Peek(peeked.data(), peeked.size()), 0u);
+    auto target = Open("target.bin", Iota(4));
+    EXPECT_FALSE(holder.PasteTo(*target, 0));
+    EXPECT_EQ(ReadWholeFile(target->Path()), Iota(4));
 }
 
-TEST_F(ClipTest, CopyTextStopsAtTheFirstZeroByte) {
-    auto file = Open("text.bin", Bytes(std::string("say\0more", 8)));
-    EXPECT_TRUE(CopyText(*file, 0, 8, false));
-    EXPECT_EQ(platform.clipboardText, "say");
-    EXPECT_TRUE(CopyText(*file, 1, 1, false));
-    EXPECT_EQ(platform.clipboardText, "a");
-    EXPECT_TRUE(CopyText(*file, 3, 5, false));
-    EXPECT_EQ(platform.clipboardText, "");
-}
-
-TEST_F(ClipTest, CopyTextPassesUtf8AndReplacesMalformedBytes) {
-    auto file = Open("text.bin", Bytes("caf\xC3\xA9 \xE2\x82\xAC\xFF|\xC3|\xED\xA0\x80|\xE2\x82"));
-    EXPECT_TRUE(CopyText(*file, 0, file->GetSize(), false));
-    EXPECT_EQ(platform.clipboardText, "caf\xC3\xA9 \xE2\x82\xAC?|?|???|??");
-    EXPECT_EQ(PasteText(false), Bytes("caf\xC3\xA9 \xE2\x82\xAC?|?|???|??"));
-}
-
-TEST_F(ClipTest, OemTextRoundTripsThroughUtf8) {
-    std::vector<OByte> bytes = Iota(0xE0 - 0xB0, 0xB0);
-    bytes.insert(bytes.end(), {'\r', '\n', '\t', 'A'});
-    auto file = Open("oem.bin", bytes);
-    EXPECT_TRUE(CopyText(*file, 0, static_cast<OOffset>(bytes.size()), true));
-    ASSERT_TRUE(platform.clipboardText);
-    EXPECT_EQ(platform.clipboardText->substr(0, 3), "\xE2\x96\x91"); // 0xB0: light shade
-    EXPECT_EQ(platform.clipboardText->substr(platform.clipboardText->size() - 4), "\r\n\tA");
-    EXPECT_EQ(PasteText(true), bytes);
-}
-
-TEST_F(ClipTest, PasteTextTakesTheTextUpToItsFirstNul) {
+TEST_F(ClipTest, TextGoesToTheClipboardUpToItsFirstZeroByteAndComesBack) {
+    struct Case {
+        std::string bytes;
+        OOffset begin, length; // -1: to the end
+        bool oem;
+        std::string text; // on the clipboard
+        std::string back; // pasted from it
+    };
+    const Case cases[] = {
+        {std::string("say\0more", 8), 0, 8, false, "say", "say"},
+        {std::string("say\0more", 8), 1, 1, false, "a", "a"},
+        {std::string("say\0more", 8), 3, 5, false, "", ""},
+        // UTF-8 passes; every byte outside a well-formed sequence is a '?'.
+        {"caf\xC3\xA9 \xE2\x82\xAC\xFF|\xC3|\xED\xA0\x80|\xE2\x82", 0, -1, false,
+         "caf\xC3\xA9 \xE2\x82\xAC?|?|???|??", "caf\xC3\xA9 \xE2\x82\xAC?|?|???|??"},
+        // Code page 437: glyphs, with line breaks and tabs as they are.
+        {"\xB0\x82\xC4\r\n\tA", 0, -1, true, "\xE2\x96\x91\xC3\xA9\xE2\x94\x80\r\n\tA",
+         "\xB0\x82\xC4\r\n\tA"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto file = Open("text.bin", Text(c.bytes));
+        const OOffset length = c.length < 0 ? file->GetSize() - c.begin : c.length;
+        EXPECT_TRUE(CopyText(*file, c.begin, length, c.oem));
+        EXPECT_EQ(platform.clipboardText, c.text);
+        EXPECT_EQ(PasteText(c.oem), Text(c.back));
+    }
     platform.clipboardText = std::string("ab\0cd", 5);
-    EXPECT_EQ(PasteText(false), Bytes("ab"));
+    EXPECT_EQ(PasteText(false), Text("ab"));
     platform.clipboardText = "\xE2\x94\x80x"; // a box-drawing line
-    EXPECT_EQ(PasteText(true), (std::vector<OByte>{0xC4, 'x'}));
-    EXPECT_EQ(PasteText(false), Bytes("\xE2\x94\x80x"));
+    EXPECT_EQ(PasteText(true), Text("\xC4x"));
     platform.clipboardText.reset();
     EXPECT_FALSE(PasteText(false));
-    platform.clipboardText = "text";
     platform.clipboardFails = true;
-    EXPECT_FALSE(PasteText(false));
     EXPECT_FALSE(PasteText(true));
     EXPECT_TRUE(platform.Messages().empty());
-}
 
-TEST_F(ClipTest, CopyTextFailures) {
-    platform.clipboardFails = true;
     EXPECT_FALSE(CopyText(*source, 0, 10, false));
-    EXPECT_EQ(platform.MessageTexts(),
-              std::vector<std::string>{"Cannot put the text on the clipboard"});
-    platform.Clear();
     platform.clipboardFails = false;
     EXPECT_FALSE(CopyText(*source, 0, kMaxClipboardText + 1, false));
-    EXPECT_EQ(
-        platform.MessageTexts(),
-        std::vector<std::string>{"Too long to copy as text: 536870912 bytes (at most 536870911)"});
+    EXPECT_EQ(platform.MessageTexts(),
+              (std::vector<std::string>{
+                  "Cannot put the text on the clipboard",
+                  "Too long to copy as text: 536870912 bytes (at most 536870911)"}));
     EXPECT_FALSE(platform.clipboardText);
 }
 
