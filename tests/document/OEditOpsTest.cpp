@@ -110,46 +110,20 @@ protected:
         platform.Clear();
     }
     Bytes Content() const { return ReadWholeFile(path); }
-    // The k-th read or write from now fails.
-    void FailRead(int k, int code) {
-        io.failReadAt = io.reads + k;
-        io.readErrno = code;
-    }
-    void FailWrite(int k, int code) {
-        io.failWriteAt = io.writes + k;
-        io.writeErrno = code;
-    }
+    // Arms fault: the k-th read or write from now fails, or the k-th
+    // progress step asks to cancel.
     void Arm(Fault fault, int k) {
-        const int reserveErrno[] = {ENOSPC, ENOSPC, EIO};
-        switch (fault) {
-        case kReadEio:
-            FailRead(k, EIO);
-            break;
-        case kWriteEio:
-            FailWrite(k, EIO);
-            break;
-        case kWriteFullNo:
-        case kWriteFullYes:
-            FailWrite(k, ENOSPC);
-            break;
-        case kReserveFullNo:
-        case kReserveFullYes:
-        case kReserveEio:
-            io.fallocateFailures = 1;
-            io.fallocateErrno = reserveErrno[fault - kReserveFullNo];
-            break;
-        case kTruncateEio:
-            io.failTruncateErrno = EIO;
-            break;
-        case kNoBuffer:
-            OTransferBuffer::FailAllocationsForTesting(100);
-            break;
-        case kCancel:
-            platform.CancelAtProgressStep(k);
-            break;
-        default:
-            break;
-        }
+        const bool write = fault >= kWriteEio && fault <= kWriteFullYes;
+        const bool reserve = fault >= kReserveFullNo && fault <= kReserveEio;
+        if (fault == kReadEio) io.failReadAt = io.reads + k;
+        if (write) io.failWriteAt = io.writes + k;
+        io.readErrno = EIO;
+        io.writeErrno = fault == kWriteEio ? EIO : ENOSPC;
+        if (reserve) io.fallocateFailures = 1;
+        if (reserve) io.fallocateErrno = fault == kReserveEio ? EIO : ENOSPC;
+        if (fault == kTruncateEio) io.failTruncateErrno = EIO;
+        if (fault == kNoBuffer) OTransferBuffer::FailAllocationsForTesting(100);
+        if (fault == kCancel) platform.CancelAtProgressStep(k);
         if (fault == kWriteFullYes || fault == kReserveFullYes) platform.Answer(OAnswer::Yes);
     }
     void Disarm() {
@@ -443,17 +417,20 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
         } else { // refused before anything changes; growing past 2^63 - 1 says so
             op = "out-of-range arguments";
             const OOffset s = at(size), big = kOffsetMax;
+            const OOffset resizes[][3] = {{s + 1, 0, 0}, {0, s + 1, 0}, {-1, 1, 0}, {1, -1, 0},
+                                          {big, big, 0}, {s, 1, 0},     {-1, 0, 5}, {0, -1, 5},
+                                          {0, 0, -1},    {big, 1, 5}};
+            const OOffset inserts[][2] = {{s + 1, 1}, {0, 0}, {0, -1}, {-1, 5}};
+            const OOffset copies[][3] = {
+                {-1, 0, 5}, {0, -1, 5}, {0, 10, -5}, {big - 2, 0, 5}, {0, big - 2, 5}};
             OTransferBuffer buffer(10);
-            ok = !DeleteRange(f, s + 1, 0) && !DeleteRange(f, 0, s + 1) && !DeleteRange(f, -1, 1) &&
-                 !DeleteRange(f, 1, -1) && !DeleteRange(f, big, big) && !ResizeRegion(f, s, 1, 0) &&
-                 !ResizeRegion(f, -1, 0, 5) && !ResizeRegion(f, 0, -1, 5) &&
-                 !ResizeRegion(f, 0, 0, -1) && !ResizeRegion(f, big, 1, 5) &&
-                 !InsertZeros(f, s + 1, 1) && !InsertZeros(f, 0, 0) && !InsertZeros(f, 0, -1) &&
-                 !InsertZeros(f, -1, 5) && !CopyRange(buffer, f, -1, f, 0, 5, 0, false) &&
-                 !CopyRange(buffer, f, 0, f, -1, 5, 0, false) &&
-                 !CopyRange(buffer, f, 0, f, 10, -5, 0, false) &&
-                 !CopyRange(buffer, f, big - 2, f, 0, 5, 0, false) &&
-                 !CopyRange(buffer, f, 0, f, big - 2, 5, 0, false);
+            for (const auto& r : resizes)
+                ok = ok && !ResizeRegion(f, r[0], r[1], r[2]) &&
+                     (r[2] || !DeleteRange(f, r[0], r[1]));
+            for (const auto& r : inserts)
+                ok = ok && !InsertZeros(f, r[0], r[1]);
+            for (const auto& r : copies)
+                ok = ok && !CopyRange(buffer, f, r[0], f, r[1], r[2], 0, false);
             ASSERT_TRUE(platform.Messages().empty()) << platform.Messages()[0].text;
             if (s > 0) {
                 ok = ok && !ResizeRegion(f, 0, 0, big) && !InsertZeros(f, s, big - s + 1);
@@ -550,7 +527,7 @@ TEST_F(EditOpsTest, LongTailsSayTheirSizeAndShiftTheProgressPositions) {
         platform.Clear();
         platform.SetText("Ready");
         platform.Clear();
-        FailRead(1, EIO);
+        Arm(kReadEio, 1);
         EXPECT_FALSE(DeleteRange(file, 0, 10));
         EXPECT_EQ(file.GetSize(), c.tail + 10);
         EXPECT_EQ(platform.MessageTexts(), Strings{ErrorText(path, EIO)});
@@ -564,23 +541,21 @@ TEST_F(EditOpsTest, LongTailsSayTheirSizeAndShiftTheProgressPositions) {
 }
 
 // Zeros go in blocks of 4 MiB; Cancel between them keeps the new length and
-// says how much of the gap still holds the old bytes.
+// says how much of the gap was not zeroed.
 TEST_F(EditOpsTest, CancelledZeroFillKeepsTheLengthAndSaysWhatIsNotZeroed) {
     constexpr std::size_t kMiB = 1048576;
-    Bytes original(5 * kMiB);
-    for (std::size_t n = 0; n < original.size(); ++n)
-        original[n] = static_cast<OByte>(n % 251 + 1);
+    const Bytes original(kMiB, OByte{7});
     OpenFile(original);
-    // One step for the move of the 5 MiB tail, then 4 + 4 + 1 MiB of zeros:
-    // the second zero block is cancelled.
+    // One step for the move of the tail, then 4 + 4 + 1 MiB of zeros: the
+    // second zero block is cancelled.
     platform.CancelAtProgressStep(3);
     ASSERT_TRUE(InsertZeros(file, 0, 9 * kMiB));
-    const Bytes content = Content();
-    ASSERT_EQ(content.size(), 14 * kMiB);
-    EXPECT_EQ(std::count(content.begin(), content.begin() + 4 * kMiB, OByte{0}), 4 * kMiB);
-    EXPECT_TRUE(std::equal(content.begin() + 4 * kMiB, content.begin() + 5 * kMiB,
-                           original.begin() + 4 * kMiB));
-    EXPECT_TRUE(std::equal(content.begin() + 9 * kMiB, content.end(), original.begin()));
+    ASSERT_EQ(file.GetSize(), 10 * kMiB);
+    Bytes head(4 * kMiB, OByte{1}), tail(kMiB);
+    ASSERT_EQ(file.ReadAt(0, head.data(), head.size()), head.size());
+    ASSERT_EQ(file.ReadAt(9 * kMiB, tail.data(), tail.size()), tail.size());
+    EXPECT_EQ(head, Bytes(4 * kMiB, OByte{0}));
+    EXPECT_EQ(tail, original);
     EXPECT_EQ(platform.Text(), "Insert stopped: 5242880 bytes of the gap were not zeroed");
     ASSERT_EQ(platform.ProgressWindows().size(), 2u);
     EXPECT_EQ(platform.ProgressWindows()[1].positions, (std::vector<OOffset>{4 * kMiB, 8 * kMiB}));
