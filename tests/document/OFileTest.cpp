@@ -177,19 +177,6 @@ TYPED_TEST(FileTest, SizesFollowSetSizeAndOffsetsNearTheLimitNeverOverflow) {
     EXPECT_EQ(LastError(), EFBIG);
 }
 
-TYPED_TEST(FileTest, BackupFailureAsksWhetherToGoOn) {
-    this->OpenFile(Iota(4));
-    this->backupSucceeds = false;
-    EXPECT_FALSE(this->file.SetByte(0, 0, 1)); // unanswered: No
-    EXPECT_EQ(this->platform.Messages().at(0).text, "Backup failed, continue ?");
-    EXPECT_EQ(this->platform.Messages().at(0).buttons, OButtons::YesNo);
-    EXPECT_FALSE(this->file.IsWritable());
-    EXPECT_FALSE(this->file.HasPending());
-    this->platform.Answer(OAnswer::Yes);
-    EXPECT_TRUE(this->file.SetByte(0, 0, 1));
-    EXPECT_TRUE(this->file.IsWritable());
-}
-
 using DiskFileTest = FileTest<ODiskFile>;
 
 TEST_F(DiskFileTest, CommitWritesRunsInAscendingOrderAndKeepsWhatFailed) {
