@@ -138,9 +138,9 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
         const OOffset count = selected ? end - begin + 1 : 0;
         if (action < 50) { // copy, then cut or delete
             context.caret = selected ? begin : 0;
-            const unsigned command = action < 35   ? ids::ID_COPY
-                                     : action < 45 ? ids::ID_CUT
-                                                   : ids::ID_DELETE;
+            const OCommandId command = action < 35   ? ids::ID_COPY
+                                       : action < 45 ? ids::ID_CUT
+                                                     : ids::ID_DELETE;
             ASSERT_TRUE(doc.OnCommand(command));
             if (!selected) continue;
             if (command != ids::ID_DELETE) {
@@ -190,8 +190,8 @@ TEST_F(DocEditTest, RandomEditsMatchTheModel) {
 TEST_F(DocEditTest, CommandsWithoutASelectionOnlySaySo) {
     Open(Bytes(16, 7));
     ASSERT_TRUE(host.holder.Set(*doc.File(), 0, 4, host.temp));
-    for (unsigned command : {ids::ID_CUT, ids::ID_DELETE, ids::ID_PASTE, ids::ID_PASTE_HERE,
-                             ids::ID_PASTE_SHIFT_INSERT}) {
+    for (OCommandId command : {ids::ID_CUT, ids::ID_DELETE, ids::ID_PASTE, ids::ID_PASTE_HERE,
+                               ids::ID_PASTE_SHIFT_INSERT}) {
         const bool readOnly = command == ids::ID_PASTE_SHIFT_INSERT;
         doc.SetReadOnly(readOnly);
         context.caret = command == ids::ID_PASTE_HERE ? 16 : 3;
@@ -200,7 +200,7 @@ TEST_F(DocEditTest, CommandsWithoutASelectionOnlySaySo) {
         EXPECT_EQ(platform.StatusHistory(), readOnly
                                                 ? std::vector<std::string>{}
                                                 : std::vector<std::string>{"Operation aborted"})
-            << command;
+            << static_cast<unsigned>(command);
         EXPECT_EQ(doc.File()->GetSize(), 16);
     }
 }

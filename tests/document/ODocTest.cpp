@@ -3,6 +3,7 @@
 #include "document/OClipStore.h"
 #include "document/ODocView.h"
 #include "platform/OScriptedPlatform.h"
+#include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ protected:
     OScriptedPlatform platform;
     OTempDir dir;
     HostSpy host;
+    OFaultyFileIo io; // outlives the document's file
     ODoc doc{&host};
 };
 
@@ -101,6 +103,14 @@ TEST_F(DocTest, ANewDocumentStaysModifiedUntilSavedUnderAName) {
     EXPECT_FALSE(doc.File()->HasPending());
     EXPECT_EQ(doc.File()->GetSize(), 2);
     EXPECT_TRUE(doc.IsModified());
+    // Regression: taking back or throwing away a later typed byte made the
+    // unsaved document count as saved.
+    ASSERT_TRUE(doc.File()->SetByte(1, 'B', 'Z'));
+    ASSERT_TRUE(doc.File()->UndoByte(1));
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_TRUE(doc.File()->SetByte(1, 'B', 'Z'));
+    doc.File()->DiscardPending();
+    EXPECT_TRUE(doc.IsModified());
     platform.AnswerSaveFileName(dir.File("missing/new.bin"));
     EXPECT_FALSE(doc.DoFileSave());
     EXPECT_TRUE(doc.IsModified());
@@ -127,6 +137,34 @@ TEST_F(DocTest, ASaveWhoseTypedBytesCannotBeSettledFails) {
     EXPECT_TRUE(doc.IsModified());
 }
 
+// Regression: read as 0, an unknown size clipped every range away.
+TEST_F(DocTest, DiscardingTypedBytesOverAnUnreadableSizeKeepsTheMarkers) {
+    const std::string path = dir.Write("a.bin", std::string("abcdef"));
+    ASSERT_TRUE(doc.OnOpenDocument(path, io));
+    ASSERT_TRUE(doc.File()->SetByte(1, 'b', 'Y'));
+    ORange marker;
+    marker.Set(2, 4);
+    doc.Markers().Insert(marker);
+    io.failFStatErrno = EIO;
+    platform.Answer(OAnswer::No);
+    EXPECT_TRUE(doc.ResolvePending());
+    ASSERT_EQ(doc.Markers().Count(), 1u);
+    EXPECT_EQ(doc.Markers().At(0).End(), 4);
+    EXPECT_EQ(platform.MessageTexts().back(), "Filesize getting error");
+}
+
+// Regression: a match replaced by nothing marked one byte as last found.
+TEST_F(DocTest, TheLastFoundRangeCoversTheMatchOrNothing) {
+    doc.SetLastFound(5, 3);
+    EXPECT_EQ(doc.LastFound().Begin(), 5);
+    EXPECT_EQ(doc.LastFound().End(), 7);
+    doc.SetLastFound(5, 0);
+    EXPECT_TRUE(doc.LastFound().IsEmpty());
+    doc.SetLastFound(5, 3);
+    doc.SetLastFound(-1, 3);
+    EXPECT_TRUE(doc.LastFound().IsEmpty());
+}
+
 TEST_F(DocTest, ViewsAreUpdatedAndTheFirstKeepsItsState) {
     ASSERT_TRUE(doc.OnNewDocument());
     ViewSpy first, second;
@@ -141,12 +179,12 @@ TEST_F(DocTest, ViewsAreUpdatedAndTheFirstKeepsItsState) {
 }
 
 struct Target final : OCommandTarget {
-    unsigned handles;
+    OCommandId handles;
     bool enabled;
     int runs = 0;
-    Target(unsigned id, bool on) : handles(id), enabled(on) {}
-    bool OnCommand(unsigned id) override { return id == handles && ++runs; }
-    bool OnUpdateCommand(unsigned id, OCmdUI& ui) override {
+    Target(OCommandId id, bool on) : handles(id), enabled(on) {}
+    bool OnCommand(OCommandId id) override { return id == handles && ++runs; }
+    bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override {
         if (id != handles) return false;
         ui.enabled = enabled;
         return true;
@@ -154,17 +192,17 @@ struct Target final : OCommandTarget {
 };
 
 TEST(CommandRouting, FirstHandlerInTheChainWinsAndUnhandledIsDisabled) {
-    Target view(1, false);
-    Target doc(2, true);
-    Target app(1, true);
+    Target view(ids::ID_FIND, false);
+    Target doc(ids::ID_GOTO, true);
+    Target app(ids::ID_FIND, true);
     OCommandTarget* chain[] = {&view, nullptr, &doc, &app};
-    EXPECT_FALSE(RouteUpdate(chain, 1).enabled); // the view's rule, not the app's
-    EXPECT_TRUE(RouteUpdate(chain, 2).enabled);
-    EXPECT_FALSE(RouteUpdate(chain, 3).enabled);
-    EXPECT_TRUE(RouteCommand(chain, 1));
+    EXPECT_FALSE(RouteUpdate(chain, ids::ID_FIND).enabled); // the view's rule, not the app's
+    EXPECT_TRUE(RouteUpdate(chain, ids::ID_GOTO).enabled);
+    EXPECT_FALSE(RouteUpdate(chain, ids::ID_FONT).enabled);
+    EXPECT_TRUE(RouteCommand(chain, ids::ID_FIND));
     EXPECT_EQ(view.runs, 1);
     EXPECT_EQ(app.runs, 0);
-    EXPECT_FALSE(RouteCommand(chain, 3));
+    EXPECT_FALSE(RouteCommand(chain, ids::ID_FONT));
 }
 
 } // namespace

@@ -393,7 +393,7 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
             OTransferBuffer buffer(at(len));
             Arm(used, static_cast<int>(k));
             ok = CopyRange(buffer, f, at(from), *files[across ? 1 - i : i], at(to), at(len),
-                           across ? 0 : ids::IDS_COPY_MB, across);
+                           across ? ids::IDS_NONE : ids::IDS_COPY_MB, across);
             Disarm();
         } else if (kind == 6) { // typed bytes, then saved or thrown away
             std::map<std::size_t, OByte> typed;
@@ -430,7 +430,7 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
             for (const auto& r : inserts)
                 ok = ok && !InsertZeros(f, r[0], r[1]);
             for (const auto& r : copies)
-                ok = ok && !CopyRange(buffer, f, r[0], f, r[1], r[2], 0, false);
+                ok = ok && !CopyRange(buffer, f, r[0], f, r[1], r[2], ids::IDS_NONE, false);
             ASSERT_TRUE(platform.Messages().empty()) << platform.Messages()[0].text;
             if (s > 0) {
                 ok = ok && !ResizeRegion(f, 0, 0, big) && !InsertZeros(f, s, big - s + 1);
