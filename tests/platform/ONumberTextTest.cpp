@@ -55,67 +55,48 @@ void ExpectAccepted(std::string_view text, bool hex, OOffset value, char sign = 
 
 } // namespace
 
-TEST(OffsetFormat, WidthClassBoundaries) {
-    EXPECT_EQ(OffsetFormat::ClassFor(-1), 2u);
-    EXPECT_EQ(OffsetFormat::ClassFor(0), 2u);
-    EXPECT_EQ(OffsetFormat::ClassFor(65535), 2u);
-    EXPECT_EQ(OffsetFormat::ClassFor(65536), 4u);
-    EXPECT_EQ(OffsetFormat::ClassFor(k4G - 1), 4u);
-    EXPECT_EQ(OffsetFormat::ClassFor(k4G), 8u);
-    EXPECT_EQ(OffsetFormat::ClassFor(INT64_MAX), 8u);
-}
-
-TEST(OffsetFormat, HexPerClass) {
+TEST(OffsetFormat, WidthClassesAndTheirTexts) {
+    const std::pair<OOffset, unsigned> classes[] = {
+        {-1, 2}, {0, 2}, {65535, 2}, {65536, 4}, {k4G - 1, 4}, {k4G, 8}, {INT64_MAX, 8}};
+    for (const auto& [length, widthClass] : classes)
+        EXPECT_EQ(OffsetFormat::ClassFor(length), widthClass) << length;
     const OffsetFormat c2 = FormatOfClass(2), c4 = FormatOfClass(4), c8 = FormatOfClass(8);
-    EXPECT_EQ(c2.Hex(0), "0000");
+    // Hex per class; INT64_MIN has no positive counterpart and still formats.
     EXPECT_EQ(c2.Hex(0xABC), "0ABC");
     EXPECT_EQ(c2.Hex(-3), "-0003");
-    EXPECT_EQ(c4.Hex(100000), "000186A0");
     EXPECT_EQ(c4.Hex(-100000), "-000186A0");
     EXPECT_EQ(c8.Hex(0), "00000000'00000000");
-    EXPECT_EQ(c8.Hex(5000000000), "00000001'2A05F200");
     EXPECT_EQ(c8.Hex(-5000000000), "-00000001'2A05F200");
-    EXPECT_EQ(c8.Hex(-1), "-00000000'00000001");
     EXPECT_EQ(c8.Hex(INT64_MAX), "7FFFFFFF'FFFFFFFF");
-    // No positive counterpart exists; it must still format cleanly.
     EXPECT_EQ(c8.Hex(INT64_MIN), "-80000000'00000000");
     EXPECT_EQ(c4.Hex(INT64_MIN).front(), '-');
     EXPECT_EQ(c2.Hex(INT64_MIN).front(), '-');
-}
-
-TEST(OffsetFormat, DecimalUsesLowHalfBelowClass8) {
-    const OffsetFormat c2 = FormatOfClass(2), c4 = FormatOfClass(4), c8 = FormatOfClass(8);
-    EXPECT_EQ(c2.Decimal(1234), "1234");
+    // Decimal uses the low half below class 8.
     EXPECT_EQ(c2.Decimal(-7), "-7");
     EXPECT_EQ(c4.Decimal(0xFFFFFFFF), "-1");
     EXPECT_EQ(c4.Decimal(k4G + 5), "5");
     EXPECT_EQ(c8.Decimal(0xFFFFFFFF), "4294967295");
-    EXPECT_EQ(c8.Decimal(-5000000000), "-5000000000");
     EXPECT_EQ(c8.Decimal(INT64_MIN), "-9223372036854775808");
-}
-
-TEST(OffsetFormat, MessageHexFollowsMagnitude) {
-    EXPECT_EQ(MessageHex(0), "0000");
-    EXPECT_EQ(MessageHex(65535), "FFFF");
-    EXPECT_EQ(MessageHex(65536), "00010000");
-    EXPECT_EQ(MessageHex(k4G - 1), "FFFFFFFF");
-    EXPECT_EQ(MessageHex(k4G), "00000001'00000000");
-    EXPECT_EQ(MessageHex(-1), "-0001");
-    EXPECT_EQ(MessageHex(-65536), "-00010000");
-    EXPECT_EQ(MessageHex(INT64_MIN), "-80000000'00000000");
-}
-
-TEST(OffsetFormat, FieldTexts) {
+    // Message texts follow the magnitude.
+    const std::pair<OOffset, const char*> messages[] = {{0, "0000"},
+                                                        {65535, "FFFF"},
+                                                        {65536, "00010000"},
+                                                        {k4G - 1, "FFFFFFFF"},
+                                                        {-1, "-0001"},
+                                                        {-65536, "-00010000"},
+                                                        {k4G, "00000001'00000000"},
+                                                        {INT64_MIN, "-80000000'00000000"}};
+    for (const auto& [value, text] : messages)
+        EXPECT_EQ(MessageHex(value), text);
     EXPECT_EQ(GotoFieldText(255, true, 0), "FF");
     EXPECT_EQ(GotoFieldText(255, false, '+'), "+255");
     EXPECT_EQ(GotoFieldText(16, true, '-'), "-10");
     EXPECT_EQ(GotoFieldText(k4G, true, 0), "100000000");
     EXPECT_EQ(RecordWidthFieldText(16, true), "00000010");
     EXPECT_EQ(RecordWidthFieldText(16, false), "16");
-    EXPECT_EQ(RecordWidthFieldText(1048576, true), "00100000");
 }
 
-TEST(ParseNumber, AcceptsDigitsAndSign) {
+TEST(ParseNumber, AcceptsDigitsAndSignOrSaysWhyNot) {
     ExpectAccepted("ff", true, 255);
     ExpectAccepted("FF", true, 255);
     ExpectAccepted("+10", false, 10, '+');
@@ -124,30 +105,25 @@ TEST(ParseNumber, AcceptsDigitsAndSign) {
     ExpectAccepted("+", true, 0, '+');
     ExpectAccepted("9223372036854775807", false, INT64_MAX);
     ExpectAccepted("7FFFFFFFFFFFFFFF", true, INT64_MAX);
-}
-
-TEST(ParseNumber, RejectsWithMessage) {
-    ExpectRejected("0xff", true, "Invalid digit");
-    ExpectRejected("12'34", false, "Invalid digit");
-    ExpectRejected("12 34", false, "Invalid digit");
-    ExpectRejected("ff", false, "Invalid digit");
-    ExpectRejected("+-5", false, "Invalid digit");
+    for (const char* text : {"0xff", "12'34", "12 34", "ff", "+-5"})
+        ExpectRejected(text, std::string(text) == "0xff", "Invalid digit");
     ExpectRejected("9223372036854775808", false, "Number overflow");
-    ExpectRejected("12345678901234567890", false, "Number overflow");
     ExpectRejected("99999999999999999999", false, "Number overflow");
     ExpectRejected("8000000000000000", true, "Number overflow");
     ExpectRejected("-8000000000000000", true, "Number overflow");
 }
 
 TEST(ParseNumber, StoredOffset) {
-    EXPECT_EQ(ParseStoredOffset("0x1F"), 31);
-    EXPECT_EQ(ParseStoredOffset("0X1f"), 31);
-    EXPECT_EQ(ParseStoredOffset("-0x10"), -16);
-    EXPECT_EQ(ParseStoredOffset("  42"), 42);
-    EXPECT_EQ(ParseStoredOffset("\t7"), 7);
-    EXPECT_EQ(ParseStoredOffset("12 tail"), 12);
-    EXPECT_EQ(ParseStoredOffset("0x7FFFFFFFFFFFFFFF"), INT64_MAX);
-    EXPECT_EQ(ParseStoredOffset("-9223372036854775808"), INT64_MIN);
+    const std::pair<const char*, OOffset> cases[] = {{"0x1F", 31},
+                                                     {"0X1f", 31},
+                                                     {"-0x10", -16},
+                                                     {"  42", 42},
+                                                     {"\t7", 7},
+                                                     {"12 tail", 12},
+                                                     {"0x7FFFFFFFFFFFFFFF", INT64_MAX},
+                                                     {"-9223372036854775808", INT64_MIN}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ParseStoredOffset(text), value) << text;
     for (const char* bad : {"", "   ", "zz", "0x", "-", "12x", "9223372036854775808",
                             "0x8000000000000000", "-9223372036854775809"}) {
         EXPECT_EQ(ParseStoredOffset(bad), -1) << bad;
