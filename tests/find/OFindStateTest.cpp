@@ -480,26 +480,49 @@ TEST_F(FindStateTest, TheBufferIsNeverServedAfterTheFileChanged) {
 }
 
 // Cancel says where the scan stopped: the end of the last block read down,
-// its start up; a cancelled count shows no total.
+// its start up. Regression: a cancelled count showed no total; it shows
+// what it counted.
 TEST_F(FindStateTest, CancelSaysWhereTheSearchStopped) {
     OFindState::SetBufferLimitForTesting(256);
     struct Case {
         OFindOptions options;
         OOffset caret;
         int step;
-        const char* text;
+        std::string text, last;
     };
-    const Case cases[] = {{Options(), 0, 3, "Find canceled at 02F9"}, // blocks at 0, 254, 508
-                          {Options(false), 5000, 2, "Find canceled at 118A"},   // ends 5000, 4746
-                          {CountOptions(true), 0, 2, "Find canceled at 01FD"}}; // 255 + 256 - 2
+    const Case cases[] = {
+        {Options(), 0, 3, "Find canceled at 02F9", ""},         // blocks at 0, 254, 508
+        {Options(false), 5000, 2, "Find canceled at 118A", ""}, // ends 5000, 4746
+        {CountOptions(true), 0, 2, "Find canceled at 01FD", "Total found: 510"}}; // 255 + 256 - 2
     for (const Case& c : cases) {
         Open(c.options.countOnly ? Bytes(3000, 'A') : Filler(5000, 5));
         platform.CancelAtProgressStep(c.step);
         EXPECT_EQ(Find(c.options.countOnly ? "AA" : "ABC", c.options, c.caret), -1);
-        EXPECT_EQ(platform.Text(), c.text);
-        EXPECT_FALSE(TotalsShown());
+        EXPECT_TRUE(StatusShown(c.text));
+        EXPECT_EQ(platform.Text(), c.last.empty() ? c.text : c.last);
     }
     platform.CancelAtProgressStep(0);
+}
+
+// Regression: a find, or a Find next, that failed on a read error or a
+// damaged guard left "Processing ..." in the status bar for ever.
+TEST_F(FindStateTest, AFailedFindTakesProcessingAway) {
+    OFindState::SetBufferLimitForTesting(256);
+    Bytes data(5000, 'x');
+    Plant(data, 100, "ABC");
+    Plant(data, 4000, "ABC");
+    Open(data);
+    platform.SetText("before");
+    io.failReadAt = io.reads + 1;
+    io.readErrno = EIO;
+    EXPECT_EQ(Find("ABC"), -1);
+    EXPECT_EQ(platform.Text(), "before");
+    io.failReadAt = 0;
+    ASSERT_EQ(Find("ABC"), 100);
+    platform.SetText("before");
+    state.DamageGuardForTesting();
+    EXPECT_EQ(Next(), -1);
+    EXPECT_EQ(platform.Text(), "before");
 }
 
 // ---- Replace ------------------------------------------------------------------------
