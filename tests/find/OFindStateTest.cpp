@@ -61,32 +61,13 @@ bool MatchesAt(const Bytes& data, std::size_t p, const OPlain& pattern, bool mat
     return true;
 }
 
-// The first match at or after from whose bytes lie inside [begin, end).
-OOffset RefForward(const Bytes& data, OOffset from, OOffset begin, OOffset end,
-                   const OPlain& pattern, bool matchCase) {
-    const auto length = static_cast<OOffset>(pattern.Size());
-    for (OOffset p = std::max(from, begin); p + length <= end; ++p)
-        if (MatchesAt(data, static_cast<std::size_t>(p), pattern, matchCase)) return p;
-    return -1;
-}
-
-// The last match at or before from whose bytes lie inside [begin, end).
-OOffset RefBackward(const Bytes& data, OOffset from, OOffset begin, OOffset end,
-                    const OPlain& pattern, bool matchCase) {
-    const auto length = static_cast<OOffset>(pattern.Size());
-    for (OOffset p = std::min(from, end - length); p >= begin; --p)
-        if (MatchesAt(data, static_cast<std::size_t>(p), pattern, matchCase)) return p;
-    return -1;
-}
-
-// Matches starting in [from, to] that lie inside end, overlapping or not.
-unsigned RefCount(const Bytes& data, OOffset from, OOffset to, OOffset end, const OPlain& pattern,
-                  bool matchCase) {
-    unsigned n = 0;
-    const auto length = static_cast<OOffset>(pattern.Size());
-    for (OOffset p = std::max<OOffset>(from, 0); p <= to && p + length <= end; ++p)
-        n += MatchesAt(data, static_cast<std::size_t>(p), pattern, matchCase);
-    return n;
+// Every match in [0, end), overlapping ones included.
+std::vector<OOffset> Matches(const Bytes& data, OOffset end, const OPlain& pattern,
+                             bool matchCase) {
+    std::vector<OOffset> found;
+    for (OOffset p = 0; p + static_cast<OOffset>(pattern.Size()) <= end; ++p)
+        if (MatchesAt(data, static_cast<std::size_t>(p), pattern, matchCase)) found.push_back(p);
+    return found;
 }
 
 struct ORefReplace {
@@ -210,23 +191,22 @@ public:
     void Edited(const OEdit& edit) override { edits.push_back(edit); }
 };
 
-OFindOptions Options(bool down = true, bool matchCase = true) {
+OFindOptions Options(bool down = true, bool matchCase = true, bool count = false,
+                     bool replace = false) {
     OFindOptions o;
     o.down = down;
     o.matchCase = matchCase;
+    o.countOnly = count;
+    o.replace = replace;
     return o;
 }
 
 OFindOptions CountOptions(bool down, bool matchCase = true) {
-    OFindOptions o = Options(down, matchCase);
-    o.countOnly = true;
-    return o;
+    return Options(down, matchCase, true);
 }
 
 OFindOptions ReplaceOptions(bool matchCase = true) {
-    OFindOptions o = Options(true, matchCase);
-    o.replace = true;
-    return o;
+    return Options(true, matchCase, false, true);
 }
 
 class FindStateTest : public ::testing::Test {
@@ -277,15 +257,6 @@ protected:
         if (n < 0) n = static_cast<std::ptrdiff_t>(file->ReadAt(0, view.data(), view.size()));
         view.resize(static_cast<std::size_t>(n));
         return view;
-    }
-    std::string DebugHistory() const {
-        std::string t = "\nSTATUS:";
-        for (const auto& s : platform.StatusHistory())
-            t += " [" + s + "]";
-        t += "\nMSG:";
-        for (const auto& s : platform.MessageTexts())
-            t += " [" + s + "]";
-        return t;
     }
     bool StatusShown(const std::string& text) const {
         const auto& h = platform.StatusHistory();
@@ -625,38 +596,29 @@ TEST_F(FindStateTest, RandomFilesAgreeWithTheNaiveRules) {
         SCOPED_TRACE("pattern " + text + " caret " + std::to_string(caret) +
                      (memory ? " memory" : " disk"));
 
-        // Find down from the caret, then Find next to the end.
-        std::vector<OOffset> got;
-        std::vector<OOffset> want;
+        // Down from the caret: every match from it on; up: every match that
+        // ends by the caret's byte plus the pattern's length, last first.
+        // Find and Find next or prev give them all in turn; Count counts them.
+        const OOffset upEnd = std::min(caret + length, end);
+        std::vector<OOffset> down, up, got;
+        for (OOffset p : Matches(data, end, pattern, matchCase)) {
+            if (p >= caret) down.push_back(p);
+            if (p + length <= upEnd) up.insert(up.begin(), p);
+        }
         for (OOffset r = Find(text, Options(true, matchCase), caret); r >= 0; r = Next())
             got.push_back(r);
-        for (OOffset r = RefForward(data, caret, caret, end, pattern, matchCase); r >= 0;
-             r = RefForward(data, r + 1, caret, end, pattern, matchCase))
-            want.push_back(r);
-        EXPECT_EQ(got, want);
-        if (want.empty()) {
+        EXPECT_EQ(got, down);
+        if (down.empty()) {
             EXPECT_EQ(platform.Text().rfind("Pattern '", 0), 0u) << platform.Text();
         }
-
-        // Find up from the caret, then Find prev to the start.
         got.clear();
-        want.clear();
         for (OOffset r = Find(text, Options(false, matchCase), caret); r >= 0; r = Prev())
             got.push_back(r);
-        const OOffset upEnd = std::min(caret + length, end);
-        for (OOffset r = RefBackward(data, upEnd - length, 0, upEnd, pattern, matchCase); r >= 0;
-             r = RefBackward(data, r - 1, 0, end, pattern, matchCase))
-            want.push_back(r);
-        EXPECT_EQ(got, want);
-
-        // Count both ways, overlapping matches included.
+        EXPECT_EQ(got, up);
         Find(text, CountOptions(true, matchCase), caret);
-        EXPECT_EQ(platform.Text(), "Total found: " + std::to_string(RefCount(data, caret, end, end,
-                                                                             pattern, matchCase)));
+        EXPECT_EQ(platform.Text(), "Total found: " + std::to_string(down.size()));
         Find(text, CountOptions(false, matchCase), caret);
-        EXPECT_EQ(platform.Text(),
-                  "Total found: " +
-                      std::to_string(RefCount(data, 0, upEnd - length, upEnd, pattern, matchCase)));
+        EXPECT_EQ(platform.Text(), "Total found: " + std::to_string(up.size()));
         EXPECT_FALSE(state.CanFindNext() || state.CanFindPrev());
 
         // Replace All, and the same by Yes to each, and a random mix; now and
@@ -853,7 +815,7 @@ TEST_F(FindStateTest, RandomFaultsLeaveAPrefixOfTheReplacements) {
                 made.push_back(j);
         }
         if (made.empty()) {
-            ADD_FAILURE() << "the file is no prefix of the replacements" << DebugHistory()
+            ADD_FAILURE() << "the file is no prefix of the replacements"
                           << " size " << content.size() << " want " << full.result.size();
             continue;
         }
@@ -865,7 +827,7 @@ TEST_F(FindStateTest, RandomFaultsLeaveAPrefixOfTheReplacements) {
                               });
         const bool failed = !texts.empty() && !sizeOnly;
         if (failed) {
-            EXPECT_FALSE(TotalsShown()) << DebugHistory();
+            EXPECT_FALSE(TotalsShown()) << platform.Text();
         }
         if (!failed && !cancel && !sizeOnly) {
             EXPECT_EQ(made.back(), full.replaced);
