@@ -38,7 +38,9 @@ std::size_t OFile::ReadAt(OOffset offset, OByte* buffer, std::size_t count) {
                          ? kOffsetMax
                          : offset + static_cast<OOffset>(count);
     std::size_t result = n;
-    if (n < count && m_pending.AnyIn(offset, end)) {
+    // A failed read ends the data: zeros under a typed byte would pass for
+    // bytes never read.
+    if (n < count && readError == 0 && m_pending.AnyIn(offset, end)) {
         // Bytes typed past the physical end count up to the logical end, so
         // a row that ends inside the file's new tail shows that tail.
         const OOffset logical = LogicalSize();

@@ -71,7 +71,8 @@ public: // shared operations
     // Reads count bytes at offset with the pending changes laid over them.
     // Returns fewer than count only at the logical end of the file or on a
     // read failure (LastError() set); never returns bytes past the logical
-    // end. A gap between the physical end and a typed byte reads as zeros.
+    // end. A gap between the physical end and a typed byte reads as zeros;
+    // a failed read never reaches past the bytes it got.
     std::size_t ReadAt(OOffset offset, OByte* buffer, std::size_t count);
     // Writes through to the file, growing it first when needed.
     std::size_t WriteAt(OOffset offset, const OByte* buffer, std::size_t count);

@@ -256,6 +256,14 @@ TEST_F(DiskFileTest, ShrunkVanishedAndUnreadableFilesShowNothingBeyondTheirData)
     io.failReadAt = io.reads + 1;
     EXPECT_TRUE(Read(0, 4).empty());
     EXPECT_EQ(LastError(), EIO);
+    // Regression: a read that failed under a typed byte returned zeros for
+    // the bytes it never read, as if it had succeeded.
+    file.Close();
+    OpenFile(Iota(64));
+    ASSERT_TRUE(file.SetByte(3, 3, 0x55));
+    io.failReadAt = io.reads + 1;
+    EXPECT_TRUE(Read(0, 8).empty());
+    EXPECT_EQ(LastError(), EIO);
 }
 
 TEST_F(DiskFileTest, AHugeSparseFileIsReadAndTypedAtItsEnd) {
