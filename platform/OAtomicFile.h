@@ -31,7 +31,7 @@ public:
     // Which permissions the written file gets.
     enum class Mode {
         KeepTarget, // a replaced file's own; a new file mode less the umask, as open(2) makes it
-        Given, // exactly mode, also over an existing file of any mode: the program's own files
+        Given,      // exactly mode, also over an existing file of any mode: the program's own files
     };
 
     explicit OAtomicFile(OFileIo& io = OFileIo::System()) : m_io(io) {}
