@@ -6,8 +6,10 @@
 #include "document/OEditOps.h"
 #include "platform/OProgress.h"
 #include "platform/OStatusText.h"
+#include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -18,6 +20,12 @@ bool IsEditCommand(OCommandId id) {
     using namespace ids;
     return id == ID_COPY || id == ID_COPY_SHIFT_DELETE || id == ID_CUT || id == ID_DELETE ||
            id == ID_PASTE || id == ID_PASTE_HERE || id == ID_PASTE_SHIFT_INSERT;
+}
+
+// A range that no longer lies in the file (it shrank underneath) is refused
+// before anything changes; the other failures have said why.
+void SayIfOutside() {
+    if (LastError() == EINVAL) ShowStatus(ids::IDS_OPERATION_ABORTED);
 }
 
 } // namespace
@@ -40,7 +48,10 @@ void ODoc::Delete(const ORange& range) {
     // The range may be a marker that the adjustment deletes: keep its extent.
     const OOffset begin = range.Begin();
     const OOffset end = range.End();
-    if (!DeleteRange(*m_file, begin, end - begin + 1)) return;
+    if (!DeleteRange(*m_file, begin, end - begin + 1)) {
+        SayIfOutside();
+        return;
+    }
     Apply({begin, end - begin + 1, 0});
     if (m_context) m_context->MoveCaretAfterEdit(begin);
 }
@@ -64,7 +75,10 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
         if (!m_host || !m_host->ClipHolder().IsValid()) return;
         newLength = m_host->ClipHolder().Length();
     }
-    if (!ResizeRegion(*m_file, begin, oldLength, newLength)) return;
+    if (!ResizeRegion(*m_file, begin, oldLength, newLength)) {
+        SayIfOutside();
+        return;
+    }
     // The file has its new length now, whatever the copy below does: the
     // ranges must follow it.
     Apply({begin, oldLength, newLength});
@@ -80,7 +94,10 @@ bool ODoc::OnCommand(OCommandId id) {
     if (!IsEditCommand(id)) return false;
     if (!m_file || !m_context) return true;
     // Nothing may edit a file in the middle of its own block move.
-    if (LongOperationRunning()) return true;
+    if (LongOperationRunning()) {
+        ShowStatus(ids::IDS_BUSY);
+        return true;
+    }
     const OOffset caret = m_context->CaretOffset();
     if (id == ID_PASTE_SHIFT_INSERT) {
         if (m_readOnly) return true;

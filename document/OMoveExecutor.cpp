@@ -42,7 +42,7 @@ bool ShowRefusal(OFile& file, OPlanRefusal refusal) {
         file.ShowFileError(-1);
         break;
     case OPlanRefusal::FixedSize:
-        SetLastError(EINVAL);
+        SetLastError(ENOTSUP);
         MessageBox(FormatId(ids::IDS_FIXED_SIZE, file.Path().c_str()), OButtons::Ok, OIcon::Stop);
         break;
     }

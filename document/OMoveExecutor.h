@@ -70,7 +70,9 @@ bool CopyBlocks(OFile& source, OOffset sourceOffset, OFile& target, OOffset targ
                 OOffset length, std::span<OByte> block, OMoveObserver& observer);
 
 // Says why a plan was refused, where that has not been said yet (an
-// unreadable size was shown when it was read); always false.
+// unreadable size was shown when it was read), and sets LastError(): EINVAL
+// alone for a range outside the file, which the caller may say as it sees
+// fit. Always false.
 bool ShowRefusal(OFile& file, OPlanRefusal refusal);
 
 // Reads exactly count bytes: fewer is an error, shown (the system's text,

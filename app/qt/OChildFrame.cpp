@@ -1,7 +1,10 @@
 #include "app/qt/OChildFrame.h"
 
 #include "app/qt/OQtApp.h"
+#include "platform/OPlatform.h"
 #include "platform/OProgress.h"
+#include "res/OResourceIds.h"
+#include "res/OStringTable.h"
 #include "view/qt/OView.h"
 
 #include <QCloseEvent>
@@ -31,7 +34,12 @@ void OChildFrame::CloseQuietly() {
 }
 
 void OChildFrame::closeEvent(QCloseEvent* event) {
-    if (LongOperationRunning() || (!m_quiet && !m_app.CanCloseFrame(*this))) {
+    if (LongOperationRunning()) {
+        SetStatusText(LoadString(ids::IDS_BUSY));
+        event->ignore();
+        return;
+    }
+    if (!m_quiet && !m_app.CanCloseFrame(*this)) {
         event->ignore();
         return;
     }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -202,6 +203,26 @@ TEST_F(DocEditTest, CommandsWithoutASelectionOnlySaySo) {
                                                 : std::vector<std::string>{"Operation aborted"})
             << static_cast<unsigned>(command);
         EXPECT_EQ(doc.File()->GetSize(), 16);
+    }
+}
+
+// Regression: these refusals said nothing. A selection the file no longer
+// holds (it shrank underneath), and any edit while a long operation runs.
+TEST_F(DocEditTest, RefusedEditsSayWhy) {
+    Open(Bytes(16, 7));
+    doc.Selection().Set(10, 14);
+    context.caret = 10;
+    ASSERT_EQ(::truncate(path.c_str(), 8), 0);
+    platform.Clear();
+    ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+    EXPECT_EQ(platform.StatusHistory(), std::vector<std::string>{"Operation aborted"});
+    EXPECT_EQ(doc.File()->GetSize(), 8);
+    {
+        OLongOperation running;
+        platform.Clear();
+        ASSERT_TRUE(doc.OnCommand(ids::ID_COPY));
+        EXPECT_EQ(platform.StatusHistory(),
+                  std::vector<std::string>{"An operation is running: wait until it ends"});
     }
 }
 
