@@ -224,6 +224,13 @@ std::size_t ODiskFile::Write(const OByte* buffer, std::size_t count) {
     return done;
 }
 
+bool ODiskFile::IsSameFile(const std::string& path) const {
+    struct stat open {};
+    struct stat named {};
+    return m_fd >= 0 && m_io.FStat(m_fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 bool ODiskFile::ReopenForWrite() {
     // The writable handle is opened before the read-only one is closed, so a
     // failure leaves the document readable as it was.

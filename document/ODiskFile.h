@@ -14,6 +14,7 @@ public:
     bool QuerySize(OOffset& size) override;
     bool SetSize(OOffset size) override;
     bool FixedSize() const override { return m_isDevice; }
+    bool IsSameFile(const std::string& path) const override;
     bool Open(const std::string& path, OAccess access, ODisposition disposition) override;
     std::size_t Read(OByte* buffer, std::size_t count) override;
     bool Commit() override;

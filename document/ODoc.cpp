@@ -27,14 +27,17 @@ bool ODoc::OnNewDocument() {
 }
 
 bool ODoc::OnOpenDocument(const std::string& path, OFileIo& io) {
+    // One name for the file wherever it was opened from: the save files,
+    // the recent list and the title must find it again.
+    const std::string absolute = AbsolutePath(path);
     Attach(std::make_unique<ODiskFile>(io));
-    if (!m_file->Open(path, OAccess::Read, ODisposition::OpenExisting)) {
+    if (!m_file->Open(absolute, OAccess::Read, ODisposition::OpenExisting)) {
         m_file->ShowFileError(-1);
         m_file.reset();
         return false;
     }
-    m_pathName = path;
-    if (m_host) m_host->AddToRecentFileList(path);
+    m_pathName = absolute;
+    if (m_host) m_host->AddToRecentFileList(absolute);
     return true;
 }
 

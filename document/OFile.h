@@ -51,6 +51,8 @@ public: // the variant's operations
     virtual bool SetSize(OOffset size) = 0;
     // The size cannot change (a block device).
     virtual bool FixedSize() const { return false; }
+    // path names the same file (device and inode) as this open one.
+    virtual bool IsSameFile(const std::string&) const { return false; }
     // Content changed since it was last saved, apart from pending bytes: a
     // memory document's settled bytes (a disk file's changes are on disk).
     virtual bool HasUnsavedContent() const { return false; }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits.h>
 #include <unistd.h>
@@ -69,4 +70,15 @@ std::string ExecutablePath() {
     const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0) return {};
     return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) absolute = path;
+    std::string normal = absolute.lexically_normal().string();
+    // "dir/" names the same as "dir"; the root keeps its slash.
+    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
 }

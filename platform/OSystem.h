@@ -25,3 +25,8 @@ std::string SystemTempDirectory();
 
 // Absolute path of the running executable; empty when it cannot be found.
 std::string ExecutablePath();
+
+// path made absolute against the current directory and normalised by its
+// text alone ("." and ".." segments, repeated slashes): symbolic links stay
+// as the user named them. Empty stays empty.
+std::string AbsolutePath(const std::string& path);

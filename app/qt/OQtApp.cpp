@@ -111,12 +111,16 @@ OFindController::Services OQtApp::FindServices() {
     return find;
 }
 
+// A file already open, under whatever name, is the same document: two
+// documents on one file would each make a backup and overwrite the other's
+// changes.
 ODoc* OQtApp::OpenDocumentFile(const std::string& path) {
     for (OChildFrame* frame : m_mainFrame->ChildFrames()) {
-        if (frame->View()->Doc().PathName() == path) {
+        ODoc& doc = frame->View()->Doc();
+        if (doc.File() && doc.File()->IsSameFile(path)) {
             m_mainFrame->MdiArea()->setActiveSubWindow(frame);
-            AddToRecentFileList(path);
-            return &frame->View()->Doc();
+            AddToRecentFileList(doc.PathName());
+            return &doc;
         }
     }
     auto doc = std::make_shared<ODoc>(this);

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -83,6 +84,24 @@ TEST_F(MainFrameTest, AFifoIsRefusedWithoutWaitingAndTheOtherFilesOpen) {
     EXPECT_EQ(platform.MessageTexts(),
               std::vector<std::string>{fifo + ": Not a regular file or block device"});
     EXPECT_EQ(Tabs(), 1u);
+}
+
+// Regression: a path was kept as typed, so the file's state never came back
+// from elsewhere, and one file opened by two names was two documents.
+TEST_F(MainFrameTest, AFileHasOneAbsoluteNameAndOneDocumentWhateverItIsCalled) {
+    ASSERT_EQ(::symlink(file.c_str(), dir.File("link.bin").c_str()), 0);
+    char previous[4096];
+    ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+    ASSERT_TRUE(Start({"a.bin"}));
+    ODoc* doc = app.OpenDocumentFile("a.bin");
+    for (const std::string& name :
+         {std::string("./a.bin"), dir.Path() + "//a.bin", std::string("link.bin")})
+        EXPECT_EQ(app.OpenDocumentFile(name), doc) << name;
+    EXPECT_EQ(::chdir(previous), 0);
+    EXPECT_EQ(Tabs(), 1u);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->PathName(), file);
 }
 
 TEST_F(MainFrameTest, BadSwitchShowsUsageAndEnds) {
