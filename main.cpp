@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     // Help needs no display.
@@ -19,18 +21,18 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
-    QApplication application(argc, argv);
+    // The arguments as the system gave them: file names are bytes, which a
+    // round trip through QString would change when they are not UTF-8. Qt
+    // sees none of them, so it takes no option of its own ("-style a.bin"
+    // is the program's switch, and wrong).
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvalis"));
 
     OQtPlatform platform;
     OApp core;
     core.Startup(OProfile::ChoosePath(ExecutablePath(), ".ini"));
-
-    // Qt has taken its own options out of the arguments by now.
-    std::vector<std::string> args;
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        args.push_back(arguments[i].toStdString());
 
     OQtApp app(core, platform);
     int exitCode = 0;

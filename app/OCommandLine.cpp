@@ -7,9 +7,11 @@
 namespace {
 
 bool IsSwitch(const std::string& arg, const std::function<bool(const std::string&)>& fileExists) {
-    if (arg.size() < 2) return false;
+    if (arg.empty()) return false;
+    // A bare "-" too: no switch, so it shows the usage.
     if (arg[0] == '-') return true;
-    return arg[0] == '/' && arg.find('/', 1) == std::string::npos && !fileExists(arg);
+    return arg.size() >= 2 && arg[0] == '/' && arg.find('/', 1) == std::string::npos &&
+           !fileExists(arg);
 }
 
 } // namespace

@@ -34,7 +34,8 @@ TEST(OCommandLine, WidthAppliesToFilesAfterIt) {
 }
 
 TEST(OCommandLine, BadSwitchStopsParsing) {
-    for (const char* bad : {"/W", "/X", "/Wx", "-q", "-W-5"}) {
+    // A bare "-" and Qt's own options are switches of the program too, and wrong.
+    for (const char* bad : {"/W", "/X", "/Wx", "-q", "-W-5", "-", "-style"}) {
         const OCommandLine line = ParseArgs({"a", bad, "b"});
         EXPECT_TRUE(line.error) << bad;
         EXPECT_EQ(FilesOf(line), (Files{{"a", -1}})) << bad;
