@@ -17,9 +17,14 @@ void OFile::Touched() {
 
 bool OFile::EnsureWritable() {
     if (m_writable) return true;
-    if (m_backup && !m_backup(*this)) {
-        if (MessageBoxId(ids::IDS_BACKUP_FAILED, OButtons::YesNo, OIcon::Question) != OAnswer::Yes)
+    // One backup until the file really is writable: a reopen that fails
+    // would otherwise back up again at every key, and in the generations
+    // mode turn every generation into a copy of the current file.
+    if (m_backup && !m_backedUp) {
+        if (!m_backup(*this) &&
+            MessageBoxId(ids::IDS_BACKUP_FAILED, OButtons::YesNo, OIcon::Question) != OAnswer::Yes)
             return false;
+        m_backedUp = true;
     }
     if (m_path.empty()) {
         m_writable = true;

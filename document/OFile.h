@@ -127,5 +127,6 @@ protected:
     bool m_writable = false;
     OFileOwner* m_owner = nullptr;
     BackupHook m_backup;
+    bool m_backedUp = false; // the backup before the first change was made
     std::uint64_t m_generation = 0;
 };

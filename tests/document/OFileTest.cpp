@@ -233,6 +233,11 @@ TEST_F(DiskFileTest, UnwritableOrReplacedFilesAreNotWrittenThrough) {
     OpenFile(Iota(4));
     io.failWritableOpenErrno = EACCES;
     EXPECT_FALSE(file.SetByte(0, 0, 0xFF));
+    // Regression: every key tried again and made another backup first.
+    EXPECT_FALSE(file.SetByte(1, 1, 0xFF));
+    EXPECT_EQ(backups, 1);
+    platform.Clear();
+    EXPECT_FALSE(file.SetByte(0, 0, 0xFF));
     io.failWritableOpenErrno = 0;
     const std::string other = dir.Write("other.bin", std::string("other"));
     ASSERT_EQ(std::rename(other.c_str(), path.c_str()), 0);
