@@ -103,6 +103,7 @@ public: // editing
 public: // commands
     // The active view, for the caret and text form of the edit commands.
     void SetEditContext(OEditContext* context) { m_context = context; }
+    OEditContext* EditContext() const { return m_context; }
     // The selection when it holds the caret, else the shortest marker there.
     const ORange* RangeAt(OOffset offset) const;
     bool OnCommand(OCommandId id) override;

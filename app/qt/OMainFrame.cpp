@@ -191,8 +191,10 @@ void OMainFrame::AddChild(OChildFrame* child, bool maximized) {
 
 std::vector<OCommandTarget*> OMainFrame::Chain() const {
     OView* view = ActiveView();
-    // The document's edit commands act at the active view's caret.
-    if (view) view->Doc().SetEditContext(view);
+    // The document's edit commands act at the active view's caret. A command
+    // that pumps messages keeps its own view to the end, whatever window the
+    // idle update finds active meanwhile.
+    if (view && !LongOperationRunning()) view->Doc().SetEditContext(view);
     return {view, view ? &view->Doc() : nullptr, ActiveChild(), const_cast<OMainFrame*>(this),
             &m_app};
 }

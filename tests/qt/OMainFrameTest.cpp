@@ -3,6 +3,7 @@
 #include "app/OApp.h"
 #include "app/qt/OChildFrame.h"
 #include "app/qt/OQtApp.h"
+#include "platform/OProgress.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/qt/OQtPlatform.h"
 #include "res/OResourceIds.h"
@@ -102,6 +103,25 @@ TEST_F(MainFrameTest, AFileHasOneAbsoluteNameAndOneDocumentWhateverItIsCalled) {
     EXPECT_EQ(Tabs(), 1u);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->PathName(), file);
+}
+
+// Regression: the idle update made another window the target of a Cut or
+// Delete while it pumped messages, so the caret landed there.
+TEST_F(MainFrameTest, ALongCommandKeepsItsWindowAsTheEditTarget) {
+    ASSERT_TRUE(Start({file}));
+    OView* first = Frame().ActiveView();
+    ASSERT_TRUE(Frame().ExecuteCommand(ids::ID_WINDOW_NEW));
+    OView* second = Frame().ActiveView();
+    ASSERT_NE(first, second);
+    Frame().UpdateCommandUI();
+    ODoc& doc = first->Doc();
+    EXPECT_EQ(doc.EditContext(), second);
+    OLongOperation running;
+    for (OChildFrame* child : Frame().ChildFrames())
+        if (child->View() == first) Frame().MdiArea()->setActiveSubWindow(child);
+    ASSERT_EQ(Frame().ActiveView(), first);
+    Frame().UpdateCommandUI();
+    EXPECT_EQ(doc.EditContext(), second);
 }
 
 TEST_F(MainFrameTest, BadSwitchShowsUsageAndEnds) {
