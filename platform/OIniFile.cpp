@@ -13,6 +13,13 @@
 
 namespace {
 
+std::string Lower(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -83,7 +90,7 @@ void OIniFile::Parse(std::string_view text) {
             // The last ']': names taken from file names may hold one.
             const auto close = line.rfind(']');
             if (close != std::string_view::npos) {
-                m_sections.push_back(Section{std::string(Trim(line.substr(1, close - 1))), {}});
+                m_sections.push_back(Section(std::string(Trim(line.substr(1, close - 1)))));
                 continue;
             }
         }
@@ -94,7 +101,7 @@ void OIniFile::Parse(std::string_view text) {
             entry.value = std::string(Trim(line.substr(equals + 1)));
         }
         if (entry.key.empty()) entry.raw = std::string(raw);
-        m_sections.back().lines.push_back(std::move(entry));
+        m_sections.back().Append(std::move(entry));
     }
 }
 
@@ -135,14 +142,26 @@ OIniFile::Section* OIniFile::FindSection(std::string_view name) {
     return const_cast<Section*>(std::as_const(*this).FindSection(name));
 }
 
-const OIniFile::Line* OIniFile::FindLine(std::string_view section, std::string_view key) const {
-    // The first of duplicate keys wins, as the format's readers have always done.
-    const Section* found = FindSection(section);
-    if (!found) return nullptr;
-    for (const Line& line : found->lines) {
-        if (!line.key.empty() && SameName(line.key, key)) return &line;
+// The first of duplicate keys wins, as the format's readers have always done.
+const OIniFile::Line* OIniFile::Section::Find(std::string_view key) const {
+    if (!indexed) {
+        index.clear();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!lines[i].key.empty()) index.try_emplace(Lower(lines[i].key), i);
+        indexed = true;
     }
-    return nullptr;
+    const auto it = index.find(Lower(key));
+    return it == index.end() ? nullptr : &lines[it->second];
+}
+
+void OIniFile::Section::Append(Line line) {
+    if (indexed && !line.key.empty()) index.try_emplace(Lower(line.key), lines.size());
+    lines.push_back(std::move(line));
+}
+
+const OIniFile::Line* OIniFile::FindLine(std::string_view section, std::string_view key) const {
+    const Section* found = FindSection(section);
+    return found ? found->Find(key) : nullptr;
 }
 
 bool OIniFile::HasKey(std::string_view section, std::string_view key) const {
@@ -206,16 +225,14 @@ void OIniFile::WriteString(std::string_view section, std::string_view key, std::
     m_dirty = true;
     Section* found = FindSection(section);
     if (!found) {
-        m_sections.push_back(Section{Clean(section), {}});
+        m_sections.push_back(Section(Clean(section)));
         found = &m_sections.back();
     }
-    for (Line& line : found->lines) {
-        if (!line.key.empty() && SameName(line.key, key)) {
-            line.value = Trim(Clean(value));
-            return;
-        }
+    if (Line* line = found->Find(key)) {
+        line->value = Trim(Clean(value));
+        return;
     }
-    found->lines.push_back(Line{Clean(key), std::string(Trim(Clean(value))), {}});
+    found->Append(Line{Clean(key), std::string(Trim(Clean(value))), {}});
 }
 
 void OIniFile::DeleteKey(std::string_view section, std::string_view key) {
@@ -223,6 +240,7 @@ void OIniFile::DeleteKey(std::string_view section, std::string_view key) {
     if (!found) return;
     std::erase_if(found->lines,
                   [&](const Line& line) { return !line.key.empty() && SameName(line.key, key); });
+    found->indexed = false;
     m_dirty = true;
 }
 

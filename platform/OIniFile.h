@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -55,8 +56,21 @@ private:
         std::string raw; // the line as read, kept when it is not key=value
     };
     struct Section {
+        Section() = default;
+        explicit Section(std::string sectionName) : name(std::move(sectionName)) {}
+
         std::string name;
         std::vector<Line> lines;
+        // Lower-cased key to the index of its first line, made when first
+        // needed: a section of 100,000 markers is written in linear time.
+        mutable std::unordered_map<std::string, std::size_t> index;
+        mutable bool indexed = false;
+
+        const Line* Find(std::string_view key) const;
+        Line* Find(std::string_view key) {
+            return const_cast<Line*>(std::as_const(*this).Find(key));
+        }
+        void Append(Line line);
     };
 
     const Section* FindSection(std::string_view name) const;
