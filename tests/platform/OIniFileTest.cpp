@@ -70,6 +70,15 @@ TEST(OIniFile, EditsKeepTheLinesAroundThem) {
                                "[unterminated\n=novalue\n[s]\nk=third\n[B]\n[New]\nn=1\n");
     ini.DeleteSection("S");
     EXPECT_FALSE(ini.HasKey("s", "k"));
+
+    // Lookups after a key is deleted find the lines that are left.
+    for (const char* key : {"a", "b", "c"})
+        ini.WriteString("M", key, key);
+    ini.DeleteKey("M", "A");
+    EXPECT_FALSE(ini.HasKey("M", "a"));
+    EXPECT_EQ(ini.GetString("M", "c"), "c");
+    ini.WriteString("M", "a", "again");
+    EXPECT_EQ(ini.GetString("M", "A"), "again");
 }
 
 TEST(OIniFile, GetIntRules) {
