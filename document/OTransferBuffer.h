@@ -39,7 +39,6 @@ public:
     OByte* Data() const { return m_data; }
     // What a move or a scan uses: at most the size asked for.
     std::size_t Size() const { return m_size; }
-    std::size_t Capacity() const { return m_capacity; }
     bool GuardIntact() const;
 
     // Caps every move's block, and separately every requested block, at
