@@ -38,64 +38,17 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-// The length of the well-formed UTF-8 sequence at bytes[at]; 0 when none
-// begins there (overlong forms, surrogates and values past U+10FFFF).
-std::size_t SequenceLength(std::span<const OByte> bytes, std::size_t at) {
-    const OByte lead = bytes[at];
-    if (lead < 0x80) return 1;
-    std::size_t length;
-    OByte low = 0x80;
-    OByte high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (bytes.size() - at < length) return 0;
-    if (bytes[at + 1] < low || bytes[at + 1] > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if ((bytes[at + i] & 0xC0) != 0x80) return 0;
-    return length;
-}
-
-// The bytes as they are where they are UTF-8; the system clipboard must never
-// be handed a malformed string, so every other byte becomes '?'.
-std::string WellFormedUtf8(std::span<const OByte> bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        const std::size_t length = SequenceLength(bytes, at);
-        if (length == 0) {
-            out += '?';
-            ++at;
-            continue;
-        }
-        out.append(reinterpret_cast<const char*>(bytes.data() + at), length);
-        at += length;
-    }
-    return out;
-}
-
-// Code page 437 as text: the control bytes stay controls (line breaks and
-// tabs stay what they are, as pasting reads them back); the others are their
-// glyphs.
-std::string OemToUtf8(std::span<const OByte> bytes) {
+// The bytes as the text pane shows them, in code page 437 or Windows-1252;
+// the control bytes stay controls, so line breaks and tabs stay what they are
+// and pasting reads them back.
+std::string PaneTextToUtf8(std::span<const OByte> bytes, bool oem) {
     std::string out;
     out.reserve(bytes.size());
     for (OByte b : bytes) {
         if (b < 0x20 || b == 0x7F)
             out += static_cast<char>(b);
         else
-            AppendUtf8(out, OemToUnicode(b));
+            AppendUtf8(out, oem ? OemToUnicode(b) : AnsiToUnicode(b));
     }
     return out;
 }
@@ -304,7 +257,7 @@ bool CopyText(OFile& file, OOffset begin, OOffset length, bool oem) {
     const auto* zero = static_cast<const OByte*>(std::memchr(buffer.get(), 0, n));
     const std::span<const OByte> bytes(buffer.get(),
                                        zero ? static_cast<std::size_t>(zero - buffer.get()) : n);
-    const std::string text = oem ? OemToUtf8(bytes) : WellFormedUtf8(bytes);
+    const std::string text = PaneTextToUtf8(bytes, oem);
     buffer.reset();
     OClipboard* clipboard = Platform().clipboard;
     if (!clipboard || !clipboard->PutText(text)) {
@@ -321,6 +274,5 @@ std::optional<std::vector<OByte>> PasteText(bool oem) {
     if (!text) return std::nullopt;
     std::string_view view(*text);
     view = view.substr(0, view.find('\0'));
-    if (oem) return Utf8ToBytes(view, true);
-    return std::vector<OByte>(view.begin(), view.end());
+    return Utf8ToBytes(view, oem);
 }

@@ -99,10 +99,10 @@ private:
 inline constexpr OOffset kMaxClipboardText = (OOffset{1} << 29) - 1;
 
 // Puts [begin, begin + length) of file on the system clipboard as text, up
-// to its first zero byte: through code page 437 when oem, otherwise the bytes
-// as UTF-8, each byte that is not part of a well-formed sequence as '?'.
+// to its first zero byte, read as the text pane shows it: code page 437 when
+// oem, otherwise Windows-1252.
 bool CopyText(OFile& file, OOffset begin, OOffset length, bool oem);
-// The system clipboard's text up to its first NUL, as bytes: through code
-// page 437 when oem, otherwise its UTF-8 bytes. Empty when there is no text
-// or the clipboard cannot be read.
+// The system clipboard's text up to its first NUL, as bytes of code page 437
+// when oem, otherwise of Windows-1252; a character the page lacks becomes
+// '?'. Empty when there is no text or the clipboard cannot be read.
 std::optional<std::vector<OByte>> PasteText(bool oem);

@@ -27,8 +27,7 @@ bool OPattern::AllWildcards() const {
 }
 
 std::vector<OByte> PatternTextBytes(std::string_view utf8, bool oem) {
-    if (oem) return Utf8ToBytes(utf8, true);
-    return {utf8.begin(), utf8.end()};
+    return Utf8ToBytes(utf8, oem);
 }
 
 OPattern ParsePattern(std::span<const OByte> text) {

@@ -22,8 +22,9 @@ struct OPattern {
     bool AllWildcards() const;
 };
 
-// The dialog's text (UTF-8) as the bytes searched for: the UTF-8 bytes
-// themselves, or through code page 437 when the view shows OEM characters.
+// The dialog's text (UTF-8) as the bytes searched for, through the code page
+// the text pane shows: 437 with OEM characters, otherwise Windows-1252. A
+// character the page lacks becomes '?'; escapes still give any byte.
 std::vector<OByte> PatternTextBytes(std::string_view utf8, bool oem);
 // Parses the escape syntax over those bytes.
 OPattern ParsePattern(std::span<const OByte> text);

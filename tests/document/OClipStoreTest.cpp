@@ -218,9 +218,10 @@ TEST_F(ClipTest, TextGoesToTheClipboardUpToItsFirstZeroByteAndComesBack) {
         {std::string("say\0more", 8), 0, 8, false, "say", "say"},
         {std::string("say\0more", 8), 1, 1, false, "a", "a"},
         {std::string("say\0more", 8), 3, 5, false, "", ""},
-        // UTF-8 passes; every byte outside a well-formed sequence is a '?'.
-        {"caf\xC3\xA9 \xE2\x82\xAC\xFF|\xC3|\xED\xA0\x80|\xE2\x82", 0, -1, false,
-         "caf\xC3\xA9 \xE2\x82\xAC?|?|???|??", "caf\xC3\xA9 \xE2\x82\xAC?|?|???|??"},
+        // Windows-1252, the pane's page without OEM characters; what it
+        // lacks comes back as '?'.
+        {"caf\xE9 \x80\x81\tx", 0, -1, false, "caf\xC3\xA9 \xE2\x82\xAC\xC2\x81\tx",
+         "caf\xE9 \x80\x81\tx"},
         // Code page 437: glyphs, with line breaks and tabs as they are.
         {"\xB0\x82\xC4\r\n\tA", 0, -1, true, "\xE2\x96\x91\xC3\xA9\xE2\x94\x80\r\n\tA",
          "\xB0\x82\xC4\r\n\tA"},
@@ -237,6 +238,8 @@ TEST_F(ClipTest, TextGoesToTheClipboardUpToItsFirstZeroByteAndComesBack) {
     EXPECT_EQ(PasteText(false), Text("ab"));
     platform.clipboardText = "\xE2\x94\x80x"; // a box-drawing line
     EXPECT_EQ(PasteText(true), Text("\xC4x"));
+    platform.clipboardText = "caf\xC3\xA9 cr\xC3\xA8me \xE2\x94\x80";
+    EXPECT_EQ(PasteText(false), Text("caf\xE9 cr\xE8me ?"));
     platform.clipboardText.reset();
     EXPECT_FALSE(PasteText(false));
     platform.clipboardFails = true;

@@ -131,15 +131,16 @@ TEST(OPattern, DisplayTextAndWildcardByte) {
     EXPECT_EQ(ChooseWildcardByte(Parse(low), &highPattern), 254);
 }
 
-TEST(OPattern, TextBytesUtf8OrCodePage437) {
+TEST(OPattern, TextBytesThroughTheTextPanesCodePage) {
     using V = std::vector<OByte>;
     EXPECT_EQ(PatternTextBytes("A\\?", false), (V{0x41, 0x5C, 0x3F}));
     EXPECT_EQ(PatternTextBytes("A\\?", true), (V{0x41, 0x5C, 0x3F}));
-    EXPECT_EQ(PatternTextBytes("\xC3\xA9", false), (V{0xC3, 0xA9})); // é as UTF-8
-    EXPECT_EQ(PatternTextBytes("\xC3\xA9", true), (V{0x82}));        // é in code page 437
-    EXPECT_EQ(PatternTextBytes("\xC3\x84", true), (V{0x8E}));        // Ä
-    EXPECT_EQ(PatternTextBytes("\xE2\x94\x80", true), (V{0xC4}));    // ─
-    EXPECT_EQ(PatternTextBytes("\xE2\x82\xAC", true), (V{'?'}));     // € has no byte
+    EXPECT_EQ(PatternTextBytes("caf\xC3\xA9", false), (V{'c', 'a', 'f', 0xE9}));    // Windows-1252
+    EXPECT_EQ(PatternTextBytes("\xE2\x82\xAC\xE2\x94\x80", false), (V{0x80, '?'})); // €, ─
+    EXPECT_EQ(PatternTextBytes("\xC3\xA9", true), (V{0x82}));     // é in code page 437
+    EXPECT_EQ(PatternTextBytes("\xC3\x84", true), (V{0x8E}));     // Ä
+    EXPECT_EQ(PatternTextBytes("\xE2\x94\x80", true), (V{0xC4})); // ─
+    EXPECT_EQ(PatternTextBytes("\xE2\x82\xAC", true), (V{'?'}));  // € has no byte
     EXPECT_EQ(PatternTextBytes("", true), V{});
     // The escapes apply to the converted bytes.
     EXPECT_EQ(PatternDisplayText(ParsePattern(PatternTextBytes("\xC3\xA9\\41", true))), "82 41");
