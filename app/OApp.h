@@ -18,14 +18,15 @@ class OApp : public OCommandTarget {
 public:
     // Start-up, in order: defaults, "General" from iniPath, the two
     // histories, the recent-file list, the save files (beside the .ini with
-    // the extension ".sav").
+    // the extension ".sav"). A settings file that exists but cannot be read
+    // whole is said so and not written during the run.
     void Startup(const std::string& iniPath);
     // When the main window goes: the save files, then the histories (only
-    // once the .ini is recognised as ours). False when the save file could
-    // not be written (errno tells why).
+    // once the .ini is recognised as ours). False, after a message, when
+    // either could not be written.
     bool SaveHistories();
-    // At exit: the recent-file list, then everything reaches the disk.
-    // False when the file could not be written (reported by the caller).
+    // At exit: the recent-file list. Each of these writes only its own
+    // sections of the .ini over the file as it is then. False after a message.
     bool SaveAtExit();
 
     OSettings& Settings() { return m_settings; }
@@ -47,6 +48,7 @@ private:
     OProfile m_profile;
     OSaveFiles m_saveFiles;
     std::string m_savePath;
+    bool m_saveWritable = true;
     std::vector<std::string> m_findHistory;
     std::vector<std::string> m_replaceHistory;
     OSettings m_settings;

@@ -82,8 +82,16 @@ void OProfile::LoadGeneral(OSettings& settings) {
 
 bool OProfile::SaveGeneral(const OSettings& settings) {
     m_recognised = true;
-    Save(m_ini, "General", settings);
-    return m_ini.Flush();
+    return m_ini.Update([&](OIniFile& ini) { Save(ini, "General", settings); });
+}
+
+bool OProfile::SaveHistories(const std::vector<std::string>& find,
+                             const std::vector<std::string>& replace, int limit) {
+    if (!m_recognised) return true;
+    return m_ini.Update([&](OIniFile& ini) {
+        WriteList(ini, "Find", "Find%d", find, limit);
+        WriteList(ini, "Replace", "Replace%d", replace, limit);
+    });
 }
 
 void OProfile::LoadFileState(const OIniFile& ini, const std::string& section, OViewSettings& s) {
@@ -178,13 +186,12 @@ void OProfile::ReadList(const OIniFile& ini, const std::string& section, const c
     }
 }
 
-void OProfile::WriteList(const std::string& section, const char* keyFormat,
+void OProfile::WriteList(OIniFile& ini, const std::string& section, const char* keyFormat,
                          const std::vector<std::string>& list, int limit) {
-    if (!m_recognised) return;
-    m_ini.DeleteSection(section);
+    ini.DeleteSection(section);
     const int n = std::min(static_cast<int>(list.size()), std::max(limit, 0));
     for (int i = 1; i <= n; ++i)
-        m_ini.WriteString(section, Format(keyFormat, i), list[i - 1]);
+        ini.WriteString(section, Format(keyFormat, i), list[i - 1]);
 }
 
 void OProfile::ReadMarkers(const OIniFile& ini, const std::string& section,

@@ -29,8 +29,13 @@ public:
 public: // the settings record
     // Reads "General" at start-up: nothing unless it has a Version.
     void LoadGeneral(OSettings& settings);
-    // Writes "General" and flushes the file; false when it could not be written.
+    // Writes "General" over the file as it is now; false (errno set) when it
+    // could not be written.
     bool SaveGeneral(const OSettings& settings);
+    // Writes the two history lists over the file as it is now, only once
+    // Recognised; false (errno set) when they could not be written.
+    bool SaveHistories(const std::vector<std::string>& find,
+                       const std::vector<std::string>& replace, int limit);
     // The program's options and display defaults (the "General" keys).
     static void Load(const OIniFile& ini, const std::string& section, OSettings& settings);
     static void Save(OIniFile& ini, const std::string& section, const OSettings& settings);
@@ -44,9 +49,9 @@ public: // string lists
     // keyFormat holds one "%d", numbered from 1; empty values are skipped.
     static void ReadList(const OIniFile& ini, const std::string& section, const char* keyFormat,
                          std::vector<std::string>& list, int count);
-    // Replaces the section by the first limit entries; only once Recognised.
-    void WriteList(const std::string& section, const char* keyFormat,
-                   const std::vector<std::string>& list, int limit);
+    // Replaces the section by the first limit entries.
+    static void WriteList(OIniFile& ini, const std::string& section, const char* keyFormat,
+                          const std::vector<std::string>& list, int limit);
     static void ReadMarkers(const OIniFile& ini, const std::string& section,
                             std::vector<std::string>& list);
     static void WriteMarkers(OIniFile& ini, const std::string& section,

@@ -1,6 +1,7 @@
 #include "platform/OIniFile.h"
 
 #include "platform/OAtomicFile.h"
+#include "platform/OSystem.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,32 +49,78 @@ std::string Clean(std::string_view s) {
 
 } // namespace
 
+namespace {
+std::size_t g_maxFileSize = OIniFile::kMaxFileSize;
+} // namespace
+
+void OIniFile::SetMaxFileSizeForTesting(std::size_t bytes) {
+    g_maxFileSize = bytes == 0 ? kMaxFileSize : bytes;
+}
+
 bool OIniFile::Load() {
-    m_sections.clear();
     m_dirty = false;
+    m_loadError = 0;
+    Parse({});
     // Not blocking: a FIFO in its place must not hang the start-up.
     const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        Parse({});
+        m_state = errno == ENOENT ? State::New : State::Unreadable;
+        if (m_state == State::Unreadable) m_loadError = errno;
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool statFailed = ::fstat(fd, &info) != 0;
+    if (statFailed || !S_ISREG(info.st_mode)) {
+        const int error = statFailed              ? errno
+                          : S_ISDIR(info.st_mode) ? EISDIR
+                                                  : kErrorNotRegularFile;
         ::close(fd);
-        Parse({});
+        m_state = State::Unreadable;
+        m_loadError = errno = error;
         return false;
     }
     std::string text;
     char buffer[65536];
-    while (text.size() < kMaxFileSize) {
+    int error = 0;
+    // One byte past the limit tells a file of exactly the limit from a longer one.
+    while (text.size() <= g_maxFileSize) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = errno;
         if (n <= 0) break;
         text.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (text.size() > kMaxFileSize) text.resize(kMaxFileSize);
+    if (error != 0) {
+        m_state = State::Unreadable;
+        m_loadError = errno = error;
+        return false;
+    }
+    m_state = State::Read;
+    if (text.size() > g_maxFileSize) {
+        // The lines that fit whole: a line cut in two would read as another value.
+        text.resize(g_maxFileSize);
+        const auto lastBreak = text.rfind('\n');
+        text.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+        m_state = State::Partial;
+    }
     Parse(text);
+    if (m_state == State::Partial) m_loadError = errno = EFBIG;
+    return true;
+}
+
+bool OIniFile::Update(const std::function<void(OIniFile&)>& write) {
+    if (!Writable()) return true;
+    OIniFile current(m_path);
+    current.Load();
+    if (!current.Writable()) {
+        errno = current.LoadError();
+        return false;
+    }
+    write(current);
+    write(*this);
+    if (!current.Flush()) return false;
+    m_dirty = false;
     return true;
 }
 
@@ -121,6 +168,10 @@ std::string OIniFile::Serialize() const {
 }
 
 bool OIniFile::Flush() {
+    if (!Writable()) {
+        errno = m_state == State::Partial ? EFBIG : EACCES;
+        return false;
+    }
     if (!m_dirty) return true;
     const std::string text = Serialize();
     // A new file stays private: it holds histories and paths.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,21 +14,46 @@
 // (OAtomicFile): a crash or a full disk never leaves a half-written file, and
 // a new file is readable by its owner only. Lines it does not understand are
 // kept as they were.
+//
+// A file that exists but could not be read whole is never written: writing
+// it would replace what was not read.
 class OIniFile {
 public:
-    // Files past this size are read only up to it: settings are small, and a
-    // huge or binary file must not take the memory.
-    static constexpr std::size_t kMaxFileSize = 4 << 20;
+    enum class State {
+        New,        // no file: empty, and written when changed
+        Read,       // read whole
+        Partial,    // over the size limit: the lines that fit, never written
+        Unreadable, // not a regular file, or reading failed: empty, never written
+    };
+
+    // A .sav holding 100,000 markers is about 4 MiB: the limit only keeps a
+    // huge or binary file from taking the memory.
+    static constexpr std::size_t kMaxFileSize = std::size_t{256} << 20;
+    // A smaller limit, so that tests cross it without writing 256 MiB (0: the
+    // real one).
+    static void SetMaxFileSizeForTesting(std::size_t bytes);
 
     OIniFile() = default;
     explicit OIniFile(std::string path) : m_path(std::move(path)) {}
 
     const std::string& Path() const { return m_path; }
-    // Reads the file; a missing or unreadable one is empty. True when read.
+    // Reads the file; true when read, whole or in part. After a failure errno
+    // tells why (EFBIG: over the limit).
     bool Load();
-    // Writes the file when anything changed; false (errno set) on failure.
+    State LoadState() const { return m_state; }
+    // Why the last Load did not read the file whole (an errno value), or 0.
+    int LoadError() const { return m_loadError; }
+    bool Writable() const { return m_state == State::New || m_state == State::Read; }
+    // Writes the file when anything changed; false (errno set) on failure or
+    // when the file is not Writable().
     bool Flush();
     bool Dirty() const { return m_dirty; }
+    // Applies write to the file as it is on disk now and flushes that, so
+    // that sections edited by hand or by another instance since Load stay as
+    // they are; write is applied here as well. Does nothing when this file
+    // was not read whole (the user was told at start-up). False (errno set)
+    // when the file cannot be read whole now, or cannot be written.
+    bool Update(const std::function<void(OIniFile&)>& write);
 
 public: // the profile functions
     // The key's integer value; def when the key is missing, 0 when its text
@@ -80,4 +106,6 @@ private:
     std::string m_path;
     std::vector<Section> m_sections; // the first has an empty name: lines before any header
     bool m_dirty = false;
+    State m_state = State::New;
+    int m_loadError = 0;
 };

@@ -116,6 +116,7 @@ constexpr OStringEntry kStrings[] = {
     {40110, "Too long to copy as text: %I64d bytes (at most 536870911)"},
     {40111, "Cannot put the text on the clipboard"},
     {40112, "%s is a device: its size cannot change"},
+    {40113, "%s: %s\nIt is not written during this run."},
     {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},

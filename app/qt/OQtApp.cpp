@@ -177,12 +177,8 @@ void OQtApp::OnFrameClosing(OChildFrame& frame) {
 void OQtApp::OnMainWindowClosing() {
     if (m_shutdownSaved) return;
     m_shutdownSaved = true;
-    auto report = [](const std::string& path, int error) {
-        MessageBox(FormatId(ids::IDS_FILE_ERROR, path.c_str(), SystemErrorText(error).c_str()),
-                   OButtons::Ok, OIcon::Stop);
-    };
-    if (!m_core.SaveHistories()) report(m_core.SaveFilePath(), errno);
-    if (!m_core.SaveAtExit()) report(m_core.Profile().Ini().Path(), errno);
+    m_core.SaveHistories();
+    m_core.SaveAtExit();
 }
 
 // Windows scroll in step with the active view of every other window.

@@ -1,5 +1,7 @@
 #include "app/OProfile.h"
 
+#include "app/OApp.h"
+#include "platform/OScriptedPlatform.h"
 #include "support/OTempDir.h"
 
 #include <cstdlib>
@@ -159,13 +161,53 @@ TEST(OProfile, StringLists) {
     EXPECT_EQ(list, (std::vector<std::string>{"a", "c"}));
     OTempDir dir;
     OProfile profile(dir.File("q.ini"));
-    profile.WriteList("Find", "Find%d", {"a"}, 5);
+    EXPECT_TRUE(profile.SaveHistories({"a"}, {}, 5));
     EXPECT_FALSE(profile.Ini().HasKey("Find", "Find1"));
     ASSERT_TRUE(profile.SaveGeneral(OSettings{}));
     profile.Ini().WriteString("Find", "Find5", "stale");
-    profile.WriteList("Find", "Find%d", {"a", "b", "c"}, 2);
-    EXPECT_EQ(profile.Ini().Entries("Find"),
+    ASSERT_TRUE(profile.SaveHistories({"a", "b", "c"}, {"r"}, 2));
+    const OIniFile& ini = profile.Ini();
+    EXPECT_EQ(ini.Entries("Find"),
               (std::vector<std::pair<std::string, std::string>>{{"Find1", "a"}, {"Find2", "b"}}));
+    EXPECT_EQ(ini.GetString("Replace", "Replace1"), "r");
+}
+
+// Each of the three writes puts its own sections over the file as it is
+// then; what was changed by hand while the program ran stays. A settings
+// file not read whole is said so once and left as it is.
+TEST(OApp, WritesOnlyItsOwnSectionsAndNeverAFileItDidNotReadWhole) {
+    OScriptedPlatform platform;
+    OTempDir dir;
+    const std::string general = "[General]\nVersion=0.37\nSaveFilesCount=2\nFindHistorySave=8\n"
+                                "RecentFilesCount=4\n";
+    const std::string ini = dir.Write("q.ini", general);
+    OApp app;
+    app.Startup(ini);
+    EXPECT_TRUE(platform.Messages().empty());
+    app.FindHistory() = {"x"};
+    app.RecentFiles()->Add("/data/a.bin");
+    const std::string byHand = general + "FontSize=14\n[Tools]\nk=v\n";
+    dir.Write("q.ini", byHand);
+    EXPECT_TRUE(app.SaveHistories());
+    EXPECT_TRUE(app.SaveAtExit());
+    EXPECT_EQ(ReadText(ini), byHand + "[Find]\nFind1=x\n[Recent list]\nFile1=/data/a.bin\n");
+
+    OIniFile::SetMaxFileSizeForTesting(64);
+    const std::string sav =
+        dir.Write("q.sav", "[File0]\nFilename=/a\n;" + std::string(80, 'p') + "\n");
+    OApp limited;
+    limited.Startup(ini);
+    OIniFile::SetMaxFileSizeForTesting(0);
+    EXPECT_EQ(
+        platform.MessageTexts(),
+        (std::vector<std::string>{ini + ": File too large\nIt is not written during this run.",
+                                  sav + ": File too large\nIt is not written during this run."}));
+    limited.FindHistory() = {"y"};
+    EXPECT_TRUE(limited.SaveHistories());
+    EXPECT_TRUE(limited.SaveAtExit());
+    EXPECT_EQ(ReadText(ini), byHand + "[Find]\nFind1=x\n[Recent list]\nFile1=/data/a.bin\n");
+    EXPECT_EQ(ReadText(sav), "[File0]\nFilename=/a\n;" + std::string(80, 'p') + "\n");
+    EXPECT_EQ(platform.Messages().size(), 2u);
 }
 
 TEST(OProfile, Markers) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::string_view_literals;
 
@@ -106,14 +107,60 @@ TEST(OIniFile, WrittenTextCannotBreakStructure) {
     EXPECT_EQ(back.GetString("photo [1].bin", "K"), "v");
 }
 
-TEST(OIniFile, OversizedFileIsCutAtLimit) {
+// A file that exists but is not read whole is never written: not over its
+// own content, nor through Update. Update writes its sections over what is on
+// disk now, keeping what changed there since Load.
+TEST(OIniFile, OnlyAFileReadWholeIsWrittenAndUpdateKeepsOtherEdits) {
     OTempDir dir;
-    std::string text = "[A]\nX=1\n;";
-    text.resize(OIniFile::kMaxFileSize, 'p');
-    text += "\n[B]\nY=2\n";
-    OIniFile ini(dir.Write("big.ini", text));
+    OIniFile::SetMaxFileSizeForTesting(64);
+    const std::string big = "[A]\nX=1\n;" + std::string(60, 'p') + "\n[B]\nY=2\n";
+    OIniFile partial(dir.Write("big.ini", big));
+    EXPECT_TRUE(partial.Load());
+    OIniFile::SetMaxFileSizeForTesting(0);
+    EXPECT_EQ(partial.LoadState(), OIniFile::State::Partial);
+    EXPECT_EQ(partial.LoadError(), EFBIG);
+    EXPECT_EQ(partial.GetInt("A", "X", 0), 1);
+    EXPECT_FALSE(partial.HasKey("B", "Y")); // the line cut by the limit is not read either
+    EXPECT_EQ(partial.KeyCount("A"), 1u);
+    partial.WriteInt("A", "X", 5);
+    EXPECT_FALSE(partial.Flush());
+    EXPECT_TRUE(partial.Update([](OIniFile& ini) { ini.WriteInt("A", "X", 6); }));
+    EXPECT_EQ(ReadText(partial.Path()), big);
+
+    const std::string locked = dir.Write("locked.ini", "[A]\nX=1\n");
+    ::chmod(locked.c_str(), 0200);
+    OIniFile unreadable(locked);
+    if (::geteuid() != 0) { // root reads everything
+        EXPECT_FALSE(unreadable.Load());
+        EXPECT_EQ(unreadable.LoadError(), EACCES);
+        EXPECT_FALSE(unreadable.Writable());
+        EXPECT_TRUE(unreadable.Update([](OIniFile& ini) { ini.WriteInt("A", "X", 2); }));
+        ::chmod(locked.c_str(), 0600);
+        EXPECT_EQ(ReadText(locked), "[A]\nX=1\n");
+    }
+    OIniFile directory(dir.Path());
+    EXPECT_FALSE(directory.Load());
+    EXPECT_EQ(directory.LoadError(), EISDIR);
+
+    // Read at start-up, then edited by hand while the program runs.
+    const std::string path =
+        dir.Write("q.ini", "[General]\nVersion=0.37\nFontSize=9\n[Find]\nFind1=a\n");
+    OIniFile ini(path);
     ASSERT_TRUE(ini.Load());
-    EXPECT_EQ(ini.GetInt("A", "X", 0), 1);
-    EXPECT_FALSE(ini.HasKey("B", "Y"));
-    EXPECT_LE(ini.Serialize().size(), OIniFile::kMaxFileSize + 1);
+    dir.Write("q.ini",
+              "; by hand\n[General]\nVersion=0.37\nFontSize=12\n[Mine]\nk=v\n[Find]\nFind1=a\n");
+    ASSERT_TRUE(ini.Update([](OIniFile& f) {
+        f.DeleteSection("Find");
+        f.WriteString("Find", "Find1", "b");
+    }));
+    EXPECT_EQ(ReadText(path),
+              "; by hand\n[General]\nVersion=0.37\nFontSize=12\n[Mine]\nk=v\n[Find]\nFind1=b\n");
+    EXPECT_EQ(ini.GetString("Find", "Find1"), "b");
+    // Unreadable now: nothing is written, and the caller hears why.
+    ::chmod(path.c_str(), 0200);
+    if (::geteuid() != 0) {
+        errno = 0;
+        EXPECT_FALSE(ini.Update([](OIniFile& f) { f.WriteString("Find", "Find1", "c"); }));
+        EXPECT_EQ(errno, EACCES);
+    }
 }

@@ -80,10 +80,12 @@ TEST_F(MainFrameTest, AFifoIsRefusedWithoutWaitingAndTheOtherFilesOpen) {
     const std::string fifo = dir.File("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     OApp other;
-    other.Startup(fifo); // a FIFO as the .ini: read as empty
+    other.Startup(fifo); // a FIFO as the .ini: read as empty, never written
     ASSERT_TRUE(Start({fifo, file}));
     EXPECT_EQ(platform.MessageTexts(),
-              std::vector<std::string>{fifo + ": Not a regular file or block device"});
+              (std::vector<std::string>{
+                  fifo + ": Not a regular file or block device\nIt is not written during this run.",
+                  fifo + ": Not a regular file or block device"}));
     EXPECT_EQ(Tabs(), 1u);
 }
 
