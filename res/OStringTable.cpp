@@ -65,7 +65,7 @@ constexpr OStringEntry kStrings[] = {
     {318, "Insert empty bytes/records\nInsert empty bytes/records"},
     {319, "Tooltip under offset enable/disable\nTooltip under offset"},
     {320, "OEM characters enable/disable\nOEM characters"},
-    {321, "Syncrone scrolling\nSyncrone scrolling"},
+    {321, "Synchronous scrolling\nSynchronous scrolling"},
     {322, "Read-only mode enable/disable\nRead-only mode"},
     {40001, "Invalid digit"},
     {40002, "Number overflow"},
