@@ -105,6 +105,8 @@ void OMainFrame::BuildMenuBar() {
             QAction* shared = MakeAction(entry.id, entry.text);
             // The item's own text (with its key hint) on an action of the same command.
             auto* item = new QAction(QString::fromUtf8(entry.text), bar);
+            // The prompt shows in the status bar while the item is highlighted.
+            item->setStatusTip(shared->statusTip());
             connect(item, &QAction::triggered, shared, &QAction::trigger);
             connect(shared, &QAction::changed, item, [item, shared] {
                 item->setEnabled(shared->isEnabled());
