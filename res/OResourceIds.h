@@ -64,8 +64,8 @@ enum class OTextId : unsigned {
 
     // Messages: the command line's usage, a file error, the question before
     // closing, an insert that stopped, a command refused while an operation
-    // runs, copying as text, a device whose size cannot change, and a
-    // settings file left alone for the run.
+    // runs, copying as text, a device whose size cannot change, a
+    // settings file left alone for the run, and a count outside its range.
     IDS_USAGE = 40100,
     IDS_FILE_ERROR = 40101,
     IDS_SAVE_CHANGES_CLOSE = 40102,
@@ -75,6 +75,7 @@ enum class OTextId : unsigned {
     IDS_CLIPBOARD_ERROR = 40111,
     IDS_FIXED_SIZE = 40112,
     IDS_SETTINGS_NOT_WRITTEN = 40113,
+    IDS_COUNT_RANGE = 40114,
 };
 using enum OTextId;
 

@@ -117,6 +117,7 @@ constexpr OStringEntry kStrings[] = {
     {40111, "Cannot put the text on the clipboard"},
     {40112, "%s is a device: its size cannot change"},
     {40113, "%s: %s\nIt is not written during this run."},
+    {40114, "Please enter an integer between %I64d and %I64d."},
     {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},
