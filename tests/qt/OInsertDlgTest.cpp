@@ -1,0 +1,86 @@
+#include "view/qt/OInsertDlg.h"
+
+#include "document/ODoc.h"
+#include "platform/OScriptedPlatform.h"
+#include "support/OTempDir.h"
+#include "view/ORecordView.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+void WhenOpen(std::function<void(OInsertDlg&)> steps) {
+    QTimer::singleShot(0, [steps = std::move(steps)] {
+        auto* dialog = qobject_cast<OInsertDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        steps(*dialog);
+        if (dialog->isVisible()) dialog->reject();
+    });
+}
+
+// Check boxes and radio buttons take clicks on their indicator and text only.
+void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+void ClickOk(OInsertDlg& dialog) {
+    Click(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
+}
+
+TEST(InsertDialog, RecordsAtTheNextRecordSelected) {
+    OScriptedPlatform platform;
+    OTempDir dir;
+    ODoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(dir.Write("data.bin", std::vector<OByte>(160, 0xAA))));
+    doc.SetReadOnly(false);
+    ORecordView view(OViewSettings{}, [&doc] { return doc.ShownLength(); });
+    view.Layout(1 << 20, 100, 10);
+    ASSERT_TRUE(view.SetCaret(87)); // the middle of record 5
+
+    WhenOpen([&platform](OInsertDlg& d) {
+        EXPECT_EQ(d.Count()->text(), "1");
+        EXPECT_TRUE(d.Bytes()->isChecked());
+        EXPECT_FALSE(d.SelectAfter()->isChecked());
+        d.Count()->selectAll();
+        QTest::keyClicks(d.Count(), "0x"); // digits only
+        EXPECT_EQ(d.Count()->text(), "0");
+        ClickOk(d);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(platform.MessageTexts(),
+                  std::vector<std::string>{"Please enter an integer between 1 and 4294967295."});
+        d.Count()->selectAll();
+        QTest::keyClicks(d.Count(), "2");
+        Click(d.Records());
+        Click(d.SelectAfter());
+        ClickOk(d);
+    });
+    EXPECT_TRUE(RunInsertDialog(nullptr, doc, view));
+    EXPECT_EQ(doc.ShownLength(), 192);
+    std::vector<OByte> bytes(192);
+    ASSERT_EQ(doc.ReadShown(0, bytes.data(), bytes.size()), 192u);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        ASSERT_EQ(bytes[i], i >= 96 && i < 128 ? 0 : 0xAA) << i;
+    EXPECT_EQ(view.Caret(), 96);
+    EXPECT_EQ(doc.Selection().Begin(), 96);
+    EXPECT_EQ(doc.Selection().End(), 127);
+
+    // Cancel inserts nothing; the dialog opens as new every time.
+    WhenOpen([](OInsertDlg& d) {
+        EXPECT_EQ(d.Count()->text(), "1");
+        EXPECT_TRUE(d.Bytes()->isChecked());
+        d.reject();
+    });
+    EXPECT_FALSE(RunInsertDialog(nullptr, doc, view));
+    EXPECT_EQ(doc.ShownLength(), 192);
+}
+
+} // namespace
