@@ -115,6 +115,15 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
     EXPECT_EQ(view.Caret(), 1000);
     EXPECT_EQ(ProcessGotoHistory().lists[static_cast<std::size_t>(F::DecOffset)],
               (std::vector<std::string>{"+1000", "48"}));
+
+    // Enter in a field is OK.
+    WhenOpen([](OGotoDlg& d) {
+        Type(d, F::HexOffset, "1F");
+        QTest::keyClick(d.Field(F::HexOffset), Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible());
+    });
+    EXPECT_TRUE(RunGotoDialog(nullptr, view));
+    EXPECT_EQ(view.Caret(), 31);
 }
 
 } // namespace
