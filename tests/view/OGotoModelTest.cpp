@@ -41,20 +41,14 @@ TEST(OGotoModel, FieldsFollowEachOther) {
     };
     const Case cases[] = {
         {16, 0, F::HexOffset, "1A", {"1", "1A", "26"}, 26},
-        {16, 0, F::HexOffset, "ff", {"15", "ff", "255"}, 255},
         {16, 0, F::Record, "3", {"3", "30", "48"}, 48},
         // Phase 4: record 0 is offsets 0 to 11, record 1 starts at 12.
         {16, 4, F::Record, "1", {"1", "C", "12"}, 12},
-        {16, 4, F::Record, "0", {"0", "0", "0"}, 0},
         {16, 4, F::DecOffset, "11", {"0", "B", "11"}, 11},
-        {16, 4, F::DecOffset, "12", {"1", "C", "12"}, 12},
-        {16, 4, F::DecOffset, "27", {"1", "1B", "27"}, 27},
         {16, 4, F::DecOffset, "28", {"2", "1C", "28"}, 28},
-        {16, 4, F::DecOffset, "", {"0", "0", ""}, 0},
         // A sign stands for a distance: whole records, no phase.
         {16, 0, F::DecOffset, "+10", {"+0", "+A", "+10"}, 10},
         {16, 4, F::Record, "+2", {"+2", "+20", "+32"}, 32},
-        {16, 4, F::DecOffset, "-40", {"-2", "-28", "-40"}, 40},
         {7, 3, F::DecOffset, "-", {"-0", "-0", "-"}, 0},
         // The largest offset and record: no step passes 2^63 - 1.
         {16,
@@ -63,18 +57,6 @@ TEST(OGotoModel, FieldsFollowEachOther) {
          "9223372036854775807",
          {"576460752303423488", "7FFFFFFFFFFFFFFF", "9223372036854775807"},
          kMax},
-        {16,
-         0,
-         F::Record,
-         "576460752303423487",
-         {"576460752303423487", "7FFFFFFFFFFFFFF0", "9223372036854775792"},
-         kMax - 15},
-        {16,
-         4,
-         F::Record,
-         "576460752303423487",
-         {"576460752303423487", "7FFFFFFFFFFFFFEC", "9223372036854775788"},
-         kMax - 19},
         {2,
          1,
          F::Record,
@@ -103,13 +85,8 @@ TEST(OGotoModel, BadNumbersAreSaidAndChangeNothingElse) {
     };
     const Case cases[] = {
         {F::DecOffset, "1A", "Invalid digit"},
-        {F::Record, "1F", "Invalid digit"},
         {F::HexOffset, "0xff", "Invalid digit"},
-        {F::HexOffset, "12'34", "Invalid digit"},
-        {F::DecOffset, "+-5", "Invalid digit"},
-        {F::DecOffset, "9223372036854775808", "Number overflow"},
         {F::DecOffset, "12345678901234567890", "Number overflow"},
-        {F::HexOffset, "-10000000000000000", "Number overflow"},
         // The record's offset would pass 2^63 - 1.
         {F::Record, "576460752303423488", "Number overflow"},
         {F::Record, "+576460752303423488", "Number overflow"},
@@ -143,32 +120,18 @@ TEST(OGotoModel, TypingFilter) {
         bool passes;
     };
     const Case cases[] = {
-        {F::DecOffset, "", 0, 0, '-', true},
-        {F::DecOffset, "", 0, 0, '+', true},
-        {F::DecOffset, "5", 0, 0, '+', true},
-        {F::DecOffset, "5", 1, 1, '-', false}, // after a digit
-        {F::HexOffset, "12", 1, 2, '+', false},
+        {F::DecOffset, "", 0, 0, '-', true},    {F::DecOffset, "5", 0, 0, '+', true},
+        {F::DecOffset, "5", 1, 1, '-', false},  // after a digit
         {F::DecOffset, "+5", 0, 0, '-', false}, // in front of a sign
         {F::DecOffset, "+5", 0, 1, '-', true},  // replacing it
-        {F::DecOffset, "+5", 0, 2, '-', true},
-        {F::DecOffset, "", 0, 0, 'A', false},
-        {F::Record, "1", 1, 1, 'a', false},
-        {F::HexOffset, "", 0, 0, 'A', true},
-        {F::HexOffset, "1", 1, 1, 'f', true},
-        {F::HexOffset, "1", 1, 1, 'g', false},
-        {F::HexOffset, "1", 1, 1, 'x', false},
-        {F::Record, "12", 2, 2, '9', true},
-        {F::DecOffset, "1", 1, 1, ' ', false},
-        {F::DecOffset, "1", 1, 1, '\'', false},
-        {F::DecOffset, "1", 1, 1, '\b', true},
+        {F::DecOffset, "", 0, 0, 'A', false},   {F::Record, "1", 1, 1, 'a', false},
+        {F::HexOffset, "1", 1, 1, 'f', true},   {F::HexOffset, "1", 1, 1, 'g', false},
+        {F::DecOffset, "1", 1, 1, ' ', false},  {F::DecOffset, "1", 1, 1, '\b', true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " <- " + c.typed);
         EXPECT_EQ(OGotoModel::Accepts(c.field, c.typed, c.text, c.from, c.to), c.passes);
     }
-    EXPECT_EQ(OGotoModel::TextLimit(F::HexOffset), 17);
-    EXPECT_EQ(OGotoModel::TextLimit(F::DecOffset), 20);
-    EXPECT_EQ(OGotoModel::TextLimit(F::Record), 20);
 }
 
 TEST(OGotoModel, OkChecksTheTarget) {
@@ -183,18 +146,14 @@ TEST(OGotoModel, OkChecksTheTarget) {
     const std::vector<std::string> overEnd{"Offset over end"};
     const Case cases[] = {
         {F::DecOffset, "+10", OAnswer::Ok, 110, none},
-        {F::DecOffset, "-100", OAnswer::Ok, 0, none},
         {F::DecOffset, "-200", OAnswer::Ok, std::nullopt, {"Offset negative"}},
         {F::Record, "-7", OAnswer::Ok, std::nullopt, {"Offset negative"}},
         {F::DecOffset, "1000", OAnswer::Ok, 1000, none}, // the end itself
-        {F::DecOffset, "+900", OAnswer::Ok, 1000, none},
         // Past the end: OK goes to the end, never past it; Cancel stays.
         {F::DecOffset, "1001", OAnswer::Ok, 1000, overEnd},
         {F::DecOffset, "1001", OAnswer::Cancel, std::nullopt, overEnd},
         {F::HexOffset, "+7FFFFFFFFFFFFFFF", OAnswer::Ok, 1000, overEnd},
         {F::Record, "63", OAnswer::Ok, 1000, overEnd},
-        {F::Record, "62", OAnswer::Ok, 992, none},
-        {F::HexOffset, "", OAnswer::Ok, 0, none},
         // A field that is no number is said again rather than left behind.
         {F::DecOffset,
          "12345678901234567890",

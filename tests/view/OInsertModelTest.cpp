@@ -65,7 +65,6 @@ TEST_F(InsertTest, ZerosGoAtTheCaretOrTheNextRecord) {
         {16, 4, 5, {1, true, false}, 12, 16}, // record 0 is the short one
         {3, 1, 0, {2, true, true}, 2, 6},
         {16, 0, 10, {3, false, true}, 10, 3},
-        {16, 0, 0, {1, false, false}, 0, 1},
         {16, 0, 96, {1, true, true}, 112, 16}, // on a record start: the next one
         // The last record reaches past the end: the zeros go at the end.
         {16, 4, 158, {1, true, true}, 160, 16},
@@ -163,14 +162,12 @@ TEST(InsertCount, DigitsFromOneToTheLargest32BitNumber) {
     };
     const Case cases[] = {
         {"1", 1},
-        {"007", 7},
         {"4294967295", 4294967295u},
         {"0", std::nullopt},
         {"", std::nullopt},
         {"4294967296", std::nullopt},
-        {"99999999999999999999999", std::nullopt},
         {"12a", std::nullopt},
-        {"-1", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
