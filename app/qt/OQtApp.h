@@ -58,6 +58,7 @@ public: // OViewHost
     void RunCommand(OCommandId id) override;
     OCmdUI CommandState(OCommandId id) override;
     bool MarkerJumpWrap() const override { return m_core.Settings().markerJumpWrap; }
+    bool TooltipUnderOffset() const override { return m_core.Settings().tooltipUnderOffset; }
 
 public: // commands
     bool OnCommand(OCommandId id) override;

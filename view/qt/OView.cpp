@@ -7,10 +7,12 @@
 #include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
+#include "view/OValueTip.h"
 
 #include <QCursor>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -447,6 +449,13 @@ void OView::focusOutEvent(QFocusEvent* event) {
 
 bool OView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange) Relayout();
+    if (event->type() == QEvent::ToolTip) {
+        auto& help = static_cast<QHelpEvent&>(*event);
+        const bool valueTips = m_host && m_host->TooltipUnderOffset();
+        m_toolTip.Show(help,
+                       TipTextAt(*m_doc, m_layout, m_geometry, valueTips, help.x(), help.y()));
+        return true;
+    }
     return QAbstractScrollArea::viewportEvent(event);
 }
 

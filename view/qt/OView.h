@@ -10,6 +10,7 @@
 #include "view/OViewInput.h"
 #include "view/qt/ORowPainter.h"
 #include "view/qt/OViewHost.h"
+#include "view/qt/OViewToolTip.h"
 
 #include <QAbstractScrollArea>
 #include <memory>
@@ -48,6 +49,7 @@ public:
     ORowModel::OffsetMode OffsetMode() const { return m_offsetMode; }
     void SetOffsetMode(ORowModel::OffsetMode mode);
     const QFont& ViewFont() const { return m_font; }
+    const OViewToolTip& ToolTip() const { return m_toolTip; }
 
     OViewInput& Input() { return m_input; }
 
@@ -117,4 +119,5 @@ private:
     int m_charHeight = 0; // of the font: the caret bar's size
     int m_caretWidth = 2;
     bool m_shiftHeld = false;
+    OViewToolTip m_toolTip{*viewport()};
 };

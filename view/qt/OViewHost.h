@@ -20,6 +20,9 @@ public:
     virtual OCmdUI CommandState(OCommandId id) = 0;
     // The program-wide marker-jump wrap setting, read at each jump.
     virtual bool MarkerJumpWrap() const = 0;
+    // The program-wide "tooltip under offset" setting, read at each tip:
+    // whether byte cells show their values. Without a host they do not.
+    virtual bool TooltipUnderOffset() const = 0;
 
 protected:
     ~OViewHost() = default;
