@@ -9,29 +9,19 @@
 #include "res/OResourceIds.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
+#include "support/OTestData.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
-#include <random>
 #include <string>
-#include <vector>
+#include <tuple>
 
 namespace {
 
-using Bytes = std::vector<OByte>;
+using Bytes = OBytes;
 using Strings = std::vector<std::string>;
-
-Bytes Random(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    Bytes out(n);
-    for (OByte& b : out)
-        b = static_cast<OByte>(rng());
-    return out;
-}
 
 // The file after the first `blocks` blocks of an in-place move, each read
 // from the file as it then is: the state a failure leaves behind.
@@ -250,21 +240,17 @@ OExpected ExpectResize(const Bytes& m, std::size_t off, std::size_t oldLen, std:
 // messages, the progress windows and the status texts must be what the
 // vector model says. The views read the file between blocks.
 TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
-    unsigned seed = std::random_device{}();
-    if (const char* fixed = std::getenv("QUORVALIS_EDIT_SEED"))
-        seed = static_cast<unsigned>(std::stoul(fixed));
-    std::printf("RandomEditsAndFaultsMatchAVectorModel seed %u (QUORVALIS_EDIT_SEED)\n", seed);
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    const unsigned seed = TestSeed();
     std::mt19937 rng(seed);
     auto pick = [&rng](std::size_t low, std::size_t high) { // inclusive
         return std::uniform_int_distribution<std::size_t>(low, high)(rng);
     };
 
     platform.SetText("Ready");
-    OpenFile(Random(300, seed));
+    OpenFile(RandomBytes(300, seed));
     OMemFile mem{io};
     ASSERT_TRUE(mem.Open("", OAccess::ReadWrite, ODisposition::CreateAlways));
-    std::vector<Bytes> models{Content(), Random(200, seed + 1)};
+    std::vector<Bytes> models{Content(), RandomBytes(200, seed + 1)};
     ASSERT_TRUE(WriteBlock(models[1].data(), mem, 0, models[1].size()));
     OFile* files[2] = {&file, &mem};
     auto contentOf = [&](int i) { return i == 0 ? Content() : mem.Data(); };
@@ -327,7 +313,7 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
                 ASSERT_EQ(io.writeOffsets.at(0), at(size - oldLen + newLen - 1)) << op;
             }
             if (ok && kind == 1) { // the region's new content
-                const Bytes region = Random(newLen, static_cast<unsigned>(step));
+                const Bytes region = RandomBytes(newLen, static_cast<unsigned>(step));
                 ASSERT_TRUE(WriteBlock(region.data(), f, at(off), newLen));
                 std::copy(region.begin(), region.end(), e.content.begin() + at(off));
             }
@@ -459,41 +445,28 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
     }
 }
 
+// {length, failed allocations, size; 0: no block}. Length 0 asks for a
+// quarter of the free memory; failures halve down to just over 256 KiB.
 TEST_F(EditOpsTest, TransferBufferFollowsTheLengthUpTo16MiBKeepsItsBlockAndHalvesOnFailure) {
-    EXPECT_EQ(OTransferBuffer(100).Size(), 100u);
-    OByte* kept = nullptr;
-    {
-        OTransferBuffer big(OOffset{1} << 40);
-        EXPECT_EQ(big.Size(), 16777216u);
-        kept = big.Data();
-    }
-    for (OOffset length : {OOffset{0}, OOffset{5000}}) { // 0: a quarter of the free memory
-        OTransferBuffer reused(length);
-        EXPECT_EQ(reused.Data(), kept);
-        EXPECT_EQ(reused.Size(), length == 0 ? 16777216u : 5000u);
-    }
-    OTransferBuffer::SetLimitForTesting(7);
-    EXPECT_EQ(OTransferBuffer(5000).Size(), 7u);
-    OTransferBuffer::SetLimitForTesting(0);
-    // Failed allocations halve the size down to just over 256 KiB.
-    const std::pair<int, OOffset> halved[] = {{3, OOffset{1} << 30}, {1, 600000}};
-    for (const auto& [failures, length] : halved) {
+    constexpr std::size_t k16 = OTransferBuffer::kMaxBlock;
+    const std::tuple<OOffset, int, std::size_t> cases[] = {
+        {OOffset{1} << 40, 0, k16},      {0, 0, k16},         {5000, 0, 5000},
+        {OOffset{1} << 30, 3, k16 >> 3}, {600000, 1, 300000}, {500000, 1, 0},
+        {OOffset{1} << 30, 6, 0}};
+    const OByte* kept = nullptr;
+    for (const auto& [length, failures, size] : cases) {
         OTransferBuffer::FailAllocationsForTesting(failures);
-        EXPECT_EQ(OTransferBuffer(length).Size(),
-                  std::min<std::size_t>(static_cast<std::size_t>(length), 16777216) >> failures);
-    }
-    EXPECT_TRUE(platform.Messages().empty());
-    const std::pair<int, OOffset> failed[] = {{1, 500000}, {6, OOffset{1} << 30}};
-    for (const auto& [failures, length] : failed) {
-        OTransferBuffer::FailAllocationsForTesting(failures);
-        EXPECT_FALSE(OTransferBuffer(length).Valid());
+        const OTransferBuffer buffer(length);
+        EXPECT_EQ(buffer.Size(), size) << length;
+        if (!kept) kept = buffer.Data();
+        EXPECT_TRUE(failures > 0 || buffer.Data() == kept) << length; // the block is kept
     }
     EXPECT_EQ(platform.MessageTexts(), Strings(2, "Out of memory"));
     EXPECT_EQ(platform.Messages()[1].icon, OIcon::Stop);
 }
 
 TEST_F(EditOpsTest, ResizingToTheSameLengthDoesNothingAtAll) {
-    path = dir.Write("data.bin", Random(50, 5));
+    path = dir.Write("data.bin", RandomBytes(50, 5));
     ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
     int backups = 0;
     file.SetBackupHook([&backups](OFile&) { return ++backups > 0; });
@@ -509,34 +482,29 @@ TEST_F(EditOpsTest, ResizingToTheSameLengthDoesNothingAtAll) {
 // positions are shifted to fit the bar. A failing first read stops each
 // move at once: the window and the texts are what count.
 TEST_F(EditOpsTest, LongTailsSayTheirSizeAndShiftTheProgressPositions) {
-    struct Case {
-        OOffset tail;
-        unsigned shift;
-        Strings status;
-    };
-    const Case cases[] = {{1048576, 0, {}},
-                          {1048577, 0, {"Move 1 Mb ...", "Ready"}},
-                          {(OOffset{1} << 31) - 1, 0, {"Move 2047 Mb ...", "Ready"}},
-                          {OOffset{3} << 30, 1, {"Move 3072 Mb ...", "Ready"}},
-                          {OOffset{5} << 30, 2, {"Move 5120 Mb ...", "Ready"}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.tail);
+    const std::tuple<OOffset, unsigned, const char*> cases[] = {
+        {1048576, 0, nullptr},
+        {1048577, 0, "Move 1 Mb ..."},
+        {(OOffset{1} << 31) - 1, 0, "Move 2047 Mb ..."},
+        {OOffset{3} << 30, 1, "Move 3072 Mb ..."},
+        {OOffset{5} << 30, 2, "Move 5120 Mb ..."}};
+    for (const auto& [tail, shift, status] : cases) {
+        SCOPED_TRACE(tail);
         file.Close();
-        path = dir.Sparse("huge.bin", c.tail + 10);
+        path = dir.Sparse("huge.bin", tail + 10);
         ASSERT_TRUE(file.Open(path, OAccess::ReadWrite, ODisposition::OpenExisting));
-        platform.Clear();
         platform.SetText("Ready");
         platform.Clear();
         Arm(kReadEio, 1);
         EXPECT_FALSE(DeleteRange(file, 0, 10));
-        EXPECT_EQ(file.GetSize(), c.tail + 10);
+        EXPECT_EQ(file.GetSize(), tail + 10);
         EXPECT_EQ(platform.MessageTexts(), Strings{ErrorText(path, EIO)});
         ASSERT_EQ(platform.ProgressWindows().size(), 1u);
         const auto& window = platform.ProgressWindows()[0];
-        EXPECT_EQ(window.high, c.tail - 1);
-        EXPECT_EQ(OProgressScale(window.low, window.high).shift, c.shift);
-        EXPECT_EQ(window.positions, std::vector<OOffset>{std::min<OOffset>(c.tail, 16777216)});
-        EXPECT_EQ(platform.StatusHistory(), c.status);
+        EXPECT_EQ(window.high, tail - 1);
+        EXPECT_EQ(OProgressScale(window.low, window.high).shift, shift);
+        EXPECT_EQ(window.positions, std::vector<OOffset>{std::min<OOffset>(tail, 16777216)});
+        EXPECT_EQ(platform.StatusHistory(), (status ? Strings{status, "Ready"} : Strings{}));
     }
 }
 

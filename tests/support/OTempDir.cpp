@@ -41,6 +41,13 @@ std::string OTempDir::Sparse(const std::string& name, OOffset size) const {
     return path;
 }
 
+std::set<std::string> OTempDir::Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 std::vector<OByte> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<OByte>(std::istreambuf_iterator<char>(in), {});

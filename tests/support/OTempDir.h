@@ -2,6 +2,7 @@
 
 #include "platform/OTypes.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     std::string Write(const std::string& name, const std::string& text) const;
     // A sparse file of size bytes: no disk blocks, reads as zeros.
     std::string Sparse(const std::string& name, OOffset size) const;
+    // The names of the entries in the directory, without the path.
+    std::set<std::string> Names() const;
 
 private:
     std::string m_path;
