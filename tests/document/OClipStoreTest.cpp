@@ -6,6 +6,7 @@
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
+#include "support/OTestData.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,22 +16,17 @@
 
 namespace {
 
-using Bytes = std::vector<OByte>;
-
-Bytes Iota(std::size_t n) {
-    Bytes out(n);
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = static_cast<OByte>(3 + i);
-    return out;
-}
+using Bytes = OBytes;
+using Strings = std::vector<std::string>;
 
 Bytes Slice(const Bytes& v, std::size_t at, std::size_t n) {
     return Bytes(v.begin() + static_cast<std::ptrdiff_t>(at),
                  v.begin() + static_cast<std::ptrdiff_t>(at + n));
 }
 
-Bytes Text(std::string_view s) {
-    return Bytes(s.begin(), s.end());
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 // Descriptors of this process open on files in dir, named or not.
@@ -58,12 +54,11 @@ protected:
         EXPECT_TRUE(file->Open(dir.Write(name, bytes), OAccess::Read, ODisposition::OpenExisting));
         return file;
     }
-    bool TempDirEmpty() const { return std::filesystem::is_empty(temp.Path()); }
 
     OScriptedPlatform platform;
     OTempDir dir;
     OTempDir temp; // the program's temporary directory
-    const Bytes content = Iota(1000);
+    const Bytes content = Iota(1000, 3);
     std::unique_ptr<ODiskFile> source = Open("source.bin", content);
 };
 
@@ -96,22 +91,14 @@ TYPED_TEST(ClipStoreTest, SnapshotsReadAndPasteBackTheCopiedBytes) {
     EXPECT_EQ(this->Peek(*store, 5000), Slice(data, 100, 600));
     auto target = this->Open("target.bin", Bytes(10));
     ASSERT_TRUE(store->WriteTo(*target, 4));
-    Bytes expected(4);
-    for (OByte b : Slice(data, 100, 600))
-        expected.push_back(b);
-    EXPECT_EQ(ReadWholeFile(target->Path()), expected);
-
+    EXPECT_EQ(ReadWholeFile(target->Path()), Bytes(4) + Slice(data, 100, 600));
     // Pasted into the middle of the range it came from: the snapshot goes in.
     ASSERT_TRUE(ResizeRegion(*this->source, 150, 0, store->Length()));
     ASSERT_TRUE(store->WriteTo(*this->source, 150));
-    expected = Slice(data, 0, 150);
-    for (const Bytes& part : {Slice(data, 100, 600), Slice(data, 150, 850)})
-        expected.insert(expected.end(), part.begin(), part.end());
-    EXPECT_EQ(ReadWholeFile(this->source->Path()), expected);
-
+    EXPECT_EQ(ReadWholeFile(this->source->Path()),
+              Slice(data, 0, 150) + Slice(data, 100, 600) + Slice(data, 150, 850));
     // A source that ends early gives a shorter snapshot; nothing is nothing.
     ASSERT_TRUE(store->Store(*this->source, 1590, 50));
-    EXPECT_EQ(store->Length(), 10);
     EXPECT_EQ(this->Peek(*store, 50), Slice(data, 990, 10));
     ASSERT_TRUE(store->Store(*this->source, 0, 0));
     EXPECT_TRUE(store->WriteTo(*target, 0));
@@ -121,7 +108,7 @@ TYPED_TEST(ClipStoreTest, SnapshotsReadAndPasteBackTheCopiedBytes) {
 // Copies above 1 MiB say their size and run behind a progress window whose
 // Cancel, like a failed read, leaves the store invalid.
 TYPED_TEST(ClipStoreTest, LargeCopiesShowProgressAndFailuresLeaveNoSnapshot) {
-    const Bytes big = Iota(3 << 20);
+    const Bytes big = Iota(3 << 20, 3);
     auto file = this->Open("big.bin", big);
     auto store = this->Make();
     ASSERT_TRUE(store->Store(*file, 0, 3 << 20));
@@ -130,9 +117,7 @@ TYPED_TEST(ClipStoreTest, LargeCopiesShowProgressAndFailuresLeaveNoSnapshot) {
     EXPECT_TRUE(this->platform.ProgressWindows()[0].cancelEnabled);
     auto target = this->Open("target.bin", {});
     ASSERT_TRUE(store->WriteTo(*target, 0));
-    Bytes pasted(big.size() + 1);
-    pasted.resize(target->ReadAt(0, pasted.data(), pasted.size()));
-    EXPECT_EQ(pasted, big);
+    EXPECT_EQ(ReadWholeFile(target->Path()), big);
 
     this->platform.CancelAtProgressStep(1);
     EXPECT_FALSE(store->Store(*file, 0, 3 << 20));
@@ -145,12 +130,11 @@ TYPED_TEST(ClipStoreTest, LargeCopiesShowProgressAndFailuresLeaveNoSnapshot) {
     OFaultyFileIo io;
     io.failReadAt = 1;
     auto faulty = this->Open("faulty.bin", Iota(2000), io);
-    auto other = this->Make();
     this->platform.Clear();
-    EXPECT_FALSE(other->Store(*faulty, 0, 1000));
-    EXPECT_FALSE(other->IsValid());
-    EXPECT_EQ(this->platform.MessageTexts(),
-              std::vector<std::string>{faulty->Path() + ": Input/output error"});
+    store = this->Make();
+    EXPECT_FALSE(store->Store(*faulty, 0, 1000));
+    EXPECT_FALSE(store->IsValid());
+    EXPECT_EQ(this->platform.MessageTexts(), Strings{faulty->Path() + ": Input/output error"});
 }
 
 // The temporary file has no name in the directory, is the user's alone, and
@@ -163,7 +147,7 @@ TEST_F(ClipTest, TheFileStoreLeavesNoDirectoryEntry) {
         OTransferBuffer::SetLimitForTesting(64);
         int privateFiles = 0;
         platform.OnPump([&] {
-            EXPECT_TRUE(TempDirEmpty());
+            EXPECT_TRUE(temp.Names().empty());
             for (const struct stat& f : OpenFilesIn(temp.Path())) {
                 EXPECT_EQ(f.st_nlink, 0u);
                 EXPECT_EQ(f.st_mode & 0777, 0600u);
@@ -176,7 +160,7 @@ TEST_F(ClipTest, TheFileStoreLeavesNoDirectoryEntry) {
         platform.OnPump(nullptr);
         holder.Clear();
         EXPECT_TRUE(OpenFilesIn(temp.Path()).empty());
-        EXPECT_TRUE(TempDirEmpty());
+        EXPECT_TRUE(temp.Names().empty());
     }
 }
 
@@ -197,7 +181,7 @@ TEST_F(ClipTest, TheHolderKeepsOneStoreChosenByItsLength) {
     const std::string missing = temp.Path() + "/missing/";
     EXPECT_FALSE(holder.Set(*source, 0, 800, missing));
     EXPECT_EQ(platform.MessageTexts(),
-              std::vector<std::string>{missing + "Quorvalis.clip: No such file or directory"});
+              Strings{missing + "Quorvalis.clip: No such file or directory"});
     EXPECT_FALSE(holder.IsValid());
     EXPECT_EQ(holder.Length(), 0);
     EXPECT_EQ(holder.Peek(peeked.data(), peeked.size()), 0u);
@@ -228,18 +212,18 @@ TEST_F(ClipTest, TextGoesToTheClipboardUpToItsFirstZeroByteAndComesBack) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        auto file = Open("text.bin", Text(c.bytes));
+        auto file = Open("text.bin", BytesOf(c.bytes));
         const OOffset length = c.length < 0 ? file->GetSize() - c.begin : c.length;
         EXPECT_TRUE(CopyText(*file, c.begin, length, c.oem));
         EXPECT_EQ(platform.clipboardText, c.text);
-        EXPECT_EQ(PasteText(c.oem), Text(c.back));
+        EXPECT_EQ(PasteText(c.oem), BytesOf(c.back));
     }
     platform.clipboardText = std::string("ab\0cd", 5);
-    EXPECT_EQ(PasteText(false), Text("ab"));
+    EXPECT_EQ(PasteText(false), BytesOf("ab"));
     platform.clipboardText = "\xE2\x94\x80x"; // a box-drawing line
-    EXPECT_EQ(PasteText(true), Text("\xC4x"));
+    EXPECT_EQ(PasteText(true), BytesOf("\xC4x"));
     platform.clipboardText = "caf\xC3\xA9 cr\xC3\xA8me \xE2\x94\x80";
-    EXPECT_EQ(PasteText(false), Text("caf\xE9 cr\xE8me ?"));
+    EXPECT_EQ(PasteText(false), BytesOf("caf\xE9 cr\xE8me ?"));
     platform.clipboardText.reset();
     EXPECT_FALSE(PasteText(false));
     platform.clipboardFails = true;
@@ -250,9 +234,8 @@ TEST_F(ClipTest, TextGoesToTheClipboardUpToItsFirstZeroByteAndComesBack) {
     platform.clipboardFails = false;
     EXPECT_FALSE(CopyText(*source, 0, kMaxClipboardText + 1, false));
     EXPECT_EQ(platform.MessageTexts(),
-              (std::vector<std::string>{
-                  "Cannot put the text on the clipboard",
-                  "Too long to copy as text: 536870912 bytes (at most 536870911)"}));
+              (Strings{"Cannot put the text on the clipboard",
+                       "Too long to copy as text: 536870912 bytes (at most 536870911)"}));
     EXPECT_FALSE(platform.clipboardText);
 }
 

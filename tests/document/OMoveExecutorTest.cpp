@@ -4,17 +4,15 @@
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
+#include "support/OTestData.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <random>
 #include <string>
-#include <vector>
 
 namespace {
 
-using Bytes = std::vector<OByte>;
+using Bytes = OBytes;
 
 // Cancel after a given number of blocks, and count them.
 struct CancelAt final : OMoveObserver {
@@ -29,17 +27,12 @@ struct CancelAt final : OMoveObserver {
 // and only when the file really is as it was. Growing and shrinking plans,
 // blocks of 3 to 40 bytes, every stop position.
 TEST(MoveExecutor, ARecoveringRunEndsAtThePlanOrWhereItBegan) {
-    const unsigned seed = std::random_device{}();
-    std::printf("MoveExecutor seed %u\n", seed);
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
+    std::mt19937 rng(TestSeed());
     OScriptedPlatform platform;
     OTempDir dir;
     OFaultyFileIo io;
     for (int round = 0; round < 300; ++round) {
-        Bytes original(rng() % 200 + 1);
-        for (OByte& b : original)
-            b = static_cast<OByte>(rng());
+        const Bytes original = RandomBytes(rng() % 200 + 1, static_cast<unsigned>(rng()));
         const auto size = static_cast<OOffset>(original.size());
         const OOffset offset = static_cast<OOffset>(rng() % original.size());
         const OOffset oldLength = static_cast<OOffset>(rng() % (size - offset + 1));

@@ -64,10 +64,6 @@ TEST(MovePlan, UndoLandedMovesTheTopBackDown) {
     EXPECT_EQ(UndoLanded({10, 15, 30, true}, 0).length, 0);
 }
 
-} // namespace
-
-namespace {
-
 // Regression: read as 0, an unknown size made a grow at offset 0 cut the
 // file to the grown length and report success.
 TEST(MovePlan, AnUnreadableSizeRefusesEveryChangeBeforeAByteMoves) {
@@ -79,10 +75,8 @@ TEST(MovePlan, AnUnreadableSizeRefusesEveryChangeBeforeAByteMoves) {
     const std::string path = dir.Write("data.bin", original);
     ASSERT_TRUE(file.Open(path, OAccess::ReadWrite, ODisposition::OpenExisting));
     io.failFStatErrno = EIO;
-    EXPECT_FALSE(ResizeRegion(file, 0, 0, 5));
-    EXPECT_FALSE(InsertZeros(file, 0, 5));
-    EXPECT_FALSE(DeleteRange(file, 0, 5));
-    EXPECT_FALSE(ResizeRegion(file, 10, 20, 3));
+    EXPECT_FALSE(ResizeRegion(file, 0, 0, 5) || InsertZeros(file, 0, 5) ||
+                 DeleteRange(file, 0, 5) || ResizeRegion(file, 10, 20, 3));
     io.failFStatErrno = 0;
     EXPECT_EQ(ReadWholeFile(path), original);
     EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>(4, "Filesize getting error"));
