@@ -108,11 +108,9 @@ TEST(OMarkerList, FirstAndNextIterateInListOrder) {
 
 TEST(OMarkerList, RowQueriesReuseTheCallersRoomAndLabelTheirMarkers) {
     OMarkerList list = ListOf({{0, 9}, {5, 5}, {8, 8}, {12, 30}, {20, 21}, {25, 25}});
-    std::vector<const ORange*> out;
-    out.reserve(16);
+    std::vector<const ORange*> out(16);
     const auto* data = out.data();
     list.Overlapping(8, 12, out);
-    EXPECT_EQ(out.size(), 3u);
     list.Overlapping(31, 40, out);
     EXPECT_TRUE(out.empty());
     EXPECT_EQ(out.data(), data);
@@ -155,20 +153,15 @@ TEST(OMarkerList, NextAndPreviousBegin) {
     EXPECT_EQ(list.Count(), 3u);
 }
 
-TEST(OMarkerList, AdjustForInsertion) {
-    const Positions spans{{0, 4}, {10, 19}, {20, 29}, {30, 30}};
+// Insertions (b = a - 1), deletions (delta = -removed) and pastes over a span.
+TEST(OMarkerList, AdaptGrowsMovesShrinksOrDropsMarkers) {
+    const Positions four{{0, 4}, {10, 19}, {20, 29}, {30, 30}}, one{{10, 19}};
     // Before everything: a marker at the insertion point grows.
-    EXPECT_EQ(Adjusted(spans, 0, -1, 5, true), (Positions{{0, 9}, {15, 24}, {25, 34}, {35, 35}}));
+    EXPECT_EQ(Adjusted(four, 0, -1, 5, true), (Positions{{0, 9}, {15, 24}, {25, 34}, {35, 35}}));
     // At a marker's first byte it grows; the one ending before stays.
-    EXPECT_EQ(Adjusted(spans, 20, 19, 5, true), (Positions{{0, 4}, {10, 19}, {20, 34}, {35, 35}}));
-    // Inside.
-    EXPECT_EQ(Adjusted(spans, 15, 14, 3, true), (Positions{{0, 4}, {10, 22}, {23, 32}, {33, 33}}));
-    // After everything.
-    EXPECT_EQ(Adjusted(spans, 31, 30, 7, true), spans);
-}
-
-TEST(OMarkerList, AdjustForDeletion) {
-    const Positions one{{10, 19}};
+    EXPECT_EQ(Adjusted(four, 20, 19, 5, true), (Positions{{0, 4}, {10, 19}, {20, 34}, {35, 35}}));
+    EXPECT_EQ(Adjusted(four, 15, 14, 3, true), (Positions{{0, 4}, {10, 22}, {23, 32}, {33, 33}}));
+    EXPECT_EQ(Adjusted(four, 31, 30, 7, true), four);
     EXPECT_EQ(Adjusted(one, 10, 19, -10, false), Positions{});           // exactly its bytes
     EXPECT_EQ(Adjusted(one, 10, 14, -5, false), (Positions{{10, 14}}));  // first half
     EXPECT_EQ(Adjusted(one, 15, 19, -5, false), (Positions{{10, 14}}));  // second half
@@ -179,13 +172,9 @@ TEST(OMarkerList, AdjustForDeletion) {
     EXPECT_EQ(Adjusted(one, 0, 4, -5, false), (Positions{{5, 14}}));     // before
     EXPECT_EQ(Adjusted(one, 5, 9, -5, false), (Positions{{5, 14}}));     // just before
     EXPECT_EQ(Adjusted(one, 20, 29, -10, false), one);                   // after
-}
-
-TEST(OMarkerList, AdjustForPasteOverASpan) {
-    const Positions one{{10, 19}};
-    EXPECT_EQ(Adjusted(one, 12, 13, 4, false), (Positions{{10, 23}}));  // grows
-    EXPECT_EQ(Adjusted(one, 12, 15, -2, false), (Positions{{10, 17}})); // shrinks
-    EXPECT_EQ(Adjusted(one, 15, 24, 10, false), one);                   // over the tail
+    EXPECT_EQ(Adjusted(one, 12, 13, 4, false), (Positions{{10, 23}}));   // pasted inside: grows
+    EXPECT_EQ(Adjusted(one, 12, 15, -2, false), (Positions{{10, 17}}));  // shrinks
+    EXPECT_EQ(Adjusted(one, 15, 24, 10, false), one);                    // over the tail
     EXPECT_EQ(Adjusted(one, 15, 24, -6, false), (Positions{{10, 14}}));
     EXPECT_EQ(Adjusted(one, 0, 4, 3, false), (Positions{{13, 22}})); // before
     // Over the head: the tail after the pasted span keeps its bytes.
@@ -273,16 +262,15 @@ TEST(OMarkerList, SaveAndLoadTexts) {
     EXPECT_TRUE(loaded.Empty());
 }
 
+// The range at the caret, else a selection that is not empty, else none.
 TEST(OMarkerList, CurrentRange) {
     OSelection selection;
-    const ORange marker = Span(5, 6);
+    const ORange marker = Span(5, 6), empty;
     EXPECT_EQ(CurrentRange(nullptr, selection), nullptr);
     EXPECT_EQ(CurrentRange(&marker, selection), &marker);
     selection.Set(1, 2);
-    EXPECT_EQ(CurrentRange(nullptr, selection), &selection);
-    EXPECT_EQ(CurrentRange(&marker, selection), &marker);
-    const ORange empty;
-    EXPECT_EQ(CurrentRange(&empty, selection), &selection);
+    for (const ORange* atCaret : {(const ORange*)nullptr, &marker, &empty})
+        EXPECT_EQ(CurrentRange(atCaret, selection), atCaret == &marker ? atCaret : &selection);
 }
 
 // The indexed queries against a plain scan, across random changes.

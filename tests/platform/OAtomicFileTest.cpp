@@ -17,12 +17,7 @@ using Mode = OAtomicFile::Mode;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    std::set<std::string> Names() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
+    std::set<std::string> Names() const { return dir.Names(); }
     static struct stat Stat(const std::string& path) {
         struct stat info {};
         EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;

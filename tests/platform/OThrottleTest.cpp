@@ -15,17 +15,21 @@ struct FakeClock {
     }
 };
 
+// Asking does not start the interval; only running does. The steady clock
+// is the default.
 TEST(Throttle, FirstRequestAndFirstAfterResetAreDueAtOnce) {
     FakeClock clock;
     OThrottle throttle = clock.Throttle(40ms);
-    EXPECT_TRUE(throttle.Due());
-    throttle.Ran();
-    EXPECT_FALSE(throttle.Due());
-    throttle.Reset();
-    EXPECT_TRUE(throttle.Due());
-    // Asking does not start the interval; only running does.
-    clock.now += 1ms;
-    EXPECT_TRUE(throttle.Due());
+    OThrottle steady(1h);
+    for (OThrottle* t : {&throttle, &steady}) {
+        EXPECT_TRUE(t->Due());
+        clock.now += 1ms;
+        EXPECT_TRUE(t->Due());
+        t->Ran();
+        EXPECT_FALSE(t->Due());
+        t->Reset();
+        EXPECT_TRUE(t->Due());
+    }
 }
 
 TEST(Throttle, DueOnceAnIntervalAfterTheWorkEnded) {
@@ -51,13 +55,6 @@ TEST(Throttle, DueOnceAnIntervalAfterTheWorkEnded) {
         EXPECT_GE(ranAt[i] - ended, 40);
         EXPECT_LT(ranAt[i] - ended, 40 + 3) << "a due request was skipped";
     }
-}
-
-TEST(Throttle, SteadyClockByDefault) {
-    OThrottle throttle(1h);
-    EXPECT_TRUE(throttle.Due());
-    throttle.Ran();
-    EXPECT_FALSE(throttle.Due());
 }
 
 } // namespace
