@@ -3,6 +3,7 @@
 #include "document/ODiskFile.h"
 #include "document/OMemFile.h"
 #include "document/OTransferBuffer.h"
+#include "platform/OFormat.h"
 #include "platform/OProgress.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/OSystem.h"
@@ -295,9 +296,8 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
             const Fault used = i == 0 || fault == kNoBuffer || fault == kCancel ? fault : kNone;
             const bool unreservable =
                 i == 0 && (used < kReserveFullNo || used > kReserveEio) && pick(0, 3) == 0;
-            op = std::to_string(kind) + " " + std::to_string(off) + " " + std::to_string(oldLen) +
-                 " " + std::to_string(newLen) + " fault " + std::to_string(used) + " at " +
-                 std::to_string(k) + (unreservable ? " unreservable" : "");
+            op = Format("%zu %zu %zu %zu fault %d at %zu%s", kind, off, oldLen, newLen, used, k,
+                        unreservable ? " unreservable" : "");
             e = ExpectResize(m, off, oldLen, newLen, kind == 2, limit, used, k, unreservable,
                              f.Path(), before);
             if (unreservable) {
@@ -332,9 +332,8 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
             const bool disk = fault == kReadEio ? i == 0 : i == 1;
             const bool diskFault = fault >= kReadEio && fault <= kWriteFullYes;
             const Fault used = across && (fault == kCancel || (disk && diskFault)) ? fault : kNone;
-            op = std::string(across ? "CopyRange across " : "CopyRange within ") +
-                 std::to_string(from) + " " + std::to_string(to) + " " + std::to_string(len) +
-                 " fault " + std::to_string(used) + " at " + std::to_string(k);
+            op = Format("CopyRange %s %zu %zu %zu fault %d at %zu", across ? "across" : "within",
+                        from, to, len, used, k);
             // The copy as CopyBlocks runs it: a short read ends it, the k-th
             // progress step, read or write may stop it. A disk read short of
             // what it asked reads again to be sure of the end.
@@ -424,8 +423,8 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
             }
             ASSERT_EQ(io.writes + io.truncates + io.fallocates, ioBefore);
         }
-        SCOPED_TRACE("step " + std::to_string(step) + ": " + op + " on " +
-                     (i == 0 ? "disk" : "memory") + " file, block " + std::to_string(limit));
+        SCOPED_TRACE(Format("step %d: %s on the %s file, block %zu", step, op.c_str(),
+                            i == 0 ? "disk" : "memory", limit));
         ASSERT_EQ(ok, e.ok);
         ASSERT_EQ(platform.MessageTexts(), e.messages);
         ASSERT_EQ(Windows(), e.windows);
