@@ -1,13 +1,15 @@
 // The document's marker commands: add a marker from the last match or the
 // selection, add one at the caret, edit, remove, remove all, and go to the
 // begin, middle or end of a range picked from the list.
+#include "document/OCommandRules.h"
 #include "document/ODoc.h"
-#include "document/OMarkerRules.h"
+#include "document/OMarkerTargets.h"
 #include "markers/OMarkerDialogs.h"
 #include "markers/OMarkerRows.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "platform/OStatusText.h"
+#include "res/OCommandTable.h"
 #include "res/OResourceIds.h"
 
 namespace {
@@ -17,6 +19,17 @@ bool IsMarkerCommand(OCommandId id) {
     return id == ID_ADD_MARKER || id == ID_ADD_OFFSET_MARKER || id == ID_MARKER_EDIT ||
            id == ID_MARKER_REMOVE || id == ID_MARKER_REMOVE_ALL || id == ID_MARKER_BEGIN ||
            id == ID_MARKER_MIDDLE || id == ID_MARKER_END;
+}
+
+// What the marker commands' rules read of a document and its view.
+OCommandState MarkerState(const ODoc& doc, OOffset caret, OOffset length) {
+    OCommandState state;
+    state.fileSize = length;
+    state.caret = caret;
+    state.selection = &doc.Selection();
+    state.lastFound = &doc.LastFound();
+    state.markers = &doc.Markers();
+    return state;
 }
 
 } // namespace
@@ -71,31 +84,16 @@ bool ODoc::OnUpdateMarkerCommand(OCommandId id, OCmdUI& ui) {
         ui.enabled = false;
         return true;
     }
-    const OOffset caret = m_context->CaretOffset();
+    // An unknown length reads as 0: the caret is on no byte to mark.
     OOffset length = 0;
-    const bool lengthKnown = QuietShownLength(length);
-    switch (id) {
-    case ID_ADD_MARKER:
-        ui.enabled = lengthKnown && AddMarkerOK(*this, caret, length);
-        break;
-    case ID_ADD_OFFSET_MARKER:
-        ui.enabled = lengthKnown && AddOffsetMarkerOK(*this, caret, length);
-        break;
-    case ID_MARKER_EDIT:
-    case ID_MARKER_REMOVE:
-    case ID_MARKER_REMOVE_ALL:
-        ui.enabled = HasMarkers(*this);
-        break;
-    default:
-        ui.enabled = AnyRange(*this);
-        break;
-    }
+    QuietShownLength(length);
+    ui = Evaluate(*FindCommand(id), MarkerState(*this, m_context->CaretOffset(), length));
     return true;
 }
 
 bool ODoc::AddMarker(OOffset length) {
     const OOffset caret = m_context->CaretOffset();
-    if (!AddMarkerOK(*this, caret, length)) return false;
+    if (!Holds(OCondition::AddMarkerOK, MarkerState(*this, caret, length))) return false;
     OMarkerDialogs* dialogs = m_host ? m_host->MarkerDialogs() : nullptr;
     // The copy becomes a marker only through Insert, and only with the
     // bytes the file still holds.
@@ -118,7 +116,7 @@ bool ODoc::AddMarker(OOffset length) {
 
 bool ODoc::AddOffsetMarker(OOffset length) {
     const OOffset caret = m_context->CaretOffset();
-    if (!AddOffsetMarkerOK(*this, caret, length)) return false;
+    if (!Holds(OCondition::AddOffsetMarkerOK, MarkerState(*this, caret, length))) return false;
     OMarkerDialogs* dialogs = m_host ? m_host->MarkerDialogs() : nullptr;
     ORange marker(kOffsetMarkerBackground, kOffsetMarkerForeground);
     marker.Set(caret, caret);

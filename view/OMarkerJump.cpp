@@ -1,7 +1,7 @@
 #include "view/OMarkerJump.h"
 
 #include "document/ODoc.h"
-#include "document/OMarkerRules.h"
+#include "document/OMarkerTargets.h"
 #include "view/ORecordView.h"
 
 namespace {

@@ -1,37 +1,9 @@
-#include "document/OMarkerRules.h"
+#include "document/OMarkerTargets.h"
 
 #include "document/ODoc.h"
 
 #include <algorithm>
 #include <numeric>
-
-bool HasMarkers(const ODoc& doc) {
-    return !doc.Markers().Empty();
-}
-
-bool AnyRange(const ODoc& doc) {
-    return !doc.Selection().IsEmpty() || HasMarkers(doc) || !doc.LastFound().IsEmpty();
-}
-
-bool AddMarkerOK(const ODoc& doc, OOffset caret, OOffset length) {
-    return caret >= 0 && caret < length &&
-           (!doc.Selection().IsEmpty() || doc.LastFound().Contains(caret) != 0);
-}
-
-bool AddOffsetMarkerOK(const ODoc& doc, OOffset caret, OOffset length) {
-    if (caret < 0 || caret >= length) return false;
-    ORange point;
-    point.Set(caret, caret);
-    return doc.Markers().IndexOf(point) < 0;
-}
-
-bool MarkerAfter(const ODoc& doc, OOffset caret, OOffset length, bool wrap) {
-    return NextMarkerTarget(doc, caret, length, wrap) >= 0;
-}
-
-bool MarkerBefore(const ODoc& doc, OOffset caret, OOffset length, bool wrap) {
-    return PrevMarkerTarget(doc, caret, length, wrap) >= 0;
-}
 
 OOffset NextMarkerTarget(const ODoc& doc, OOffset caret, OOffset length, bool wrap) {
     const OOffset begin = doc.Markers().NextBegin(caret, doc.Selection(), doc.LastFound(), wrap);
