@@ -8,12 +8,14 @@
 #include "platform/OCommandTarget.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class OClipHolder;
 class ODoc;
 class ODocView;
+class OMarkerDialogs;
 
 // The services a document takes from the application around it.
 class ODocHost {
@@ -29,6 +31,9 @@ public:
     // The program's one clipboard store, and where its temporary file goes.
     virtual OClipHolder& ClipHolder() = 0;
     virtual std::string TempDirectory() = 0;
+    // The marker edit and list dialogs; without them the marker commands
+    // that need one change nothing.
+    virtual OMarkerDialogs* MarkerDialogs() { return nullptr; }
 
 protected:
     ~ODocHost() = default;
@@ -66,11 +71,14 @@ public: // state
     OFile* File() const { return m_file.get(); }
     bool ReadOnly() const { return m_readOnly; }
     OSelection& Selection() { return m_selection; }
+    const OSelection& Selection() const { return m_selection; }
     ORange& LastFound() { return m_lastFound; }
+    const ORange& LastFound() const { return m_lastFound; }
     // The last match: length bytes at offset; none for no match (offset
     // -1) or a match replaced by nothing (length 0).
     void SetLastFound(OOffset offset, OOffset length);
     OMarkerList& Markers() { return m_markers; }
+    const OMarkerList& Markers() const { return m_markers; }
     // The search state, made by the first search and shared by every view.
     std::shared_ptr<ODocSearch>& Search() { return m_search; }
     // What the views show: the file with its pending bytes, and while a
@@ -116,6 +124,19 @@ private:
     void Delete(const ORange& range);
     // Pastes over [begin, begin + oldLength): an insertion when oldLength is 0.
     void Paste(OOffset begin, OOffset oldLength);
+
+    // The marker commands (in ODocMarkers.cpp): false for any other command.
+    bool OnMarkerCommand(OCommandId id);
+    bool OnUpdateMarkerCommand(OCommandId id, OCmdUI& ui);
+    // Each returns whether it changed something the views show.
+    bool AddMarker(OOffset length);
+    bool AddOffsetMarker(OOffset length);
+    bool EditMarker();
+    bool RemoveMarker();
+    bool RemoveAllMarkers();
+    bool GotoMarker(OCommandId id);
+    // The range the user picks in the marker list, copied; none for Cancel.
+    std::optional<ORange> ChooseRange(bool withSelectionAndLastFound, OCommandId caption);
 
     ODocHost* m_host;
     OEditContext* m_context = nullptr;

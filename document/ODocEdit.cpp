@@ -91,6 +91,7 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
 
 bool ODoc::OnCommand(OCommandId id) {
     using namespace ids;
+    if (OnMarkerCommand(id)) return true;
     if (!IsEditCommand(id)) return false;
     if (!m_file || !m_context) return true;
     // Nothing may edit a file in the middle of its own block move.
@@ -142,6 +143,7 @@ bool ODoc::OnCommand(OCommandId id) {
 
 bool ODoc::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     using namespace ids;
+    if (OnUpdateMarkerCommand(id, ui)) return true;
     if (!IsEditCommand(id)) return false;
     const bool writable = !m_readOnly;
     const bool rangeAtCaret = m_context && RangeAt(m_context->CaretOffset()) != nullptr;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QColor>
+#include <cstdint>
+
+// The ranges' colours are 0x00BBGGRR (red in the low byte); Qt's are not.
+inline QColor ToQColor(std::uint32_t colorRef) {
+    return QColor(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+                  static_cast<int>((colorRef >> 16) & 0xFF));
+}
+
+inline std::uint32_t ToColorRef(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return static_cast<std::uint32_t>(rgb.red()) | static_cast<std::uint32_t>(rgb.green()) << 8 |
+           static_cast<std::uint32_t>(rgb.blue()) << 16;
+}
