@@ -35,7 +35,9 @@ std::string ColorField(std::uint32_t color, std::uint32_t fallback) {
 
 OOffset ORange::Set(OOffset x, OOffset y) {
     if (x == -1 || y == -1) {
-        Reset();
+        m_begin = x;
+        m_end = y;
+        m_length = 0;
         return 0;
     }
     const OOffset lo = std::min(x, y);
@@ -82,6 +84,10 @@ void ORange::Shift(OOffset delta) {
 }
 
 bool ORange::ClipTo(OOffset size) {
+    if (OneEnded() && (m_begin != -1 ? m_begin : m_end) >= size) {
+        Reset();
+        return false;
+    }
     if (IsEmpty()) return true;
     if (m_begin >= size) {
         Reset();
@@ -140,7 +146,11 @@ void ORange::FromText(std::string_view text) {
         return text.substr(from, to - from);
     };
 
-    if (Set(ParseStoredOffset(field(0)), ParseStoredOffset(field(1))) == 0) return;
+    // -1 is also what an unreadable field parses to: never one-ended from text.
+    const OOffset begin = ParseStoredOffset(field(0));
+    const OOffset end = ParseStoredOffset(field(1));
+    if (begin == -1 || end == -1) return;
+    Set(begin, end);
     m_background = ParseColor(field(2), kMarkerBackground);
     m_foreground = ParseColor(field(3), kMarkerForeground);
     if (found == 4) m_title = std::string(Trim(text.substr(commas[3] + 1)));

@@ -21,8 +21,12 @@ inline constexpr const char* kSelectionTitle = "<Selected>";
 inline constexpr const char* kLastFoundTitle = "<Last found>";
 
 // A coloured span of bytes, begin and end inclusive: the selection, the last
-// search match or a marker. A range whose length is 0 or less is empty; an
-// empty range made here always has begin = end = -1.
+// search match or a marker. A range whose length is 0 or less is empty. An
+// empty range made here has begin = end = -1, or exactly one end set and the
+// other -1: a selection whose begin or end was set on its own, waiting for
+// the other. Such a one-ended range is empty to every query (length 0, it
+// contains and overlaps nothing, has no text); only OneEnded() and Begin()
+// or End() tell it apart.
 //
 // Every operation is free of overflow for any offsets, including those near
 // 2^63: lengths that would not fit are shortened instead.
@@ -41,6 +45,8 @@ public:
     OOffset End() const { return m_end; }
     OOffset Length() const { return m_length; }
     bool IsEmpty() const { return m_length <= 0; }
+    // Exactly one end set: the other is -1 and the length 0.
+    bool OneEnded() const { return m_length <= 0 && (m_begin == -1) != (m_end == -1); }
 
     const std::string& Title() const { return m_title; }
     void SetTitle(std::string title) { m_title = std::move(title); }
@@ -51,9 +57,11 @@ public:
         m_foreground = foreground;
     }
 
-    // Orders the two offsets. Either being -1 makes the range empty. A span
-    // longer than 2^63 - 1 bytes keeps its begin and ends at the longest
-    // length that fits. Returns the length; title and colours stay.
+    // Orders the two offsets. -1 leaves that end unset: with one end -1 the
+    // range keeps the other where it was passed (begin or end) and is
+    // one-ended; with both it is reset. A span longer than 2^63 - 1 bytes
+    // keeps its begin and ends at the longest length that fits. Returns the
+    // length (0 unless both ends are set); title and colours stay.
     OOffset Set(OOffset x, OOffset y);
     void Reset();
     // Begin, end and length of other; title and colours stay.
@@ -67,11 +75,13 @@ public:
     // other byte of it; the colours are written unless 0 is returned.
     int Contains(OOffset offset, std::uint32_t* background = nullptr,
                  std::uint32_t* foreground = nullptr) const;
-    // Moves the range, length unchanged. An empty range stays as it is; a
-    // shift past the 64-bit limits stops at them.
+    // Moves the range, length unchanged. An empty range, one-ended or not,
+    // stays as it is; a shift past the 64-bit limits stops at them.
     void Shift(OOffset delta);
     // For a file of size bytes: a range starting at or past the end is reset
-    // (false); one reaching past it is cut at size - 1. Empty ranges survive.
+    // (false); one reaching past it is cut at size - 1. A one-ended range
+    // whose end lies at or past the end is reset (false); other empty ranges
+    // survive.
     bool ClipTo(OOffset size);
     // False when empty; otherwise whether begin or end lies in [from, to) or
     // from lies in the range. For from < to that is an overlap with

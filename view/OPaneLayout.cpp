@@ -93,6 +93,14 @@ bool OPaneLayout::CellAt(int x, int y, int& row, int& column) const {
     return column < bytesThatFit;
 }
 
+void OPaneLayout::NearestCell(int x, int y, int& row, int& column) const {
+    row = y < hexText.top ? 0 : (y - hexText.top) / lineHeight;
+    const bool inText = textOn && (x >= text.left || !hexOn);
+    const ORect& area = inText ? textText : hexText;
+    const int step = charWidth * (inText ? 1 : 3);
+    column = x < area.left ? 0 : std::min((x - area.left) / step, bytesThatFit - 1);
+}
+
 int OPaneLayout::CellLeft(OPane pane, int column) const {
     if (pane == OPane::Hex) return hexText.left + column * 3 * charWidth;
     return textText.left + column * charWidth;

@@ -32,6 +32,7 @@ public:
         OOffset fileLength = 0;
         int recordWidth = 16;
         int margin = 3;
+        bool operator==(const Input&) const = default;
     };
 
     void Compute(const Input& input);
@@ -49,6 +50,10 @@ public:
     // Row and visible column of the byte cell under a point in the hex or
     // text pane; false outside them.
     bool CellAt(int x, int y, int& row, int& column) const;
+    // The cell nearest to any point: rows from the pane top (0 above it),
+    // the column in the pane the point is in or nearest to (0 left of the
+    // byte panes, the last that fits past a pane's last cell).
+    void NearestCell(int x, int y, int& row, int& column) const;
     // Left edge of a visible column's cell in the pane (hex: its first digit).
     int CellLeft(OPane pane, int column) const;
     int RowTop(int row) const { return hex.top + row * lineHeight; }

@@ -1,32 +1,13 @@
 #include "view/ORecordView.h"
 
 #include "view/ORecordWidth.h"
+#include "view/OWide.h"
 
 #include <algorithm>
 #include <climits>
 #include <utility>
 
 namespace {
-
-// Offsets plus phase, times widths, can pass 2^63 for a file near the
-// limit; every intermediate is computed at 128 bits and brought back.
-__extension__ typedef __int128 OWide;
-
-OOffset Narrow(OWide value) {
-    if (value > INT64_MAX) return INT64_MAX;
-    if (value < INT64_MIN) return INT64_MIN;
-    return static_cast<OOffset>(value);
-}
-
-OWide FloorDiv(OWide a, OWide b) {
-    OWide q = a / b;
-    if (a % b != 0 && ((a < 0) != (b < 0))) --q;
-    return q;
-}
-
-OWide FloorMod(OWide a, OWide b) {
-    return a - FloorDiv(a, b) * b;
-}
 
 bool g_passingScroll = false; // the application-wide guard of in-step scrolling
 
@@ -165,7 +146,6 @@ void ORecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
     }
     m_previousVisibleBytes = m_visibleBytes;
     m_visibleBytes = std::min(Width(), m_bytesThatFit);
-    const OOffset length = FileLength();
     if (m_settings.restorePending) {
         // A stored top fixes the phase: the top row begins a record.
         const OWide top = Top();
@@ -180,9 +160,9 @@ void ORecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
         if (Caret() < Top() || Caret() > pageEnd) GoToOffset(Caret());
         m_settings.restorePending = false;
     }
+    // Only a top past the last page comes up: one row above it stays, or
+    // scrolling up from the last page would be undone by the next layout.
     m_settings.topOffset = std::max(LimitTop(Top()), OOffset{-Phase()});
-    if (Top() != 0 && (OWide{length} - Top()) / Width() <= m_rows)
-        m_settings.topOffset = LastPageTop();
     if (ColumnShift() != 0 && m_visibleBytes > m_previousVisibleBytes)
         m_settings.columnShift =
             std::max(0, ColumnShift() - (m_visibleBytes - m_previousVisibleBytes));
@@ -192,6 +172,14 @@ void ORecordView::Layout(int bytesThatFit, int clientHeight, int lineHeight) {
 
 OOffset ORecordView::ClampCaret(OOffset offset) const {
     return std::clamp<OOffset>(offset, 0, std::max<OOffset>(FileLength(), 0));
+}
+
+bool ORecordView::PullCaretIntoWindow() {
+    if (!m_metricsValid) return false;
+    const OOffset before = Caret();
+    PullCaretIntoRows();
+    PullCaretIntoColumns();
+    return Caret() != before;
 }
 
 void ORecordView::PullCaretIntoRows() {

@@ -87,8 +87,13 @@ public: // operations
     // where they were), the top on a record start.
     void FollowEdit(const OEdit& edit);
     void SetColumnShift(int shift) { m_settings.columnShift = shift; }
-    // Layout after a resize or a font change: the cell size, what fits.
+    // Layout after a resize or a font change: the cell size, what fits. The
+    // top changes only when it lies past the last page.
     void Layout(int bytesThatFit, int clientHeight, int lineHeight);
+    // Moves a caret the window does not show (a smaller window, a hidden
+    // column) onto the nearest row and column it shows; the top stays.
+    // Returns whether the caret moved. Nothing before the first layout.
+    bool PullCaretIntoWindow();
 
 public: // scrolling
     void ScrollVertical(OScrollAction action, int thumbPosition = 0);

@@ -5,6 +5,7 @@
 #include "markers/ORange.h"
 #include "platform/OCodePage.h"
 #include "view/ORecordView.h"
+#include "view/OWide.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,16 +45,20 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     const ORecordView& view = *m_view;
     const OOffset length = view.FileLength();
     const int w = view.Width();
-    const OOffset rowOffset = view.CellOffset(row, 0) - view.ColumnShift();
-    if (rowOffset > length) return false;
+    // With a phase the last row may begin just below 2^63 - 1: its columns
+    // then run past the largest offset, so sums over them are taken wide.
+    const OWide rowStart = OWide{view.Top()} + OWide{row} * w;
+    if (rowStart > length) return false;
+    const auto rowOffset = static_cast<OOffset>(rowStart);
     out.rowOffset = rowOffset;
+    const OWide base = rowStart + view.ColumnShift();
 
     switch (m_mode) {
     case OffsetMode::RowOffset:
         m_format.HexTo(out.offsetText, rowOffset);
         break;
     case OffsetMode::TrackOffset:
-        m_format.HexTo(out.offsetText, rowOffset + view.ColumnShift());
+        m_format.HexTo(out.offsetText, Narrow(base));
         break;
     case OffsetMode::RecordNumber:
         m_format.DecimalTo(out.offsetText, view.RecordNumber(rowOffset));
@@ -62,22 +67,22 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
 
     // Read the visible columns that lie inside the file.
     const int visible = view.VisibleBytes();
-    const OOffset base = rowOffset + view.ColumnShift();
     const auto count = static_cast<std::size_t>(visible);
     if (m_rowBuffer.size() < count) {
         m_rowBuffer.resize(count);
         m_rowChanged.resize(count);
     }
-    const OOffset first = std::max<OOffset>(base, 0);
-    const OOffset last = std::min<OOffset>(base + visible - 1, length - 1);
+    const OWide first = std::max<OWide>(base, 0);
+    const OWide last = std::min<OWide>(base + visible - 1, length - 1);
     std::size_t presentFrom = 0;
     std::size_t presentTo = 0;
     std::size_t unreadableTo = 0;
     if (first <= last && m_reader) {
         presentFrom = static_cast<std::size_t>(first - base);
         const auto asked = static_cast<std::size_t>(last - first + 1);
-        const ReadResult read = m_reader(first, m_rowBuffer.data() + presentFrom,
-                                         m_rowChanged.data() + presentFrom, asked);
+        const ReadResult read =
+            m_reader(static_cast<OOffset>(first), m_rowBuffer.data() + presentFrom,
+                     m_rowChanged.data() + presentFrom, asked);
         presentTo = presentFrom + std::min(read.count, asked);
         unreadableTo = read.failed ? presentFrom + asked : presentTo;
     }
@@ -85,10 +90,10 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     // Markers touching the visible cells, once per row: each cell then looks
     // only at these. The gutter speaks for the whole record.
     m_overlapping.clear();
-    const OOffset recordLast = rowOffset + w - 1;
+    const OOffset recordLast = Narrow(rowStart + w - 1);
     out.begins = out.ends = out.points = OGutterMark{};
     if (const OMarkerList* markers = m_sources.markers; markers && !markers->Empty()) {
-        markers->Overlapping(base, base + visible - 1, m_overlapping);
+        markers->Overlapping(Narrow(base), Narrow(base + visible - 1), m_overlapping);
         auto mark = [](const ORowMatch& match) {
             return OGutterMark{static_cast<int>(std::min<std::size_t>(match.count, 2)),
                                match.first ? match.first->Background() : 0};
@@ -101,11 +106,19 @@ bool ORowModel::BuildRow(int row, ORowPaint& out) {
     out.cells.resize(count);
     for (std::size_t c = 0; c < count; ++c) {
         OCellPaint& cell = out.cells[c];
-        cell.offset = base + static_cast<OOffset>(c);
+        const OWide at = base + static_cast<OWide>(c);
         cell.present = c >= presentFrom && c < presentTo;
         cell.unreadable = c >= presentTo && c < unreadableTo;
         cell.value = cell.present ? m_rowBuffer[c] : 0;
         cell.character = cell.present ? m_glyphs[cell.value] : U' ';
+        if (at > INT64_MAX) {
+            // No offset names this cell: no range reaches it, nor the caret.
+            cell.offset = INT64_MAX;
+            cell.caret = false;
+            cell.background = cell.foreground = cell.gap = kPaneColour;
+            continue;
+        }
+        cell.offset = static_cast<OOffset>(at);
         cell.caret = cell.offset == view.Caret();
         if (cell.caret && cell.present) m_caretByte = cell.value;
         ColourCell(cell, cell.present && m_rowChanged[c] != 0);
@@ -141,7 +154,7 @@ void ORowModel::ColourCell(OCellPaint& cell, bool changed) const {
         take(smallest);
     }
     const OSelection* selection = m_sources.selection;
-    if (o >= 0 && selection && ((selection->Begin() < 0) != (selection->End() < 0)) &&
+    if (o >= 0 && selection && selection->OneEnded() &&
         o == std::max(selection->Begin(), selection->End())) {
         back = palette[kSelectionBack];
         text = palette[kSelectionText];

@@ -3,11 +3,24 @@
 #include "document/ODoc.h"
 #include "platform/OCodePage.h"
 #include "view/ORecordView.h"
+#include "view/OWide.h"
 
 #include <algorithm>
 
 namespace {
+
 constexpr int kEdgeBand = 4; // pixels at a pane's edge that scroll while dragging
+
+// The first offset below the window. Near a length of 2^63 - 1 it lies past
+// the largest offset, so it is compared at 128 bits.
+OWide PageEnd(const ORecordView& v) {
+    return OWide{v.Top()} + OWide{v.Rows()} * v.Width();
+}
+
+} // namespace
+
+int OViewInput::Nibble() const {
+    return m_nibble != 0 && m_view.Caret() == m_nibbleAt ? 1 : 0;
 }
 
 int OViewInput::ActivePane() const {
@@ -39,8 +52,7 @@ void OViewInput::MoveRight() {
     if (v.Caret() >= v.FileLength()) return;
     v.Settings().caretOffset += 1;
     const OOffset caret = v.Caret();
-    if (caret == v.Top() + OOffset{v.Rows()} * v.Width())
-        v.ScrollVertical(OScrollAction::LineForward);
+    if (caret == PageEnd(v)) v.ScrollVertical(OScrollAction::LineForward);
     if (caret > v.LastVisibleColumnOffset(caret))
         v.ScrollHorizontal(OScrollAction::LineForward);
     else if (v.ColumnOf(caret) < v.ColumnShift())
@@ -82,7 +94,7 @@ bool OViewInput::Navigate(OKey key, bool ctrl, bool shift) {
         // Past the last row there is nothing to go down to.
         if (caret > length - w) break;
         v.Settings().caretOffset = caret + w;
-        if (v.Top() + OOffset{v.Rows()} * w <= v.Caret()) v.SetTop(v.LimitTop(v.Top() + w));
+        if (PageEnd(v) <= v.Caret()) v.SetTop(v.LimitTop(Narrow(OWide{v.Top()} + w)));
         break;
     case OKey::PageUp:
         if (v.Top() > 0)
@@ -94,12 +106,12 @@ bool OViewInput::Navigate(OKey key, bool ctrl, bool shift) {
         }
         break;
     case OKey::PageDown:
-        if (v.Top() + OOffset{v.Rows()} * w <= length)
+        if (PageEnd(v) <= length)
             v.ScrollVertical(OScrollAction::PageForward);
         else {
-            OOffset to = v.RecordStart(length) + column;
+            OWide to = OWide{v.RecordStart(length)} + column;
             if (to > length) to -= w;
-            v.Settings().caretOffset = std::clamp<OOffset>(to, 0, length);
+            v.Settings().caretOffset = Narrow(std::clamp<OWide>(to, 0, length));
         }
         break;
     case OKey::Home:
@@ -119,7 +131,8 @@ bool OViewInput::Navigate(OKey key, bool ctrl, bool shift) {
             v.SetColumnShift(0);
             showColumn();
         } else {
-            v.Settings().caretOffset = std::min<OOffset>(v.RecordStart(caret) + w - 1, length);
+            v.Settings().caretOffset =
+                Narrow(std::min<OWide>(OWide{v.RecordStart(caret)} + w - 1, length));
             if (visible < w) {
                 v.SetColumnShift(w - visible);
                 const int at = v.ColumnOf(v.Caret());
@@ -129,7 +142,7 @@ bool OViewInput::Navigate(OKey key, bool ctrl, bool shift) {
         break;
     }
     // Keep the caret's row on screen, as a paint would.
-    if (v.Caret() < v.Top() || v.Caret() >= v.Top() + OOffset{v.Rows()} * w) {
+    if (v.Caret() < v.Top() || v.Caret() >= PageEnd(v)) {
         OOffset top = v.RecordStart(v.Caret());
         if (v.Caret() >= v.Top()) top -= OOffset{v.Rows() - 1} * w;
         v.SetTop(std::max<OOffset>(v.LimitTop(top), -v.Phase()));
@@ -153,6 +166,8 @@ bool OViewInput::SetByteAtCaret(OByte value) {
 
 bool OViewInput::Type(char32_t character, bool oem) {
     if (m_doc.ReadOnly() || !m_doc.File()) return false;
+    // A key changes only a byte the window shows.
+    m_view.PullCaretIntoWindow();
     OByte value = 0;
     if (ActivePane() == 1) {
         int digit = -1;
@@ -164,10 +179,12 @@ bool OViewInput::Type(char32_t character, bool oem) {
             digit = static_cast<int>(character - U'A' + 10);
         if (digit < 0) return false;
         const OByte old = CaretByte();
-        value = m_nibble == 0 ? static_cast<OByte>((old & 0x0F) | (digit << 4))
-                              : static_cast<OByte>((old & 0xF0) | digit);
+        const int nibble = Nibble();
+        value = nibble == 0 ? static_cast<OByte>((old & 0x0F) | (digit << 4))
+                            : static_cast<OByte>((old & 0xF0) | digit);
         if (!SetByteAtCaret(value)) return false;
-        m_nibble ^= 1;
+        m_nibble = nibble ^ 1;
+        m_nibbleAt = m_view.Caret();
         if (m_nibble == 0) MoveRight();
         return true;
     }
@@ -185,6 +202,7 @@ bool OViewInput::Type(char32_t character, bool oem) {
 bool OViewInput::Backspace() {
     if (m_doc.ReadOnly() || !m_doc.File()) return false;
     m_nibble = 0;
+    m_view.PullCaretIntoWindow();
     if (m_view.Caret() == 0) return false;
     m_doc.File()->UndoByte(m_view.Caret() - 1);
     MoveLeft();
@@ -203,8 +221,22 @@ bool OViewInput::EndGesture() {
     return m_doc.Selection().ClearAnchor();
 }
 
+OOffset OViewInput::ByteNearest(const OPaneLayout& layout, int x, int y) const {
+    const OOffset length = m_view.FileLength();
+    if (length <= 0) return -1;
+    int row = 0;
+    int column = 0;
+    layout.NearestCell(x, y, row, column);
+    column = std::min(column, std::max(0, m_view.VisibleBytes() - 1));
+    const OWide offset =
+        OWide{m_view.Top()} + OWide{row} * m_view.Width() + m_view.ColumnShift() + column;
+    return Narrow(std::clamp<OWide>(offset, 0, length - 1));
+}
+
 bool OViewInput::Click(const OPaneLayout& layout, int x, int y, int clientHeight, bool wrap) {
     const OPane pane = layout.PaneAt(x, y);
+    // A jump to a marker moves the caret, which then anchors a drag.
+    m_pressedByte = pane == OPane::Gutter ? -1 : ByteNearest(layout, x, y);
     if (pane == OPane::Gutter) {
         const OOffset caret = m_view.Caret();
         const OOffset to =
@@ -239,11 +271,12 @@ bool OViewInput::DragTo(const OPaneLayout& layout, int x, int y, bool* scrolled)
         const int perByte = area == &layout.hex ? 3 : 1;
         const ORect& text = area == &layout.hex ? layout.hexText : layout.textText;
         const int rowRight = text.left + v.VisibleBytes() * perByte * layout.charWidth;
-        const int bottom = area->top + v.Rows() * layout.lineHeight;
         inLeftBand = x < area->left + kEdgeBand;
+        // The pane's own edge: a last row partly shown still counts as a
+        // row, so rows times the line height may reach past it.
         if (y < area->top + kEdgeBand)
             v.ScrollVertical(OScrollAction::LineBack), *scrolled = true;
-        else if (y >= bottom - kEdgeBand)
+        else if (y >= area->bottom - kEdgeBand)
             v.ScrollVertical(OScrollAction::LineForward), *scrolled = true;
         if (inLeftBand)
             v.ScrollHorizontal(OScrollAction::LineBack), *scrolled = true;
@@ -260,9 +293,12 @@ bool OViewInput::DragTo(const OPaneLayout& layout, int x, int y, bool* scrolled)
     if (offset >= length) offset = length - 1;
     const OOffset before = v.Caret();
     OSelection& selection = m_doc.Selection();
-    // The gesture starts at the pressed byte, where the click put the caret,
-    // not at the byte the pointer has reached by the first move.
-    if (selection.Anchor() == -1) selection.ExtendTo(std::min(before, length - 1), length);
+    // The gesture starts at the pressed byte, not at the byte the pointer has
+    // reached by the first move, nor at the old caret when the press was
+    // where no byte is.
+    if (selection.Anchor() == -1)
+        selection.ExtendTo(std::min(m_pressedByte >= 0 ? m_pressedByte : before, length - 1),
+                           length);
     v.SetCaret(offset);
     // Dragging back into the left band from a record's start selects up to
     // the end of the previous record.

@@ -25,14 +25,15 @@ Position At(const ORange& range) {
 
 } // namespace
 
-// Set orders its ends, takes -1 for "empty" and keeps the length
+// Set orders its ends, takes -1 for "unset" and keeps the length
 // representable near the limits; it returns the length.
 TEST(ORange, SetOrdersItsEndsAndKeepsTheLengthRepresentable) {
     const std::pair<std::pair<OOffset, OOffset>, Position> cases[] = {
         {{20, 10}, {10, 20, 11}},
         {{7, 7}, {7, 7, 1}},
-        {{-1, 5}, {-1, -1, 0}},
-        {{5, -1}, {-1, -1, 0}},
+        {{-1, 5}, {-1, 5, 0}}, // one end set: not ordered, empty
+        {{5, -1}, {5, -1, 0}},
+        {{-1, -1}, {-1, -1, 0}},
         {{-5, 3}, {-5, 3, 9}},
         {{kMax, kMax}, {kMax, kMax, 1}},
         {{1, kMax}, {1, kMax, kMax}},
@@ -56,6 +57,46 @@ TEST(ORange, SetOrdersItsEndsAndKeepsTheLengthRepresentable) {
     EXPECT_EQ(target.Title(), "mine");
     EXPECT_TRUE(target.SamePosition(Span(3, 9, "x")));
     EXPECT_FALSE(target.SamePosition(Span(3, 10)));
+}
+
+// A selection's begin or end set on its own is a state of its own that every
+// query takes for empty, whichever end it is and wherever it lies.
+TEST(ORange, OneEndedRangesAreEmptyToEveryQuery) {
+    const std::pair<OOffset, OOffset> ends[] = {
+        {5, -1}, {-1, 5}, {0, -1}, {-1, kMax - 1}, {kMin, -1}};
+    for (const auto& [x, y] : ends) {
+        SCOPED_TRACE(testing::Message() << x << " " << y);
+        ORange range = Span(x, y);
+        const OOffset set = x == -1 ? y : x;
+        EXPECT_TRUE(range.OneEnded());
+        EXPECT_TRUE(range.IsEmpty());
+        EXPECT_EQ(range.Length(), 0);
+        std::uint32_t bg = 7;
+        EXPECT_EQ(range.Contains(set, &bg) + range.Contains(-1), 0);
+        EXPECT_EQ(bg, 7u);
+        EXPECT_FALSE(range.Overlaps(kMin, kMax));
+        EXPECT_FALSE(range.Overlaps(set, set));
+        EXPECT_EQ(range.ToText(), "");
+        range.Shift(3);
+        EXPECT_EQ(At(range), Position(x, y, 0));
+        EXPECT_FALSE(range.SamePosition(ORange()));
+        ORange copy;
+        copy.CopyPosition(range);
+        EXPECT_TRUE(copy.SamePosition(range));
+        // The file shrinking to or below its end takes the end away.
+        EXPECT_TRUE(range.ClipTo(set + 1));
+        EXPECT_EQ(At(range), Position(x, y, 0));
+        EXPECT_FALSE(range.ClipTo(set));
+        EXPECT_FALSE(range.OneEnded());
+        EXPECT_EQ(At(range), Position(-1, -1, 0));
+    }
+    EXPECT_FALSE(ORange().OneEnded());
+    EXPECT_FALSE(Span(3, 4).OneEnded());
+    EXPECT_FALSE(Span(-5, 3).OneEnded()); // a negative begin is not an unset one
+    // Setting the other end makes it a range.
+    ORange range = Span(9, -1);
+    EXPECT_EQ(range.Set(range.Begin(), 4), 6);
+    EXPECT_EQ(At(range), Position(4, 9, 6));
 }
 
 TEST(ORange, ContainsMarksTheLastByteAndOverlapsIsHalfOpen) {

@@ -10,9 +10,11 @@
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -75,6 +77,34 @@ protected:
     // The cell's top right corner: clear of glyphs and of the caret bar.
     QColor Background(const QImage& image, const QRect& r) {
         return image.pixelColor(r.topRight());
+    }
+    // A writable file of length bytes 'x' in 16-byte records, shown in the
+    // active window.
+    OView* OpenWritable(const std::string& name, int length) {
+        const std::string file =
+            dir.Write(name, std::string(static_cast<std::size_t>(length), 'x'));
+        if (!app.OpenDocumentFile(file)) return nullptr;
+        OView* v = app.MainFrame()->ActiveView();
+        v->ApplyRecordWidth(16);
+        v->Doc().SetReadOnly(false);
+        v->Relayout();
+        v->setFocus();
+        return v;
+    }
+    static OByte ByteAt(OView* v, OOffset offset) {
+        OByte b = 0;
+        v->Doc().File()->ReadAt(offset, &b, 1);
+        return b;
+    }
+    static bool Shown(OView* v, OOffset offset) {
+        const ORecordView& g = v->Geometry();
+        return offset >= g.Top() && offset < g.Top() + OOffset{g.Rows()} * g.Width();
+    }
+    static void Wheel(OView* v, QPoint pixels, QPoint angle) {
+        const QPointF at(v->viewport()->rect().center());
+        QWheelEvent event(at, v->viewport()->mapToGlobal(at), pixels, angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(v->viewport(), &event);
     }
     static bool HasRedText(const QImage& image, const QRect& r) {
         for (int y = r.top(); y <= r.bottom(); ++y)
@@ -264,6 +294,135 @@ TEST_F(ViewTest, WindowsScrollingInStepMoveTogether) {
     EXPECT_GT(first->Geometry().Top(), 0);
     EXPECT_GT(second->Geometry().Top(), 0); // by its own page
     EXPECT_EQ(view->Geometry().Top(), 0);   // not in step
+}
+
+// Regression: every document update laid the view out again, and the
+// layout put a top one row above the last page back on it: scrolled up from
+// the end, the caret was left above the window and typing changed a byte
+// nobody saw.
+TEST_F(ViewTest, ScrollingUpFromTheLastPageStays) {
+    enum class Way { Up, Left, Backspace, BarArrow };
+    for (const Way way : {Way::Up, Way::Left, Way::Backspace, Way::BarArrow}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        view = OpenWritable("w" + std::to_string(static_cast<int>(way)) + ".bin", 1000);
+        ASSERT_NE(view, nullptr);
+        const ORecordView& g = view->Geometry();
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        ASSERT_EQ(g.Caret(), 1000);
+        const OOffset lastPage = g.Top();
+        ASSERT_EQ(lastPage, g.LastPageTop());
+        ASSERT_GT(lastPage, 0);
+        if (way == Way::Up) {
+            for (int i = 0; i < g.Rows(); ++i)
+                QTest::keyClick(view, Qt::Key_Up);
+        } else if (way == Way::BarArrow) {
+            view->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        } else {
+            for (int i = 1; i < g.Rows(); ++i)
+                QTest::keyClick(view, Qt::Key_Up);
+            QTest::keyClick(view, Qt::Key_Home);
+            ASSERT_EQ(g.Caret(), lastPage);
+            QTest::keyClick(view, way == Way::Left ? Qt::Key_Left : Qt::Key_Backspace);
+        }
+        QTest::qWait(10);
+        EXPECT_EQ(g.Top(), lastPage - 16);
+        const OOffset caret = g.Caret();
+        EXPECT_TRUE(Shown(view, caret)) << caret;
+        QTest::keyClicks(view, "41");
+        EXPECT_EQ(g.Top(), lastPage - 16);
+        EXPECT_EQ(ByteAt(view, caret), 0x41);
+        EXPECT_TRUE(Shown(view, caret));
+        EXPECT_EQ(view->verticalScrollBar()->value(), g.VerticalBar().position);
+    }
+}
+
+// Regression: a window made smaller left the caret below it, and typing
+// changed the hidden byte. The next paint pulls the caret in; a key that
+// comes before any paint does the same first.
+TEST_F(ViewTest, ASmallerWindowPullsTheCaretIn) {
+    for (const bool painted : {true, false}) {
+        SCOPED_TRACE(painted);
+        app.MainFrame()->resize(1000, 800);
+        view = OpenWritable(painted ? "p.bin" : "k.bin", 1000);
+        ASSERT_NE(view, nullptr);
+        const ORecordView& g = view->Geometry();
+        QTest::qWait(10);
+        ASSERT_GT(g.Rows(), 25);
+        ASSERT_TRUE(view->Geometry().SetCaret(25 * 16 + 3));
+        app.MainFrame()->resize(1000, 300);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        ASSERT_LT(g.Rows(), 25);
+        ASSERT_EQ(g.Top(), 0);
+        if (painted) {
+            view->viewport()->grab();
+            EXPECT_EQ(g.Caret(), (g.Rows() - 1) * 16 + 3);
+        }
+        QTest::keyClicks(view, "41");
+        EXPECT_EQ(ByteAt(view, 25 * 16 + 3), 'x');
+        EXPECT_EQ(ByteAt(view, (g.Rows() - 1) * 16 + 3), 0x41);
+        EXPECT_TRUE(Shown(view, g.Caret()));
+    }
+}
+
+// Regression: wheel and touchpad deltas below a row's worth were dropped,
+// and a half-typed hex digit survived a scroll that moved the caret.
+TEST_F(ViewTest, SmallWheelDeltasAddUpAndAScrollDropsAHalfTypedDigit) {
+    view = OpenWritable("wheel.bin", 4096);
+    ASSERT_NE(view, nullptr);
+    const ORecordView& g = view->Geometry();
+    for (int i = 0; i < 12; ++i) // a notch in twelfths: three rows
+        Wheel(view, {}, {0, -10});
+    EXPECT_EQ(g.Top(), 3 * 16);
+    const int lineHeight = view->PaneLayout().lineHeight;
+    for (int i = 0; i < 2 * lineHeight; ++i) // a touchpad, pixel by pixel: two rows
+        Wheel(view, {0, -1}, {0, -1});
+    EXPECT_EQ(g.Top(), 5 * 16);
+    for (int i = 0; i < lineHeight; ++i)
+        Wheel(view, {0, 1}, {0, 1});
+    EXPECT_EQ(g.Top(), 4 * 16);
+
+    // The caret on the top row; one digit typed, then a scroll moves it.
+    const OOffset typed = g.Top();
+    ASSERT_TRUE(view->Geometry().SetCaret(typed));
+    QTest::keyClicks(view, "4");
+    EXPECT_EQ(view->Input().Nibble(), 1);
+    Wheel(view, {}, {0, -120});
+    const OOffset moved = g.Caret();
+    ASSERT_NE(moved, typed);
+    EXPECT_EQ(view->Input().Nibble(), 0);
+    QTest::keyClicks(view, "1");
+    EXPECT_EQ(ByteAt(view, typed), 0x48);
+    EXPECT_EQ(ByteAt(view, moved), 0x18); // a new byte's first digit
+    EXPECT_EQ(g.Caret(), moved);
+}
+
+// A selection with only its begin or its end set shows that byte in the
+// selection's colours; copying and deleting take it for no selection.
+TEST_F(ViewTest, AOneEndedSelectionShowsItsEndAndIsNoSelection) {
+    ODoc& doc = view->Doc();
+    doc.SetReadOnly(false);
+    const auto& palette = view->Settings().palette;
+    for (const bool beginSet : {true, false}) {
+        SCOPED_TRACE(beginSet);
+        ASSERT_TRUE(view->Geometry().SetCaret(0x90));
+        doc.Selection().Set(beginSet ? 0x21 : -1, beginSet ? -1 : 0x21);
+        const QImage image = Render();
+        EXPECT_EQ(Background(image, HexCell(0x21)), Colour(palette[17]));
+        EXPECT_EQ(Background(image, TextCell(0x21)), Colour(palette[17]));
+        EXPECT_EQ(Background(image, HexCell(0x20)), Colour(palette[3]));
+        EXPECT_EQ(Background(image, HexCell(0x22)), Colour(palette[3]));
+        const int cw = view->PaneLayout().charWidth;
+        EXPECT_EQ(image.pixelColor(HexCell(0x21).topRight() + QPoint(cw / 2 + 1, 0)),
+                  Colour(palette[3]));
+        for (const OCommandId id : {ids::ID_COPY, ids::ID_CUT, ids::ID_DELETE})
+            EXPECT_FALSE(app.MainFrame()->CommandState(id).enabled) << static_cast<int>(id);
+        for (const OOffset caret : {0x90, 0x21}) {
+            ASSERT_TRUE(view->Geometry().SetCaret(caret));
+            app.MainFrame()->ExecuteCommand(ids::ID_DELETE);
+            EXPECT_EQ(doc.File()->LogicalSize(), 256);
+            EXPECT_TRUE(doc.Selection().OneEnded());
+        }
+    }
 }
 
 } // namespace

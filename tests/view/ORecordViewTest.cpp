@@ -209,6 +209,56 @@ TEST(ORecordView, TallerWindowPullsTheTopUp) {
     EXPECT_EQ(v.Top() + 19 * 16, lastRow);
 }
 
+// Regression: laying out again (at every document update) put a top one
+// row above the last page back on it, so scrolling up from the end was
+// undone and the caret left above the window.
+TEST(ORecordView, LayingOutAgainKeepsATopAboveTheLastPage) {
+    for (const int rows : {1, 4, 10, 13}) {
+        for (const int phase : {0, 5}) {
+            SCOPED_TRACE(testing::Message() << rows << " rows, phase " << phase);
+            View v(1000, 16, rows);
+            for (int i = 0; i < phase; ++i)
+                v.ShiftPhase(+1);
+            v.ScrollVertical(OScrollAction::Last);
+            for (int up = 1; up <= 3; ++up) {
+                v.ScrollVertical(OScrollAction::LineBack);
+                v.Layout(1 << 20, rows * 10, 10);
+                EXPECT_EQ(v.Top(), v.LastPageTop() - up * 16);
+            }
+        }
+    }
+}
+
+// A caret the window no longer shows comes onto its nearest row and column;
+// the top and the column shift stay.
+TEST(ORecordView, CaretIsPulledIntoTheWindow) {
+    struct Case {
+        int width, fit;
+        OOffset caret;
+        int shift;
+        OOffset pulled;
+    };
+    // 1000 bytes laid out for 40 rows, then for 10.
+    const Case cases[] = {{16, 1 << 20, 25 * 16 + 3, 0, 9 * 16 + 3}, // below: the last row
+                          {16, 1 << 20, 5 * 16 + 3, 0, 5 * 16 + 3},  // shown: stays
+                          {100, 10, 50, 0, 9},                       // right of the columns
+                          {100, 10, 42, 40, 42},                     // inside the shift
+                          {100, 10, 5, 40, 40},                      // left of the columns
+                          {16, 4, 25 * 16 + 10, 0, 9 * 16 + 3}};     // both
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caret);
+        View v(1000, c.width, 40, c.fit);
+        ASSERT_TRUE(v.SetCaret(c.caret));
+        v.SetColumnShift(c.shift);
+        v.Layout(c.fit, 100, 10);
+        EXPECT_EQ(v.Caret(), c.caret); // a layout alone leaves it
+        EXPECT_EQ(v.PullCaretIntoWindow(), c.pulled != c.caret);
+        EXPECT_EQ(v.Caret(), c.pulled);
+        EXPECT_EQ(v.Top(), 0);
+        EXPECT_EQ(v.ColumnShift(), c.shift);
+    }
+}
+
 TEST(ORecordView, InStepScrollingMovesOthersByTheirOwnRows) {
     View a(100000, 16, 10);
     View b(100000, 32, 10);

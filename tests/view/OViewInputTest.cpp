@@ -160,6 +160,95 @@ TEST_F(InputTest, ClicksPlaceTheCaretAndDraggingSelects) {
     EXPECT_FALSE(input->Click(layout, layout.hex.left + 1, 299 + 1000, 300, true));
 }
 
+// Regression: a drag held in the bottom band never scrolled when the rows
+// (a last row shown in part counts) reached past the pane: the band was
+// measured from the rows. It is the 4 pixels inside the pane's edge.
+TEST_F(InputTest, TheBottomBandLiesInsideThePane) {
+    Open(std::string(4096, 'x'));
+    struct Case {
+        int height, lineHeight, y;
+        bool scrolls;
+    };
+    const Case cases[] = {{295, 20, 294, true},  {295, 20, 291, true},  {295, 20, 290, false},
+                          {310, 20, 306, true},  {310, 20, 300, false}, {300, 15, 296, true},
+                          {300, 15, 295, false}, {299, 15, 298, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.height << " " << c.lineHeight << " " << c.y);
+        layout.Compute({640, c.height, 8, c.lineHeight, true, true, true, 4096, 16, 3});
+        view->Layout(layout.bytesThatFit, c.height, c.lineHeight);
+        view->SetTop(0);
+        input->EndGesture();
+        bool scrolled = !c.scrolls;
+        input->DragTo(layout, layout.hex.left + 40, c.y, &scrolled);
+        EXPECT_EQ(scrolled, c.scrolls);
+        EXPECT_EQ(view->Top(), c.scrolls ? 16 : 0);
+    }
+}
+
+// Regression: a drag that began where no byte is took the old caret as its
+// anchor. It anchors at the byte the pressed point maps to, inside the file.
+TEST_F(InputTest, ADragAnchorsAtTheByteOfThePressedPoint) {
+    Open(std::string(100, 'x')); // rows 0 to 6, the last holding 4 bytes
+    const int belowData = 12 * 15 + 7;
+    struct Case {
+        int x, y;
+        OOffset anchor;
+    };
+    const Case cases[] = {
+        {layout.offset.left + 2, 2 * 15 + 7, 32},              // the offset pane: column 0
+        {layout.gutter.right + 1, 1 * 15 + 7, 16},             // at the pane's left edge
+        {layout.CellLeft(OPane::Hex, 5) + 1, belowData, 99},   // below the data
+        {layout.CellLeft(OPane::Text, 3) + 1, belowData, 99},  //
+        {layout.CellLeft(OPane::Hex, 14) + 1, 6 * 15 + 7, 99}, // past the last byte
+        {layout.textText.right + 1, 15 + 7, 31},               // right of the last column
+        {layout.CellLeft(OPane::Text, 9) + 1, 4 * 15 + 7, 73}, // a byte: the click's caret
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << " " << c.y);
+        ASSERT_TRUE(view->SetCaret(50));
+        input->EndGesture();
+        input->Click(layout, c.x, c.y, 300, true);
+        const auto [x, y] = Point(OPane::Hex, 70);
+        bool scrolled = false;
+        ASSERT_TRUE(input->DragTo(layout, x, y, &scrolled));
+        EXPECT_EQ(doc.Selection().Begin(), std::min<OOffset>(c.anchor, 70));
+        EXPECT_EQ(doc.Selection().End(), std::max<OOffset>(c.anchor, 70));
+    }
+}
+
+// Regression: after the window was made smaller, a key changed the byte
+// under a caret it no longer showed.
+TEST_F(InputTest, KeysThatChangeBytesFirstPullTheCaretIntoTheWindow) {
+    Open(std::string(1000, 'x'));
+    struct Case {
+        int pane, column;
+        std::u32string keys; // U'\b' for Backspace
+        int moved;           // the caret's move from where it was pulled to
+    };
+    const Case cases[] = {{1, 2, U"41", 1}, {0, 5, U"A", 1}, {0, 8, U"\b", -1}, {1, 11, U"4", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.column);
+        // A typed byte before the caret on row 25 of 40; then 10 rows shown.
+        view->Layout(layout.bytesThatFit, 600, 15);
+        view->SetTop(0);
+        const OOffset hidden = 25 * 16 + c.column;
+        ASSERT_TRUE(view->SetCaret(hidden - 1));
+        input->SetActivePane(0);
+        ASSERT_TRUE(input->Type(U' ', false));
+        view->Layout(layout.bytesThatFit, 150, 15);
+        ASSERT_EQ(view->Caret(), hidden);
+        input->SetActivePane(c.pane);
+        for (const char32_t key : c.keys)
+            ASSERT_TRUE(key == U'\b' ? input->Backspace() : input->Type(key, false));
+        EXPECT_EQ(At(hidden), 'x');
+        EXPECT_EQ(At(hidden - 1), ' '); // nor does Backspace undo what is not shown
+        const OOffset pulled = 9 * 16 + c.column;
+        EXPECT_EQ(view->Caret(), pulled + c.moved);
+        EXPECT_EQ(view->Top(), 0);
+        EXPECT_EQ(At(pulled) != 'x', c.moved >= 0);
+    }
+}
+
 TEST_F(InputTest, GutterClicksJumpBetweenMarkers) {
     Open(std::string(4096, 'x'));
     ORange a;
@@ -187,3 +276,35 @@ TEST_F(InputTest, TabSwitchesPanesOnlyWhenBothShow) {
 }
 
 } // namespace
+
+// Regression: near a length of 2^63 - 1, Ctrl+End, Page Down and End added
+// rows or columns to offsets past the largest one. The file is only a
+// length here: no key reads a byte.
+TEST(InputAtTheLimit, KeysStayInsideTheLargestFile) {
+    constexpr OOffset kMax = INT64_MAX;
+    OScriptedPlatform platform;
+    ODoc doc;
+    for (const int width : {2, 7, 16}) {
+        for (const int phase : {0, 1, width - 1}) {
+            SCOPED_TRACE(testing::Message() << "width " << width << " phase " << phase);
+            OViewSettings settings;
+            settings.recordWidth = width;
+            ORecordView view(settings, [] { return kMax; });
+            view.Layout(1 << 20, 100, 10);
+            for (int i = 0; i < phase; ++i)
+                view.ShiftPhase(+1);
+            OViewInput input(view, doc);
+            input.Navigate(OKey::End, true, false);
+            EXPECT_EQ(view.Caret(), kMax);
+            EXPECT_EQ(view.Top(), view.LastPageTop());
+            for (const OKey key :
+                 {OKey::PageUp, OKey::PageDown, OKey::PageDown, OKey::Up, OKey::End, OKey::Down,
+                  OKey::Right, OKey::Right, OKey::Left, OKey::Home, OKey::PageDown}) {
+                input.Navigate(key, false, false);
+                EXPECT_GE(view.Caret(), view.Top());
+                EXPECT_LT((view.Caret() - view.Top()) / width, view.Rows());
+            }
+            EXPECT_GE(view.Caret(), kMax - width);
+        }
+    }
+}

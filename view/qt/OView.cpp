@@ -314,34 +314,39 @@ void OView::CreateFont() {
     m_font = font;
 }
 
+OPaneLayout::Input OView::LayoutInput(OOffset length) const {
+    const QFontMetrics metrics(m_font);
+    OPaneLayout::Input in;
+    in.clientWidth = viewport()->width();
+    in.clientHeight = viewport()->height();
+    // One advance for every cell, whole pixels: the font is fixed-pitch, and
+    // each character is drawn at its cell's grid position.
+    in.charWidth = std::max(1, qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('0'))));
+    in.lineHeight = std::max(1, metrics.height() + metrics.leading());
+    in.offsetPane = Settings().paneOffset;
+    in.hexPane = Settings().paneHex;
+    in.textPane = Settings().paneText;
+    in.fileLength = length;
+    in.recordWidth = m_geometry.Width();
+    in.margin = Settings().paneMargin;
+    return in;
+}
+
 void OView::Relayout() {
     // Every step of the layout depends on the length: the document is asked
     // once (a layout inside a layout keeps the outer one's).
     m_layoutLength = m_geometry.FileLength();
     const PinnedLength pin(m_pinnedLength, m_layoutLength);
     const QFontMetrics metrics(m_font);
-    // One advance for every cell, whole pixels: the font is fixed-pitch, and
-    // each character is drawn at its cell's grid position.
-    const int charWidth =
-        std::max(1, qCeil(QFontMetricsF(m_font).horizontalAdvance(QLatin1Char('0'))));
-    const int lineHeight = std::max(1, metrics.height() + metrics.leading());
     // Measured here once, not per row painted.
     m_painter.SetAscent(metrics.ascent());
     m_charHeight = metrics.height();
     m_caretWidth = std::max(2, metrics.averageCharWidth() / 8);
-    OPaneLayout::Input in;
-    in.clientWidth = viewport()->width();
-    in.clientHeight = viewport()->height();
-    in.charWidth = charWidth;
-    in.lineHeight = lineHeight;
-    in.offsetPane = Settings().paneOffset;
-    in.hexPane = Settings().paneHex;
-    in.textPane = Settings().paneText;
-    in.fileLength = m_layoutLength;
-    in.recordWidth = m_geometry.Width();
-    in.margin = Settings().paneMargin;
+    const OPaneLayout::Input in = LayoutInput(m_layoutLength);
     m_layout.Compute(in);
-    m_geometry.Layout(m_layout.bytesThatFit, in.clientHeight, lineHeight);
+    m_geometry.Layout(m_layout.bytesThatFit, in.clientHeight, in.lineHeight);
+    m_laidOut = in;
+    m_laidOutFitting = Settings().fitRecord;
     SyncScrollBars();
     viewport()->update();
 }
@@ -385,12 +390,21 @@ void OView::Scroll(bool vertical, OScrollAction action, int thumb) {
     std::vector<OView*> peers;
     if (m_host) peers = m_host->PeerViews(*this);
     std::vector<ORecordView*> geometries;
-    for (OView* peer : peers)
+    std::vector<OOffset> carets;
+    for (OView* peer : peers) {
         geometries.push_back(&peer->m_geometry);
+        carets.push_back(peer->m_geometry.Caret());
+    }
+    const OOffset caret = m_geometry.Caret();
     m_geometry.UpdateScrollShift();
     ScrollInStep(m_geometry, vertical, action, thumb, geometries);
-    for (OView* peer : peers) {
+    // A half-typed digit belongs to the byte it was typed into: a scroll that
+    // takes the caret away drops it, even if a later one brings it back.
+    if (m_geometry.Caret() != caret) m_input.DropNibble();
+    for (std::size_t i = 0; i < peers.size(); ++i) {
+        OView* peer = peers[i];
         if (peer != this) {
+            if (peer->m_geometry.Caret() != carets[i]) peer->m_input.DropNibble();
             peer->SyncScrollBars();
             peer->viewport()->update();
         }
@@ -405,10 +419,22 @@ void OView::resizeEvent(QResizeEvent* event) {
 }
 
 void OView::wheelEvent(QWheelEvent* event) {
-    const int steps = event->angleDelta().y() / 40; // three rows a notch
+    // Three rows a notch of 120, a row per line height of a touchpad's
+    // pixels. Fine wheels and touchpads send far less than a row at a time:
+    // the deltas add up until they make a row, and a turn the other way
+    // starts afresh.
+    const bool pixels = !event->pixelDelta().isNull();
+    const int delta = pixels ? event->pixelDelta().y() : event->angleDelta().y();
+    event->accept();
+    if (delta == 0) return;
+    const int perRow = pixels ? std::max(1, m_layout.lineHeight) : 40;
+    if (pixels != m_wheelPixels || (delta > 0) != (m_wheelDelta > 0)) m_wheelDelta = 0;
+    m_wheelPixels = pixels;
+    m_wheelDelta += delta;
+    const int steps = m_wheelDelta / perRow;
+    m_wheelDelta -= steps * perRow;
     for (int i = 0; i < std::abs(steps); ++i)
         Scroll(true, steps > 0 ? OScrollAction::LineBack : OScrollAction::LineForward);
-    event->accept();
 }
 
 void OView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -460,8 +486,18 @@ bool OView::viewportEvent(QEvent* event) {
 }
 
 void OView::OnUpdate() {
-    // The file may have changed length: the layout depends on it.
-    Relayout();
+    // Laid out again only when something the layout depends on changed (the
+    // file's length among them), not at every update: a layout clamps the
+    // top and the caret that the command behind the update has just placed.
+    const PinnedLength pin(m_pinnedLength, m_geometry.FileLength());
+    if (!m_geometry.MetricsValid() || Settings().restorePending ||
+        Settings().fitRecord != m_laidOutFitting ||
+        LayoutInput(m_geometry.FileLength()) != m_laidOut) {
+        Relayout();
+        return;
+    }
+    SyncScrollBars();
+    viewport()->update();
 }
 
 bool OView::OnCommand(OCommandId id) {
@@ -528,6 +564,9 @@ void OView::paintEvent(QPaintEvent*) {
     sources.selection = &m_doc->Selection();
     sources.lastFound = &m_doc->LastFound();
     sources.markers = &m_doc->Markers();
+    // A smaller window may have left the caret below it: bring it in before
+    // it is drawn, so what a key changes is on screen.
+    m_geometry.PullCaretIntoWindow();
     m_model.Begin(m_geometry, sources, m_hasFocus, m_offsetMode, Settings().oemCharacters,
                   Settings().readVisibleColumnsOnly);
     int drawn = 0;

@@ -83,6 +83,8 @@ protected:
 
 private:
     void CreateFont();
+    // What the pane layout is computed from, for a file of length bytes.
+    OPaneLayout::Input LayoutInput(OOffset length) const;
     void SyncScrollBars();
     void OnScrollAction(bool vertical, int action);
     void Scroll(bool vertical, OScrollAction action, int thumb = 0);
@@ -104,6 +106,8 @@ private:
     bool m_paintReadFailed = false;
     bool m_readFailureShown = false; // until a paint reads all it shows
     OPaneLayout m_layout;
+    OPaneLayout::Input m_laidOut; // what m_layout was last computed from
+    bool m_laidOutFitting = false;
     ORowModel m_model;
     ORowPaint m_row;
     ORowPainter m_painter{m_layout, m_geometry};
@@ -120,4 +124,6 @@ private:
     int m_caretWidth = 2;
     bool m_shiftHeld = false;
     OViewToolTip m_toolTip{*viewport()};
+    int m_wheelDelta = 0; // of the last direction, less than a row's worth
+    bool m_wheelPixels = false;
 };
