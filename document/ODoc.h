@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/OCommandRules.h"
 #include "document/ODocSearch.h"
 #include "document/OEditContext.h"
 #include "document/OFile.h"
@@ -114,6 +115,10 @@ public: // commands
     OEditContext* EditContext() const { return m_context; }
     // The selection when it holds the caret, else the shortest marker there.
     const ORange* RangeAt(OOffset offset) const;
+    // The document's part of what the update rules read, with the caret of
+    // the edit context (0 without one) and the length shown (0 when it
+    // cannot be read: no message box, the rules are asked at every idle tick).
+    OCommandState CommandState() const;
     bool OnCommand(OCommandId id) override;
     bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
@@ -127,7 +132,6 @@ private:
 
     // The marker commands (in ODocMarkers.cpp): false for any other command.
     bool OnMarkerCommand(OCommandId id);
-    bool OnUpdateMarkerCommand(OCommandId id, OCmdUI& ui);
     // Each returns whether it changed something the views show.
     bool AddMarker(OOffset length);
     bool AddOffsetMarker(OOffset length);

@@ -141,32 +141,23 @@ bool ODoc::OnCommand(OCommandId id) {
     return true;
 }
 
+OCommandState ODoc::CommandState() const {
+    OCommandState state;
+    if (!QuietShownLength(state.fileSize)) state.fileSize = 0;
+    state.writable = !m_readOnly;
+    state.modified = m_modified;
+    state.clipValid = m_host && m_host->ClipHolder().IsValid();
+    state.selection = &m_selection;
+    state.lastFound = &m_lastFound;
+    state.markers = &m_markers;
+    state.caret = m_context ? m_context->CaretOffset() : 0;
+    return state;
+}
+
 bool ODoc::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
-    using namespace ids;
-    if (OnUpdateMarkerCommand(id, ui)) return true;
-    if (!IsEditCommand(id)) return false;
-    const bool writable = !m_readOnly;
-    const bool rangeAtCaret = m_context && RangeAt(m_context->CaretOffset()) != nullptr;
-    const bool copyOk = m_context && (rangeAtCaret || m_selection.Length() > 0);
-    const bool clipOk = m_host && m_host->ClipHolder().IsValid();
-    switch (id) {
-    case ID_COPY:
-    case ID_COPY_SHIFT_DELETE:
-        ui.enabled = copyOk;
-        break;
-    case ID_CUT:
-    case ID_DELETE:
-        ui.enabled = writable && copyOk;
-        break;
-    case ID_PASTE:
-        ui.enabled = writable && rangeAtCaret && clipOk;
-        break;
-    case ID_PASTE_HERE:
-        ui.enabled = writable && clipOk && m_context;
-        break;
-    default:
-        ui.enabled = m_context != nullptr;
-        break;
-    }
+    const OCommandInfo* info = FindCommand(id);
+    if (!info || info->owner != OCommandOwner::Document) return false;
+    // Without a window the commands have no caret to act at.
+    ui = m_context ? Evaluate(*info, CommandState()) : OCmdUI{false, false};
     return true;
 }

@@ -21,14 +21,10 @@ bool IsMarkerCommand(OCommandId id) {
            id == ID_MARKER_MIDDLE || id == ID_MARKER_END;
 }
 
-// What the marker commands' rules read of a document and its view.
-OCommandState MarkerState(const ODoc& doc, OOffset caret, OOffset length) {
-    OCommandState state;
-    state.fileSize = length;
+// The rules' state with the caret and length of this command.
+OCommandState StateAt(OCommandState state, OOffset caret, OOffset length) {
     state.caret = caret;
-    state.selection = &doc.Selection();
-    state.lastFound = &doc.LastFound();
-    state.markers = &doc.Markers();
+    state.fileSize = length;
     return state;
 }
 
@@ -77,23 +73,9 @@ bool ODoc::OnMarkerCommand(OCommandId id) {
     return true;
 }
 
-bool ODoc::OnUpdateMarkerCommand(OCommandId id, OCmdUI& ui) {
-    using namespace ids;
-    if (!IsMarkerCommand(id)) return false;
-    if (!m_context) {
-        ui.enabled = false;
-        return true;
-    }
-    // An unknown length reads as 0: the caret is on no byte to mark.
-    OOffset length = 0;
-    QuietShownLength(length);
-    ui = Evaluate(*FindCommand(id), MarkerState(*this, m_context->CaretOffset(), length));
-    return true;
-}
-
 bool ODoc::AddMarker(OOffset length) {
     const OOffset caret = m_context->CaretOffset();
-    if (!Holds(OCondition::AddMarkerOK, MarkerState(*this, caret, length))) return false;
+    if (!Holds(OCondition::AddMarkerOK, StateAt(CommandState(), caret, length))) return false;
     OMarkerDialogs* dialogs = m_host ? m_host->MarkerDialogs() : nullptr;
     // The copy becomes a marker only through Insert, and only with the
     // bytes the file still holds.
@@ -116,7 +98,7 @@ bool ODoc::AddMarker(OOffset length) {
 
 bool ODoc::AddOffsetMarker(OOffset length) {
     const OOffset caret = m_context->CaretOffset();
-    if (!Holds(OCondition::AddOffsetMarkerOK, MarkerState(*this, caret, length))) return false;
+    if (!Holds(OCondition::AddOffsetMarkerOK, StateAt(CommandState(), caret, length))) return false;
     OMarkerDialogs* dialogs = m_host ? m_host->MarkerDialogs() : nullptr;
     ORange marker(kOffsetMarkerBackground, kOffsetMarkerForeground);
     marker.Set(caret, caret);

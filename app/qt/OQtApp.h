@@ -3,6 +3,7 @@
 #include "app/OApp.h"
 #include "document/ODoc.h"
 #include "find/qt/OFindController.h"
+#include "markers/qt/OQtMarkerDialogs.h"
 #include "platform/OCommandTarget.h"
 #include "view/qt/OViewHost.h"
 
@@ -52,6 +53,7 @@ public: // ODocHost
     bool MakeBackup(OFile& file) override;
     OClipHolder& ClipHolder() override { return m_core.ClipHolder(); }
     std::string TempDirectory() override { return m_core.TempDirectory(); }
+    OMarkerDialogs* MarkerDialogs() override { return &m_markerDialogs; }
 
 public: // OViewHost
     std::vector<OView*> PeerViews(const OView& view) override;
@@ -72,6 +74,7 @@ private:
     void About();
 
     OApp& m_core;
+    OQtMarkerDialogs m_markerDialogs;
     OQtPlatform& m_platform;
     std::unique_ptr<OMainFrame> m_mainFrame;
     int m_untitledCount = 0;

@@ -14,7 +14,6 @@
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -144,8 +143,8 @@ void OView::mousePressEvent(QMouseEvent* event) {
     m_pressPoint = event->position().toPoint();
     m_pressed = true;
     m_dragging = false;
-    const bool wrap = m_host ? m_host->MarkerJumpWrap() : Settings().markerJumpWrap;
-    if (m_input.Click(m_layout, m_pressPoint.x(), m_pressPoint.y(), viewport()->height(), wrap)) {
+    if (m_input.Click(m_layout, m_pressPoint.x(), m_pressPoint.y(), viewport()->height(),
+                      MarkerJumpWrap())) {
         m_doc->UpdateAllViews();
     }
 }
@@ -189,64 +188,6 @@ void OView::mouseReleaseEvent(QMouseEvent* event) {
     StopDragTimer();
     m_input.EndGesture();
     m_doc->UpdateAllViews();
-}
-
-void OView::contextMenuEvent(QContextMenuEvent* event) {
-    const QPoint point = event->pos();
-    const OPane pane = m_layout.PaneAt(point.x(), point.y());
-    QMenu menu(this);
-    auto add = [&](OCommandId command, OTextId textId) {
-        QAction* action = menu.addAction(QString::fromUtf8(LoadString(textId)));
-        action->setEnabled(m_host ? m_host->CommandState(command).enabled : false);
-        connect(action, &QAction::triggered, this, [this, command] {
-            if (m_host) m_host->RunCommand(command);
-        });
-    };
-    if (pane == OPane::Gutter) {
-        for (OCommandId command :
-             {ids::ID_MARKER_BEGIN, ids::ID_MARKER_MIDDLE, ids::ID_MARKER_END, ids::ID_MARKER_EDIT,
-              ids::ID_MARKER_REMOVE, ids::ID_MARKER_REMOVE_ALL})
-            add(command, ids::TextOf(command));
-    } else if (pane == OPane::Offset) {
-        using M = ORowModel::OffsetMode;
-        const std::pair<OCommandId, M> modes[] = {{ids::ID_RECORD_OFFSET, M::RowOffset},
-                                                  {ids::ID_TRACK_OFFSET, M::TrackOffset},
-                                                  {ids::ID_RECORD_NUMBER, M::RecordNumber}};
-        for (const auto& [command, mode] : modes) {
-            QAction* action = menu.addAction(QString::fromUtf8(LoadString(ids::TextOf(command))));
-            action->setCheckable(true);
-            action->setChecked(m_offsetMode == mode);
-            connect(action, &QAction::triggered, this, [this, m = mode] {
-                m_offsetMode = m;
-                m_doc->UpdateAllViews();
-            });
-        }
-    } else if (pane == OPane::Hex || pane == OPane::Text) {
-        // The caret goes to the clicked byte first, so the items speak of it.
-        int row = 0;
-        int column = 0;
-        if (m_layout.CellAt(point.x(), point.y(), row, column) &&
-            m_geometry.SetCaretToCell(row, column))
-            m_doc->UpdateAllViews();
-        add(ids::ID_ADD_MARKER, ids::TextOf(ids::ID_ADD_MARKER));
-        add(ids::ID_ADD_OFFSET_MARKER, ids::TextOf(ids::ID_ADD_OFFSET_MARKER));
-        add(ids::ID_SELECT_BEGIN, ids::TextOf(ids::ID_SELECT_BEGIN));
-        add(ids::ID_SELECT_END, ids::TextOf(ids::ID_SELECT_END));
-        add(ids::ID_SELECT_ALL, ids::IDS_MENU_SELECT_ALL);
-        add(ids::ID_UNSELECT, ids::TextOf(ids::ID_UNSELECT));
-        menu.addSeparator();
-        add(ids::ID_CUT, ids::IDS_MENU_CUT);
-        add(ids::ID_COPY, ids::IDS_MENU_COPY);
-        add(ids::ID_PASTE, ids::IDS_MENU_PASTE);
-        add(ids::ID_PASTE_HERE, ids::IDS_MENU_PASTE_HERE);
-        add(ids::ID_DELETE, ids::IDS_MENU_DELETE);
-        add(ids::ID_INSERT, ids::IDS_MENU_INSERT);
-        menu.addSeparator();
-        add(ids::ID_OFFSET_AT_TOP, ids::TextOf(ids::ID_OFFSET_AT_TOP));
-    } else {
-        return;
-    }
-    menu.exec(event->globalPos());
 }
 
 void OView::PaintCaret(QPainter& painter) {
@@ -498,49 +439,6 @@ void OView::OnUpdate() {
     }
     SyncScrollBars();
     viewport()->update();
-}
-
-bool OView::OnCommand(OCommandId id) {
-    switch (id) {
-    case ids::ID_OEM:
-        Settings().oemCharacters = !Settings().oemCharacters;
-        if (m_doc->Search()) m_doc->Search()->CodePageChanged();
-        m_doc->UpdateAllViews();
-        return true;
-    case ids::ID_FILE_SAVE:
-        if (OFile* file = m_doc->File()) file->Commit();
-        m_doc->UpdateAllViews();
-        return true;
-    case ids::ID_READ_ONLY:
-    case ids::ID_READ_ONLY_MENU:
-        m_doc->SetReadOnly(!m_doc->ReadOnly());
-        Settings().readOnly = m_doc->ReadOnly();
-        m_doc->UpdateAllViews();
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool OView::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
-    switch (id) {
-    case ids::ID_OEM:
-        ui.checked = Settings().oemCharacters;
-        return true;
-    case ids::ID_FILE_SAVE:
-        ui.enabled = !m_doc->ReadOnly() && m_doc->IsModified();
-        return true;
-    // The button is down while editing is allowed; the menu item is checked
-    // while it is not.
-    case ids::ID_READ_ONLY:
-        ui.checked = !m_doc->ReadOnly();
-        return true;
-    case ids::ID_READ_ONLY_MENU:
-        ui.checked = m_doc->ReadOnly();
-        return true;
-    default:
-        return false;
-    }
 }
 
 void OView::paintEvent(QPaintEvent*) {

@@ -50,6 +50,10 @@ public:
     void SetOffsetMode(ORowModel::OffsetMode mode);
     const QFont& ViewFont() const { return m_font; }
     const OViewToolTip& ToolTip() const { return m_toolTip; }
+    // The record bar shows the width in hexadecimal.
+    bool HexBase() const { return m_hexBase; }
+    // What the update rules read: the document's state with this view's.
+    OCommandState CommandState() const;
 
     OViewInput& Input() { return m_input; }
 
@@ -83,6 +87,8 @@ protected:
 
 private:
     void CreateFont();
+    void ChangeFont();
+    bool MarkerJumpWrap() const;
     // What the pane layout is computed from, for a file of length bytes.
     OPaneLayout::Input LayoutInput(OOffset length) const;
     void SyncScrollBars();
@@ -124,6 +130,7 @@ private:
     int m_caretWidth = 2;
     bool m_shiftHeld = false;
     OViewToolTip m_toolTip{*viewport()};
+    bool m_hexBase = false;
     int m_wheelDelta = 0; // of the last direction, less than a row's worth
     bool m_wheelPixels = false;
 };
