@@ -92,6 +92,12 @@ void OView::keyPressEvent(QKeyEvent* event) {
     if (const std::optional<OKey> key = NavigationKey(event->key())) {
         m_input.Navigate(*key, ctrl, shift);
         m_doc->UpdateAllViews();
+        for (OView* peer : InStepPeers()) {
+            // Shift extends a selection only in another document: this
+            // one's was extended already.
+            peer->m_input.Navigate(*key, ctrl, shift && peer->m_doc != m_doc);
+            peer->m_doc->UpdateAllViews();
+        }
         event->accept();
         return;
     }
@@ -129,11 +135,26 @@ void OView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+// The other windows that move with this one's keys: only while this one
+// scrolls in step over a file that is not empty, and only those that do too.
+std::vector<OView*> OView::InStepPeers() const {
+    std::vector<OView*> peers;
+    if (!m_host || !m_geometry.SyncScroll() || m_geometry.FileLength() == 0) return peers;
+    for (OView* peer : m_host->PeerViews(*this)) {
+        if (peer != this && peer->m_geometry.SyncScroll() && peer->m_geometry.FileLength() > 0)
+            peers.push_back(peer);
+    }
+    return peers;
+}
+
 void OView::keyReleaseEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Shift && !event->isAutoRepeat()) {
         m_shiftHeld = false;
         m_input.EndGesture();
         viewport()->update();
+        // The release goes along with the keys: no window keeps extending.
+        for (OView* peer : InStepPeers())
+            peer->m_input.EndGesture();
     }
     QAbstractScrollArea::keyReleaseEvent(event);
 }

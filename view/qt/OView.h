@@ -15,6 +15,7 @@
 #include <QAbstractScrollArea>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // A document window's view: the gutter and the offset, hex and text panes
 // over the record model. Holds its own copy of the settings and shares
@@ -89,6 +90,7 @@ private:
     void CreateFont();
     void ChangeFont();
     bool MarkerJumpWrap() const;
+    std::vector<OView*> InStepPeers() const;
     // What the pane layout is computed from, for a file of length bytes.
     OPaneLayout::Input LayoutInput(OOffset length) const;
     void SyncScrollBars();
