@@ -337,14 +337,3 @@ void BM_DeleteAtStartOf1GiB(benchmark::State& state) {
 
 BENCHMARK(BM_FindNearEndOf1GiB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(9);
 BENCHMARK(BM_DeleteAtStartOf1GiB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(9);
-
-int main(int argc, char** argv) {
-    // Offscreen unless a platform is named: under X (xvfb-run with
-    // QT_QPA_PLATFORM=xcb) every pump and repaint also talks to a server.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
