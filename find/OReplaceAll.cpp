@@ -1,12 +1,13 @@
 // Replace All with a replacement of another length. Moving the file's tail
-// once per work-buffer block would make a large file quadratic; once the
-// user has chosen All, the rest of the run takes a bounded number of passes
-// over the file and leaves the same bytes and totals as the buffered loop.
+// once per search block would make a large file quadratic; once the user
+// has chosen All, the rest of the run takes a bounded number of passes over
+// the file and leaves the same bytes and totals as the buffered loop.
 #include "document/OFile.h"
 #include "document/OMoveExecutor.h"
 #include "document/OMovePlan.h"
-#include "document/OTransferBuffer.h"
 #include "find/OFindState.h"
+#include "find/OPassObserver.h"
+#include "find/OSearchRun.h"
 #include "platform/OOffsetFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OStatusText.h"
@@ -17,106 +18,47 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <memory>
 
 namespace {
-
-// The passes move each block twice (read, then write, in pass 3 with a copy
-// between): a block that stays in the processor's cache between the two
-// moves them at about twice the speed of one that does not.
-constexpr std::size_t kPassBlock = 1048576;
 
 struct OFreeBytes {
     void operator()(OByte* bytes) const { std::free(bytes); }
 };
 using OHeldBytes = std::unique_ptr<OByte, OFreeBytes>;
 
-// The passes' moves: the view map and the progress follow each block; only
-// the move of the tail up (pass 2) takes the user's Cancel.
-class OPassObserver final : public OMoveObserver {
-public:
-    using Map = std::function<void(const OMoveStep&, OOffset)>;
-    OPassObserver(Map map, OProgress* cancel) : m_map(std::move(map)), m_cancel(cancel) {}
-    void Reached(const OMoveStep& step, OOffset moved) override { m_map(step, moved); }
-    bool CancelRequested() override { return m_cancel && m_cancel->Cancelled(); }
-
-private:
-    Map m_map;
-    OProgress* m_cancel;
-};
-
 } // namespace
 
-// [at, at + oldLength) becomes bytes, in the order that keeps every match
-// old or new whatever write fails: growing, the tail moves up first (the
-// executor moves it back when that fails), and a failed write of the bytes
-// closes the gap again; shrinking, the bytes go first, then the tail moves
-// down over the rest. The move up takes a block of its own: bytes may lie in
-// the work buffer, which CloseGap takes, so they must have been written or
-// given up before it runs.
-bool OFindState::WriteRegion(OFile& file, OOffset at, OOffset oldLength, const OByte* bytes,
-                             std::size_t length) {
-    const auto newLength = static_cast<OOffset>(length);
-    OOffset size = 0;
-    if (!file.TryGetSize(size)) return false;
-    if (newLength <= oldLength) {
-        if (!WriteBlock(bytes, file, at, length)) return false;
-        return newLength == oldLength || CloseGap(file, at + newLength, at + oldLength, size);
-    }
-    const OPlanResult planned = PlanResize(size, file.FixedSize(), at, oldLength, newLength);
-    if (!planned.plan) return ShowRefusal(file, planned.refusal);
-    const OOffset from = at + oldLength;
-    OTransferBuffer transfer(size - from);
-    if (size > from && !transfer.Valid()) return false;
-    OPassObserver observer(
-        [&](const OMoveStep& step, OOffset moved) {
-            if (step.backward) MapTailMove(at, bytes, newLength, step, moved);
-        },
-        nullptr);
-    OMoveExecutor executor(file, {transfer.Data(), transfer.Size()}, observer, true);
-    if (!executor.Run(*planned.plan)) return false;
-    if (WriteBlock(bytes, file, at, length)) return true;
-    const OOffset growth = newLength - oldLength;
-    CloseGap(file, from, from + growth, size + growth);
-    return false;
-}
-
-// 1. The buffer window ends behind the replacement just made: what follows
-//    is input not yet searched, still in the file from `input` on.
-// 2. The buffer's replacements are the result's bytes from `at`.
+// 1. The buffer's window ends behind the replacement just made: what
+//    follows is input not yet searched, still in the file.
+// 2. The buffer's replacements are the result's bytes from where they start.
 // 3. Shrinking takes one forward pass; growing counts, moves the tail up
 //    once and then takes one forward pass.
-bool OFindState::ReplaceRest(OFile& file, std::size_t index, Totals& totals, bool& cancelled) {
-    const std::size_t next = index + static_cast<std::size_t>(m_replacement.length);
-    m_lengthAtLoad -= m_bufferLength - next;
-    m_bufferLength = next;
-    MapBuffer();
-    const OOffset at = m_bufferOffset + static_cast<OOffset>(m_firstChanged);
-    const OOffset input = m_bufferOffset + static_cast<OOffset>(m_lengthAtLoad);
-    const OOffset areaEnd =
-        m_areaEnd - static_cast<OOffset>(m_bufferLength) + static_cast<OOffset>(m_lengthAtLoad);
-    const OByte* pending = m_buffer.Data() + m_firstChanged;
-    const std::size_t pendingLength = next - m_firstChanged;
+bool OSearchRun::ReplaceRest(std::size_t index) {
+    const OFindState& s = m_state;
+    OSearchBuffer::Pending pending;
     // From here the passes own the buffer's replacements.
-    if (!TakeReplacements(file)) return false;
-    if (m_replacement.length < m_matcher.Length())
-        return ShrinkRest(file, at, pending, pendingLength, input, areaEnd, totals, cancelled);
-    return GrowRest(file, at, pending, pendingLength, input, areaEnd, totals, cancelled);
+    if (!m_buffer.HandOver(m_file, index + static_cast<std::size_t>(s.m_replacement.length),
+                           pending))
+        return false;
+    // The area's end in the file's offsets, where the input still lies.
+    const OOffset areaEnd =
+        s.m_areaEnd - (pending.at + static_cast<OOffset>(pending.length)) + pending.input;
+    if (s.m_replacement.length < s.m_matcher.Length()) return ShrinkRest(pending, areaEnd);
+    return GrowRest(pending, areaEnd);
 }
 
-// 1. The buffer's replacements go to `at`; they end before `input`, so no
-//    byte still to be read is touched.
+// 1. The buffer's replacements go where they start; they end before the
+//    input, so no byte still to be read is touched.
 // 2. One forward pass writes the rest of the result behind them.
 // 3. The file is cut where the result ends (after a Cancel: the rest of the
 //    input moves down behind what was replaced).
-bool OFindState::ShrinkRest(OFile& file, OOffset at, const OByte* pending,
-                            std::size_t pendingLength, OOffset input, OOffset areaEnd,
-                            Totals& totals, bool& cancelled) {
-    if (!WriteBlock(pending, file, at, pendingLength)) return false;
-    Stream stream{at + static_cast<OOffset>(pendingLength), input, m_fileSize};
-    if (!StreamReplace(file, stream, areaEnd, stream.end, totals, cancelled)) return false;
-    return CloseGap(file, stream.write, stream.read, stream.end);
+bool OSearchRun::ShrinkRest(const OSearchBuffer::Pending& pending, OOffset areaEnd) {
+    if (!WriteBlock(pending.bytes, m_file, pending.at, pending.length)) return false;
+    Stream stream{pending.at + static_cast<OOffset>(pending.length), pending.input,
+                  m_buffer.FileSize()};
+    if (!StreamReplace(stream, areaEnd, stream.end)) return false;
+    return m_buffer.CloseGap(m_file, stream.write, stream.read, stream.end);
 }
 
 // 1. The buffer's replacements are kept aside: they need room that only the
@@ -125,80 +67,82 @@ bool OFindState::ShrinkRest(OFile& file, OOffset at, const OByte* pending,
 // 3. Pass 2 reserves the new size and moves the tail up by the growth, last
 //    block first.
 // 4. Pass 3 writes the kept bytes, then the rest of the result forward
-//    from `at`; the write position never passes the read position.
+//    from where they start; the write position never passes the read
+//    position.
 // Cancel before pass 3 leaves the file as it was and writes the kept bytes
 // as the buffered loop would.
-bool OFindState::GrowRest(OFile& file, OOffset at, const OByte* pending, std::size_t pendingLength,
-                          OOffset input, OOffset areaEnd, Totals& totals, bool& cancelled) {
-    OOffset size = m_fileSize;
+bool OSearchRun::GrowRest(OSearchBuffer::Pending pending, OOffset areaEnd) {
+    OOffset at = pending.at;
+    OOffset input = pending.input;
+    std::size_t keptLength = pending.length;
+    OOffset size = m_buffer.FileSize();
     OHeldBytes kept;
-    if (pendingLength > 0) {
-        kept.reset(static_cast<OByte*>(std::malloc(pendingLength)));
+    if (keptLength > 0) {
+        kept.reset(static_cast<OByte*>(std::malloc(keptLength)));
         if (kept) {
-            std::memcpy(kept.get(), pending, pendingLength);
+            std::memcpy(kept.get(), pending.bytes, keptLength);
         } else {
             // No room to keep them: they go out now, at the cost of one move.
-            if (!WriteRegion(file, at, input - at, pending, pendingLength)) return false;
-            const OOffset moved = static_cast<OOffset>(pendingLength) - (input - at);
+            if (!m_buffer.WriteRegion(m_file, at, input - at, pending.bytes, keptLength))
+                return false;
+            const OOffset moved = static_cast<OOffset>(keptLength) - (input - at);
             size += moved;
             areaEnd += moved;
-            input = at = at + static_cast<OOffset>(pendingLength);
-            pendingLength = 0;
+            input = at = at + static_cast<OOffset>(keptLength);
+            keptLength = 0;
         }
     }
     const OByte* held = kept.get();
-    const auto writeKept = [&] { return WriteRegion(file, at, input - at, held, pendingLength); };
-    m_view.Start(at);
-    m_view.AddMemory(held, static_cast<OOffset>(pendingLength));
-    m_view.AddFile(input, size - input);
+    const auto writeKept = [&] {
+        return m_buffer.WriteRegion(m_file, at, input - at, held, keptLength);
+    };
+    m_buffer.MapBytes(at, held, static_cast<OOffset>(keptLength), input, size);
 
-    const std::optional<std::uint64_t> count = CountRest(file, input, areaEnd, cancelled);
-    if (!count) return cancelled && writeKept();
-    const OOffset step = m_replacement.length - m_matcher.Length();
-    const OOffset keptGrowth = static_cast<OOffset>(pendingLength) - (input - at);
+    const std::optional<std::uint64_t> count = CountRest(input, areaEnd);
+    if (!count) return m_cancelled && writeKept();
+    const OOffset step = m_state.m_replacement.length - m_state.m_matcher.Length();
+    const OOffset keptGrowth = static_cast<OOffset>(keptLength) - (input - at);
     if (*count > static_cast<std::uint64_t>((kOffsetMax - size - keptGrowth) / step)) {
         SetLastError(EFBIG);
-        return file.ShowFileError(-1);
+        return m_file.ShowFileError(-1);
     }
     const OOffset growth = keptGrowth + static_cast<OOffset>(*count) * step;
     if (growth == 0) return true;
-    if (!MoveTailUp(file, input, size, growth, at, held, pendingLength, cancelled))
-        return cancelled && writeKept();
+    if (!MoveTailUp(input, size, growth, at, held, keptLength)) return m_cancelled && writeKept();
 
-    if (!WriteBlock(held, file, at, pendingLength)) {
+    if (!WriteBlock(held, m_file, at, keptLength)) {
         // The old bytes under the kept replacements are still in place.
-        CloseGap(file, input, input + growth, size + growth);
+        m_buffer.CloseGap(m_file, input, input + growth, size + growth);
         return false;
     }
     kept.reset();
-    Stream stream{at + static_cast<OOffset>(pendingLength), input + growth, size + growth};
-    if (!StreamReplace(file, stream, areaEnd + growth, areaEnd + growth, totals, cancelled))
-        return false;
-    return CloseGap(file, stream.write, stream.read, stream.end);
+    Stream stream{at + static_cast<OOffset>(keptLength), input + growth, size + growth};
+    if (!StreamReplace(stream, areaEnd + growth, areaEnd + growth)) return false;
+    return m_buffer.CloseGap(m_file, stream.write, stream.read, stream.end);
 }
 
 // Pass 1: the matches a scan from `from` finds when each search resumes
 // behind the last match, nothing changed. None after a failure or Cancel.
-std::optional<std::uint64_t> OFindState::CountRest(OFile& file, OOffset from, OOffset areaEnd,
-                                                   bool& cancelled) {
-    const auto length = static_cast<std::size_t>(m_matcher.Length());
-    const auto capacity = static_cast<OOffset>(PassBlock());
+std::optional<std::uint64_t> OSearchRun::CountRest(OOffset from, OOffset areaEnd) {
+    const OMatcher& matcher = m_state.m_matcher;
+    const auto length = static_cast<std::size_t>(matcher.Length());
+    const auto capacity = static_cast<OOffset>(m_buffer.PassBlock());
     OByte* data = m_buffer.Data();
     std::uint64_t count = 0;
     OOffset position = from;
     while (areaEnd - position >= static_cast<OOffset>(length)) {
-        m_progress->SetPos(std::clamp(position, m_areaBegin, m_areaEnd));
+        m_progress->SetPos(std::clamp(position, m_state.m_areaBegin, m_state.m_areaEnd));
         PumpMessages();
         if (m_progress->Cancelled()) {
             ShowStatus(ids::IDS_FIND_CANCELED, MessageHex(from).c_str());
-            cancelled = true;
+            m_cancelled = true;
             return std::nullopt;
         }
         const auto n = static_cast<std::size_t>(std::min(capacity, areaEnd - position));
-        if (!ReadExactly(file, position, data, n) || !CheckGuard()) return std::nullopt;
+        if (!ReadExactly(m_file, position, data, n) || !m_buffer.CheckGuard()) return std::nullopt;
         std::size_t taken = 0;
         while (n >= taken + length) {
-            const std::ptrdiff_t p = m_matcher.SearchForward(data, n, taken);
+            const std::ptrdiff_t p = matcher.SearchForward(data, n, taken);
             if (p < 0) break;
             ++count;
             taken = static_cast<std::size_t>(p) + length;
@@ -211,27 +155,28 @@ std::optional<std::uint64_t> OFindState::CountRest(OFile& file, OOffset from, OO
 
 // The tail [from, size) moves growth bytes up, last block first; Cancel or
 // a failure moves what has moved back down: the file is as it was.
-bool OFindState::MoveTailUp(OFile& file, OOffset from, OOffset size, OOffset growth, OOffset at,
-                            const OByte* pending, std::size_t pendingLength, bool& cancelled) {
-    const OPlanResult planned = PlanResize(size, file.FixedSize(), from, 0, growth);
-    if (!planned.plan) return ShowRefusal(file, planned.refusal);
+bool OSearchRun::MoveTailUp(OOffset from, OOffset size, OOffset growth, OOffset at,
+                            const OByte* pending, std::size_t pendingLength) {
+    const OPlanResult planned = PlanResize(size, m_file.FixedSize(), from, 0, growth);
+    if (!planned.plan) return ShowRefusal(m_file, planned.refusal);
+    const OOffset areaBegin = m_state.m_areaBegin;
+    const OOffset areaEnd = m_state.m_areaEnd;
     OPassObserver observer(
         [&](const OMoveStep& step, OOffset moved) {
             if (step.backward) {
-                MapTailMove(at, pending, static_cast<OOffset>(pendingLength), step, moved);
-                m_progress->SetPos(
-                    std::clamp(step.from + step.length - moved, m_areaBegin, m_areaEnd));
+                m_buffer.MapTailMove(at, pending, static_cast<OOffset>(pendingLength), step, moved);
+                m_progress->SetPos(std::clamp(step.from + step.length - moved, areaBegin, areaEnd));
             } else {
-                MapStream({step.to + moved, step.from + moved, step.from + step.length});
+                m_buffer.MapStream(step.to + moved, step.from + moved, step.from + step.length);
             }
         },
         m_progress.get());
-    OMoveExecutor executor(file, {m_buffer.Data(), PassBlock()}, observer, true);
+    OMoveExecutor executor(m_file, {m_buffer.Data(), m_buffer.PassBlock()}, observer, true);
     if (executor.Run(*planned.plan)) return true;
     if (executor.Cancelled()) {
         ShowStatus(ids::IDS_FIND_CANCELED,
                    MessageHex(at + static_cast<OOffset>(pendingLength)).c_str());
-        cancelled = true;
+        m_cancelled = true;
     }
     return false;
 }
@@ -245,27 +190,28 @@ bool OFindState::MoveTailUp(OFile& file, OOffset from, OOffset size, OOffset gro
 // 4. Cancel stops between blocks (the caller closes the gap). A failed
 //    write puts back the input taken since the last write, as it was read,
 //    and closes the gap: every match holds its old or its new bytes.
-bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OOffset consumeEnd,
-                               Totals& totals, bool& cancelled) {
-    const std::size_t half = std::min(PassBlock(), m_buffer.Size() / 2);
+bool OSearchRun::StreamReplace(Stream& stream, OOffset matchEnd, OOffset consumeEnd) {
+    const OMatcher& matcher = m_state.m_matcher;
+    const OPattern& replacement = m_state.m_replacement;
+    const std::size_t half = std::min(m_buffer.PassBlock(), m_buffer.Size() / 2);
     OByte* in = m_buffer.Data();
     OByte* out = in + half;
-    const auto patternLength = static_cast<std::size_t>(m_matcher.Length());
-    const auto replacementLength = static_cast<std::size_t>(m_replacement.length);
+    const auto patternLength = static_cast<std::size_t>(matcher.Length());
+    const auto replacementLength = static_cast<std::size_t>(replacement.length);
     const std::size_t lookahead = Lookahead();
     while (stream.read < consumeEnd) {
-        MapStream(stream);
-        m_progress->SetPos(std::clamp(stream.write, m_areaBegin, m_areaEnd));
+        m_buffer.MapStream(stream.write, stream.read, stream.end);
+        m_progress->SetPos(std::clamp(stream.write, m_state.m_areaBegin, m_state.m_areaEnd));
         PumpMessages();
         if (m_progress->Cancelled()) {
             ShowStatus(ids::IDS_FIND_CANCELED, MessageHex(stream.write).c_str());
-            cancelled = true;
+            m_cancelled = true;
             return true;
         }
         const auto n = static_cast<std::size_t>(
             std::min(static_cast<OOffset>(half), stream.end - stream.read));
-        if (!ReadExactly(file, stream.read, in, n) || !CheckGuard()) {
-            CloseGap(file, stream.write, stream.read, stream.end);
+        if (!ReadExactly(m_file, stream.read, in, n) || !m_buffer.CheckGuard()) {
+            m_buffer.CloseGap(m_file, stream.write, stream.read, stream.end);
             return false;
         }
         const bool atEnd = stream.read + static_cast<OOffset>(n) == stream.end;
@@ -289,7 +235,7 @@ bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OO
                 MessageBoxId(ids::IDS_OPERATION_ABORTED, OButtons::Ok, OIcon::Stop);
                 return false;
             }
-            if (!WriteBlock(out, file, stream.write, outLength)) return false;
+            if (!WriteBlock(out, m_file, stream.write, outLength)) return false;
             stream.write += static_cast<OOffset>(outLength);
             outLength = 0;
             flushedFrom = taken;
@@ -310,21 +256,21 @@ bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OO
         for (;;) {
             std::ptrdiff_t p = -1;
             if (matchLimit >= taken + patternLength)
-                p = m_matcher.SearchForward(in, matchLimit, taken);
+                p = matcher.SearchForward(in, matchLimit, taken);
             const auto at = static_cast<std::size_t>(p);
             if (p >= 0 && (atEnd || at + lookahead <= n)) {
                 ok = copy(at) && (half - outLength >= replacementLength || flush());
                 if (!ok) break;
                 OByte* target = out + outLength;
                 for (std::size_t k = 0; k < replacementLength; ++k) {
-                    if (!m_replacement.wildcard[k])
-                        target[k] = m_replacement.bytes[k];
+                    if (!replacement.wildcard[k])
+                        target[k] = replacement.bytes[k];
                     else
                         target[k] = at + k < n ? in[at + k] : 0; // past the end of the file
                 }
-                totals.lastMatch = stream.write + static_cast<OOffset>(outLength);
-                ++totals.found;
-                ++totals.replaced;
+                m_lastMatch = stream.write + static_cast<OOffset>(outLength);
+                ++m_found;
+                ++m_replaced;
                 outLength += replacementLength;
                 taken = at + patternLength;
                 continue;
@@ -340,65 +286,26 @@ bool OFindState::StreamReplace(OFile& file, Stream& stream, OOffset matchEnd, OO
         if (ok) ok = flush();
         if (!ok) {
             const std::size_t unwritten = taken - flushedFrom;
-            if (WriteBlock(in + flushedFrom, file, stream.write, unwritten)) {
+            if (WriteBlock(in + flushedFrom, m_file, stream.write, unwritten)) {
                 stream.write += static_cast<OOffset>(unwritten);
                 stream.read += static_cast<OOffset>(taken);
-                CloseGap(file, stream.write, stream.read, stream.end);
+                m_buffer.CloseGap(m_file, stream.write, stream.read, stream.end);
             }
             return false;
         }
         stream.read += static_cast<OOffset>(taken);
     }
-    MapStream(stream);
+    m_buffer.MapStream(stream.write, stream.read, stream.end);
     return true;
-}
-
-// The result is the file up to `to`, then [from, end): that part moves
-// down behind it and the file is cut where it ends. The executor runs it to
-// the end even when the user cancels (a gap left open would be a hole in
-// the file) and tries a failed block once more.
-bool OFindState::CloseGap(OFile& file, OOffset to, OOffset from, OOffset end) {
-    const OPlanResult planned = PlanResize(end, file.FixedSize(), to, from - to, 0);
-    if (!planned.plan) return ShowRefusal(file, planned.refusal);
-    OPassObserver observer(
-        [&](const OMoveStep& step, OOffset moved) {
-            MapStream({step.to + moved, step.from + moved, step.from + step.length});
-        },
-        nullptr);
-    MapStream({to, from, end});
-    OMoveExecutor executor(file, {m_buffer.Data(), PassBlock()}, observer, true);
-    return executor.Run(*planned.plan);
-}
-
-// The view of a tail moving up: the replacements from `at`, the file up to
-// where the move stands, and above it the tail already moved.
-void OFindState::MapTailMove(OOffset at, const OByte* bytes, OOffset length, const OMoveStep& step,
-                             OOffset moved) {
-    const OOffset from = step.from;
-    const OOffset size = step.from + step.length;
-    const OOffset growth = step.to - step.from;
-    const OOffset boundary = size - moved; // [boundary, size) is already growth bytes higher
-    m_view.Start(at);
-    m_view.AddMemory(bytes, length);
-    m_view.AddFile(from, boundary - from);
-    m_view.AddFile(boundary + growth, size - boundary);
-}
-
-std::size_t OFindState::PassBlock() const {
-    return std::min(kPassBlock, m_buffer.Size());
-}
-
-void OFindState::MapStream(const Stream& stream) {
-    m_view.Start(stream.write);
-    m_view.AddFile(stream.read, stream.end - stream.read);
 }
 
 // How far behind a match's start the replacement reads: its wildcards keep
 // the bytes at the same positions, also beyond the match.
-std::size_t OFindState::Lookahead() const {
-    auto reach = static_cast<std::size_t>(m_matcher.Length());
-    for (int k = 0; k < m_replacement.length; ++k)
-        if (m_replacement.wildcard[static_cast<std::size_t>(k)])
+std::size_t OSearchRun::Lookahead() const {
+    const OPattern& replacement = m_state.m_replacement;
+    auto reach = static_cast<std::size_t>(m_state.m_matcher.Length());
+    for (int k = 0; k < replacement.length; ++k)
+        if (replacement.wildcard[static_cast<std::size_t>(k)])
             reach = std::max(reach, static_cast<std::size_t>(k) + 1);
     return reach;
 }

@@ -6,7 +6,7 @@
 // engine's speed over the baseline's; "rss_over_idle_MiB" is the highest
 // resident memory seen while the engine ran, less what it was before.
 #include "document/ODiskFile.h"
-#include "find/OFindState.h"
+#include "find/OFinder.h"
 #include "find/OMatcher.h"
 #include "find/OPattern.h"
 #include "platform/OScriptedPlatform.h"
@@ -207,7 +207,7 @@ void Search(benchmark::State& state, const char* text, OKind kind, bool matchCas
     OBenchHost host;
     ODiskFile file;
     if (!file.Open(files.random, OAccess::Read, ODisposition::OpenExisting)) std::abort();
-    OFindState finder;
+    OFinder finder;
     OFindOptions options;
     options.matchCase = matchCase;
     options.fromBeginEnd = true;
@@ -326,7 +326,7 @@ void ReplaceAll(benchmark::State& state) {
         platform.Clear();
         ODiskFile file;
         if (!file.Open(files.work, OAccess::Read, ODisposition::OpenExisting)) std::abort();
-        OFindState finder;
+        OFinder finder;
         ::malloc_trim(0); // freed blocks kept by the allocator would hide new ones
         idle = peak = ResidentMiB();
         state.ResumeTiming();

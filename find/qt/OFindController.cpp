@@ -2,6 +2,7 @@
 
 #include "document/ODoc.h"
 #include "find/OFindDialogModel.h"
+#include "find/OFinder.h"
 #include "find/qt/OFindDlg.h"
 #include "find/qt/OReplaceConfirmDlg.h"
 #include "res/OResourceIds.h"
@@ -11,11 +12,11 @@
 OFindController::OFindController(ODoc& doc, OEditContext& view, Services services, QWidget* parent)
     : m_doc(doc), m_view(view), m_services(std::move(services)), m_parent(parent) {}
 
-OFindState& OFindController::Finder() {
+OFinder& OFindController::Finder() {
     auto& search = m_doc.Search();
-    if (!search) search = std::make_shared<OFindState>();
+    if (!search) search = std::make_shared<OFinder>();
     // Only this layer makes the document's search state.
-    return static_cast<OFindState&>(*search);
+    return static_cast<OFinder&>(*search);
 }
 
 bool OFindController::OnCommand(OCommandId id) {
@@ -36,7 +37,7 @@ bool OFindController::OnCommand(OCommandId id) {
 }
 
 bool OFindController::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
-    const auto* finder = static_cast<const OFindState*>(m_doc.Search().get());
+    const auto* finder = static_cast<const OFinder*>(m_doc.Search().get());
     switch (id) {
     case ids::ID_FIND: {
         // Asked every idle tick: an unreadable size must not raise a box each time.
@@ -45,10 +46,10 @@ bool OFindController::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
         return true;
     }
     case ids::ID_FIND_NEXT:
-        ui.enabled = finder && finder->CanFindNext();
+        ui.enabled = finder && finder->State().CanFindNext();
         return true;
     case ids::ID_FIND_PREV:
-        ui.enabled = finder && finder->CanFindPrev();
+        ui.enabled = finder && finder->State().CanFindPrev();
         return true;
     default:
         return false;
@@ -56,7 +57,7 @@ bool OFindController::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
 }
 
 void OFindController::Found(OOffset offset) {
-    m_doc.SetLastFound(offset, Finder().MatchLength());
+    m_doc.SetLastFound(offset, Finder().State().MatchLength());
     if (offset >= 0) m_view.MoveCaretAfterEdit(offset);
     m_doc.UpdateAllViews();
 }
@@ -64,14 +65,15 @@ void OFindController::Found(OOffset offset) {
 void OFindController::FindReplace() {
     OFile* file = m_doc.File();
     if (!file || !m_services.findHistory || !m_services.replaceHistory) return;
-    OFindState& finder = Finder();
+    OFinder& finder = Finder();
+    OFindState& state = finder.State();
     const OSelection& selection = m_doc.Selection();
-    OFindDialogModel model(finder.Options(), *m_services.findHistory, *m_services.replaceHistory,
+    OFindDialogModel model(state.Options(), *m_services.findHistory, *m_services.replaceHistory,
                            m_doc.ReadOnly(), selection.Length() > 0,
                            m_services.clipboardHasData && m_services.clipboardHasData());
     OFindDlg dialog(model, m_services.peekClipboard, m_parent);
     if (dialog.exec() != QDialog::Accepted) {
-        finder.KeepOptions(model.KeptOnCancel(finder.Options()));
+        state.KeepOptions(model.KeptOnCancel(state.Options()));
         Found(-1);
         return;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "find/OFindState.h"
+#include "find/OFindHost.h"
 #include "platform/OCommandTarget.h"
 #include "platform/OTypes.h"
 
@@ -10,6 +10,7 @@
 
 class ODoc;
 class OEditContext;
+class OFinder;
 class OReplaceConfirmDlg;
 class QWidget;
 
@@ -35,7 +36,7 @@ public:
     bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 private:
-    OFindState& Finder();
+    OFinder& Finder();
     void FindReplace();
     void Found(OOffset offset);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "find/OFindState.h"
+#include "find/OFindHost.h"
 
 #include <QDialog>
 #include <QRect>

@@ -1,8 +1,7 @@
-#include "find/OFindState.h"
-
 #include "document/ODiskFile.h"
 #include "document/OMemFile.h"
 #include "document/OTransferBuffer.h"
+#include "find/OFinder.h"
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
@@ -212,7 +211,7 @@ OFindOptions ReplaceOptions(bool matchCase = true) {
 class FindStateTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        OFindState::SetBufferLimitForTesting(0);
+        OSearchBuffer::SetLimitForTesting(0);
         OTransferBuffer::FailAllocationsForTesting(0);
         OTransferBuffer::SetLimitForTesting(0);
     }
@@ -236,24 +235,24 @@ protected:
     Bytes Content() const { return file == &mem ? mem.Data() : ReadWholeFile(path); }
     OOffset Find(std::string_view text, OFindOptions options = Options(), OOffset caret = 0,
                  OOffset selectionBegin = -1, OOffset selectionEnd = -1) {
-        return state.Run(*file, std::string(text), "", options, caret, selectionBegin, selectionEnd,
-                         false, host);
+        return finder.Run(*file, std::string(text), "", options, caret, selectionBegin,
+                          selectionEnd, false, host);
     }
     OOffset Replace(std::string_view text, std::string_view replacement,
                     std::vector<Answer> answers, OOffset caret = 0,
                     OFindOptions options = ReplaceOptions(), OOffset selectionBegin = -1,
                     OOffset selectionEnd = -1) {
         host.answers.assign(answers.begin(), answers.end());
-        return state.Run(*file, std::string(text), std::string(replacement), options, caret,
-                         selectionBegin, selectionEnd, false, host);
+        return finder.Run(*file, std::string(text), std::string(replacement), options, caret,
+                          selectionBegin, selectionEnd, false, host);
     }
-    OOffset Next() { return state.FindNext(*file, host); }
-    OOffset Prev() { return state.FindPrev(*file, host); }
+    OOffset Next() { return finder.FindNext(*file, host); }
+    OOffset Prev() { return finder.FindPrev(*file, host); }
     // What the view shows now, through the find state while it is attached.
     Bytes ViewContent() {
-        Bytes view(static_cast<std::size_t>(state.ViewLength(*file)));
+        Bytes view(static_cast<std::size_t>(finder.ViewLength(*file)));
         if (view.empty()) return view;
-        std::ptrdiff_t n = state.ReadThrough(*file, 0, view.data(), view.size());
+        std::ptrdiff_t n = finder.ReadThrough(*file, 0, view.data(), view.size());
         if (n < 0) n = static_cast<std::ptrdiff_t>(file->ReadAt(0, view.data(), view.size()));
         view.resize(static_cast<std::size_t>(n));
         return view;
@@ -276,7 +275,8 @@ protected:
     OFile* file = &disk;
     std::string path;
     Bytes original;
-    OFindState state;
+    OFinder finder;
+    OFindState& state = finder.State();
     OTestHost host;
 };
 
@@ -340,9 +340,9 @@ TEST_F(FindStateTest, EscapesFindTheirBytesAndMessagesShowTheDisplayText) {
     // With OEM characters the text is searched in code page 437: "é" is 0x82
     // there, "É" 0x90 (0xE9 in Windows-1252).
     Open(Bytes{'.', 0x82, '.', 0x90, '.', 0xE9});
-    EXPECT_EQ(state.Run(*file, "\xC3\xA9", "", Options(), 0, -1, -1, true, host), 1);
+    EXPECT_EQ(finder.Run(*file, "\xC3\xA9", "", Options(), 0, -1, -1, true, host), 1);
     EXPECT_EQ(Next(), -1);
-    EXPECT_EQ(state.Run(*file, "\xC3\xA9", "", Options(true, false), 0, -1, -1, true, host), 1);
+    EXPECT_EQ(finder.Run(*file, "\xC3\xA9", "", Options(true, false), 0, -1, -1, true, host), 1);
     EXPECT_EQ(Next(), 3);
     EXPECT_EQ(platform.StatusHistory().front(), "Processing '82' ...");
 }
@@ -417,7 +417,7 @@ TEST_F(FindStateTest, InASelectionMatchesLieWhollyInsideAndOnlyItIsReplaced) {
     EXPECT_FALSE(state.Options().selectionOnly);
 
     // Replace All of another length moves the rest behind the selection once.
-    OFindState::SetBufferLimitForTesting(256);
+    OSearchBuffer::SetLimitForTesting(256);
     const Bytes data = Filler(3000, 11, "xyAB");
     OFindOptions r = ReplaceOptions();
     r.selectionOnly = true;
@@ -454,7 +454,7 @@ TEST_F(FindStateTest, TheBufferIsNeverServedAfterTheFileChanged) {
 // its start up. Regression: a cancelled count showed no total; it shows
 // what it counted.
 TEST_F(FindStateTest, CancelSaysWhereTheSearchStopped) {
-    OFindState::SetBufferLimitForTesting(256);
+    OSearchBuffer::SetLimitForTesting(256);
     struct Case {
         OFindOptions options;
         OOffset caret;
@@ -478,7 +478,7 @@ TEST_F(FindStateTest, CancelSaysWhereTheSearchStopped) {
 // Regression: a find, or a Find next, that failed on a read error or a
 // damaged guard left "Processing ..." in the status bar for ever.
 TEST_F(FindStateTest, AFailedFindTakesProcessingAway) {
-    OFindState::SetBufferLimitForTesting(256);
+    OSearchBuffer::SetLimitForTesting(256);
     Bytes data(5000, 'x');
     Plant(data, 100, "ABC");
     Plant(data, 4000, "ABC");
@@ -491,7 +491,7 @@ TEST_F(FindStateTest, AFailedFindTakesProcessingAway) {
     io.failReadAt = 0;
     ASSERT_EQ(Find("ABC"), 100);
     platform.SetText("before");
-    state.DamageGuardForTesting();
+    finder.Buffer().DamageGuardForTesting();
     EXPECT_EQ(Next(), -1);
     EXPECT_EQ(platform.Text(), "before");
 }
@@ -521,14 +521,14 @@ TEST_F(FindStateTest, ReplaceAsksWithTheDisplayTextsAndSettlesTypedBytesFirst) {
 }
 
 TEST_F(FindStateTest, AChangedGuardSaysSoAndReportsNothing) {
-    OFindState::SetBufferLimitForTesting(256);
+    OSearchBuffer::SetLimitForTesting(256);
     Bytes data = Filler(1000, 7);
     for (std::size_t at : {10u, 100u, 600u, 700u})
         Plant(data, at, "AB");
     Open(data);
     int asked = 0;
     host.onAsk = [&] {
-        if (++asked == 3) state.DamageGuardForTesting();
+        if (++asked == 3) finder.Buffer().DamageGuardForTesting();
     };
     EXPECT_EQ(Replace("AB", "xyz", {Answer::Yes, Answer::Yes, Answer::Yes, Answer::Yes}), -1);
     EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Extra memory error"});
@@ -536,14 +536,14 @@ TEST_F(FindStateTest, AChangedGuardSaysSoAndReportsNothing) {
     // The first block was written when the next one was loaded; the match in
     // the block with the damaged guard keeps its old bytes.
     EXPECT_EQ(PrefixReplaced(data, 0, data.size(), Plain("AB"), Plain("xyz"), Content()), 2u);
-    EXPECT_FALSE(state.Attached());
+    EXPECT_FALSE(finder.Attached());
 }
 
 // Regression: a write-back moves the tail behind the buffer's window, and a
 // move that a failed read or write interrupted left old bytes behind the new
 // ones, or the tail partly doubled.
 TEST_F(FindStateTest, AFailedTailMoveInAConfirmedWriteBackLeavesNoStaleBytes) {
-    OFindState::SetBufferLimitForTesting(300);
+    OSearchBuffer::SetLimitForTesting(300);
     const Bytes data = Filler(1500, 21, "xyAB");
     host.fallback = Answer::Yes;
     for (std::size_t transfer : {0u, 64u}) {
@@ -581,7 +581,7 @@ TEST_F(FindStateTest, RandomFilesAgreeWithTheNaiveRules) {
     for (int round = 0; round < 120; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::size_t limits[] = {256, 300, 521, 4096};
-        OFindState::SetBufferLimitForTesting(limits[rng() % 4]);
+        OSearchBuffer::SetLimitForTesting(limits[rng() % 4]);
         const bool matchCase = rng() % 2 == 0;
         const bool memory = rng() % 4 == 0;
         const std::string_view alphabet = matchCase ? "ABC" : "aAbB";
@@ -656,7 +656,7 @@ TEST_F(FindStateTest, RandomFilesAgreeWithTheNaiveRules) {
             };
             int pumps = 0;
             platform.OnPump([&] {
-                if (way != 0 || !state.Attached() || pumps++ % 4 != 0) return;
+                if (way != 0 || !finder.Attached() || pumps++ % 4 != 0) return;
                 const Bytes view = ViewContent();
                 EXPECT_TRUE(PrefixReplaced(data, static_cast<std::size_t>(caret), size, pattern,
                                            replacement, view, matchCase)
@@ -669,7 +669,7 @@ TEST_F(FindStateTest, RandomFilesAgreeWithTheNaiveRules) {
             EXPECT_EQ(Content(), ref.result);
             EXPECT_EQ(asked, ref.states.size());
             EXPECT_EQ(r, ref.last);
-            EXPECT_FALSE(state.Attached());
+            EXPECT_FALSE(finder.Attached());
             // A change of length is one edit, and the bytes outside it are untouched.
             ASSERT_EQ(host.edits.size(), ref.result.size() != data.size() ? 1u : 0u);
             if (!host.edits.empty()) {
@@ -707,7 +707,7 @@ TEST_F(FindStateTest, RandomFaultsLeaveAPrefixOfTheReplacements) {
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const std::size_t limits[] = {256, 300, 521, 4096};
-        OFindState::SetBufferLimitForTesting(limits[rng() % 4]);
+        OSearchBuffer::SetLimitForTesting(limits[rng() % 4]);
         const std::size_t transfer[] = {0, 64, 100};
         OTransferBuffer::SetLimitForTesting(transfer[rng() % 3]);
         const std::size_t size = rng() % 2500;
@@ -768,10 +768,10 @@ TEST_F(FindStateTest, RandomFaultsLeaveAPrefixOfTheReplacements) {
             break;
         case 5:
             platform.OnPump([&] {
-                if (state.Attached() && ++pumps == k) state.DamageGuardForTesting();
+                if (finder.Attached() && ++pumps == k) finder.Buffer().DamageGuardForTesting();
             });
             host.onAsk = [&] {
-                if (++asks == k % 5 + 1) state.DamageGuardForTesting();
+                if (++asks == k % 5 + 1) finder.Buffer().DamageGuardForTesting();
             };
             allowed.push_back("Extra memory error");
             break;
@@ -795,7 +795,7 @@ TEST_F(FindStateTest, RandomFaultsLeaveAPrefixOfTheReplacements) {
         platform.CancelAtProgressStep(0);
         platform.OnPump(nullptr);
         host.onAsk = nullptr;
-        EXPECT_FALSE(state.Attached());
+        EXPECT_FALSE(finder.Attached());
         const auto texts = platform.MessageTexts();
         for (const std::string& t : texts)
             EXPECT_NE(std::find(allowed.begin(), allowed.end(), t), allowed.end()) << t;
