@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 #include <vector>
 
@@ -100,7 +101,12 @@ bool OFile::SetByte(OOffset offset, OByte oldByte, OByte newByte) {
 
 bool OFile::UndoByte(OOffset offset) {
     if (!m_pending.Erase(offset)) return false;
-    if (offset + 1 == m_logicalSize && m_logicalSize > m_baseSize) --m_logicalSize;
+    // Taking back the last byte typed past the end takes back the gap before
+    // it as well: those zeros were never typed, and a save would not write them.
+    if (offset + 1 == m_logicalSize && m_logicalSize > m_baseSize) {
+        const OOffset last = m_pending.Empty() ? -1 : std::prev(m_pending.end())->first;
+        m_logicalSize = std::max(m_baseSize, last + 1);
+    }
     if (m_pending.Empty()) m_baseSize = m_logicalSize = -1;
     NoteChanged();
     if (m_owner) m_owner->SetModifiedFlag(HasPending() || HasUnsavedContent());

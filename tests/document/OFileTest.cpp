@@ -90,6 +90,18 @@ TYPED_TEST(FileTest, PendingBytesOverlayTheFileUntilCommittedAndAGapReadsAsZeros
     EXPECT_EQ(this->Committed(), B({0, 1, 0xBB, 3, 0, 0x55, 0x66}));
     EXPECT_EQ(this->owner.modified, this->kMemory); // a memory file is still unsaved
     EXPECT_EQ(f.CommitPending(), 0u);               // nothing to write
+
+    // Taking back the bytes typed past the end takes their gap back too:
+    // what shows is what a save writes.
+    ASSERT_TRUE(f.SetByte(1, 1, 0x11));
+    ASSERT_TRUE(f.SetByte(9, 0, 0x99)); // a gap at 7 and 8
+    ASSERT_TRUE(f.SetByte(8, 0, 0x88));
+    ASSERT_TRUE(f.UndoByte(9));
+    EXPECT_EQ(f.LogicalSize(), 9);
+    ASSERT_TRUE(f.UndoByte(8));
+    EXPECT_EQ(f.LogicalSize(), 7);
+    f.CommitPending();
+    EXPECT_EQ(this->Committed(), B({0, 0x11, 0xBB, 3, 0, 0x55, 0x66}));
 }
 
 // Seeded random typing, undo, commit and discard against a plain vector:
