@@ -1,5 +1,7 @@
 #include "app/OApp.h"
+#include "app/OCommandLine.h"
 #include "app/OProfile.h"
+#include "app/OVersion.h"
 #include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
 #include "platform/OSystem.h"
@@ -9,26 +11,34 @@
 
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    // Help needs no display.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
-            std::printf("%s\n", LoadString(ids::IDS_USAGE));
-            return 0;
-        }
-    }
     // The arguments as the system gave them: file names are bytes, which a
     // round trip through QString would change when they are not UTF-8. Qt
     // sees none of them, so it takes no option of its own ("-style a.bin"
     // is the program's switch, and wrong).
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Help and version need no display. A full disk or a closed pipe is a
+    // failure, not an answer.
+    const auto answer = [](const std::string& text) {
+        if (std::printf("%s\n", text.c_str()) >= 0 && std::fflush(stdout) == 0) return 0;
+        std::fprintf(stderr, "quorvalis: cannot write to standard output\n");
+        return 1;
+    };
+    switch (OCommandLine::AnswerWithoutWindow(args)) {
+    case OCommandLine::Answer::Help:
+        return answer(LoadString(ids::IDS_USAGE));
+    case OCommandLine::Answer::Version:
+        return answer(OCommandLine::VersionLine());
+    case OCommandLine::Answer::None:
+        break;
+    }
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvalis"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion()));
 
     OQtPlatform platform;
     OApp core;

@@ -1,5 +1,7 @@
 #include "app/OCommandLine.h"
 
+#include "app/OVersion.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -25,6 +27,10 @@ OCommandLine OCommandLine::Parse(const std::vector<std::string>& args,
             result.help = true;
             return result;
         }
+        if (arg == "--version") {
+            result.version = true;
+            return result;
+        }
         if (!IsSwitch(arg, fileExists)) {
             if (!arg.empty()) result.files.push_back({arg, pendingWidth});
             continue;
@@ -43,4 +49,16 @@ OCommandLine OCommandLine::Parse(const std::vector<std::string>& args,
         pendingWidth = static_cast<int>(width);
     }
     return result;
+}
+
+OCommandLine::Answer OCommandLine::AnswerWithoutWindow(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "-h" || arg == "--help") return Answer::Help;
+        if (arg == "--version") return Answer::Version;
+    }
+    return Answer::None;
+}
+
+std::string OCommandLine::VersionLine() {
+    return std::string("quorvalis ") + ProgramVersion();
 }

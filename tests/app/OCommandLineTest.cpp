@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <regex>
 
 namespace {
 
@@ -21,6 +22,7 @@ TEST(OCommandLine, WidthsApplyToTheFilesAfterThemAndABadSwitchStops) {
         bool error = false;
         bool help = false;
         bool filesExist = false;
+        bool version = false;
     };
     std::vector<Case> cases = {
         {{"/W32", "a.bin", "b.bin"}, {{"a.bin", 32}, {"b.bin", 32}}},
@@ -35,9 +37,10 @@ TEST(OCommandLine, WidthsApplyToTheFilesAfterThemAndABadSwitchStops) {
         {{"/abc"}, {}, true},
         {{"a", "-h"}, {{"a", -1}}, false, true},
         {{"--help"}, {}, false, true},
+        {{"a", "--version", "b"}, {{"a", -1}}, false, false, false, true},
         {{}, {}}};
     // A bare "-" and Qt's own options are switches of the program too, and wrong.
-    for (const char* bad : {"/W", "/X", "/Wx", "-q", "-W-5", "-", "-style"})
+    for (const char* bad : {"/W", "/X", "/Wx", "-q", "-W-5", "-", "-style", "-version", "/version"})
         cases.push_back({{"a", bad, "b"}, {{"a", -1}}, true});
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args));
@@ -49,7 +52,25 @@ TEST(OCommandLine, WidthsApplyToTheFilesAfterThemAndABadSwitchStops) {
         EXPECT_EQ(files, c.files);
         EXPECT_EQ(line.error, c.error);
         EXPECT_EQ(line.help, c.help);
+        EXPECT_EQ(line.version, c.version);
     }
+}
+
+// Help and version are answered whatever else the line holds, the first
+// one asked for; the version line is the program's name and its number.
+TEST(OCommandLine, HelpAndVersionNeedNoWindow) {
+    using Answer = OCommandLine::Answer;
+    const std::vector<std::pair<Strings, Answer>> cases = {
+        {{}, Answer::None},
+        {{"/W16", "a.bin", "-version"}, Answer::None},
+        {{"a.bin", "-q", "--help"}, Answer::Help},
+        {{"--version", "-h"}, Answer::Version},
+        {{"/X", "-h", "--version"}, Answer::Help}};
+    for (const auto& [args, answer] : cases)
+        EXPECT_EQ(OCommandLine::AnswerWithoutWindow(args), answer) << testing::PrintToString(args);
+    EXPECT_TRUE(
+        std::regex_match(OCommandLine::VersionLine(), std::regex(R"(quorvalis \d+\.\d+\.\d+)")))
+        << OCommandLine::VersionLine();
 }
 
 // Paths are told apart byte for byte; an empty one is not added.
