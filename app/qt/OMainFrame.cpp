@@ -11,16 +11,23 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QUrl>
 
 OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     setWindowTitle(QString::fromUtf8(LoadString(ids::IDR_MAINFRAME)));
+    // The views take no drops themselves, so a drop anywhere reaches this.
+    setAcceptDrops(true);
     m_mdi->setViewMode(QMdiArea::TabbedView);
     m_mdi->setTabsClosable(true);
     m_mdi->setTabsMovable(true);
@@ -228,7 +235,7 @@ void OMainFrame::UpdateCommandUI() {
 void OMainFrame::UpdateTitle() {
     const QString app = QString::fromUtf8(LoadString(ids::IDR_MAINFRAME));
     OChildFrame* child = ActiveChild();
-    setWindowTitle(child ? app + QStringLiteral(" - ") + child->windowTitle() : app);
+    setWindowTitle(child ? child->windowTitle() + QStringLiteral(" \u2014 ") + app : app);
 }
 
 void OMainFrame::OnSubWindowActivated() {
@@ -294,4 +301,43 @@ void OMainFrame::closeEvent(QCloseEvent* event) {
     }
     m_app.OnMainWindowClosing();
     QMainWindow::closeEvent(event);
+}
+
+namespace {
+
+// The local files among a drop's URLs, absolute, in the file system's
+// encoding as every path in the program is.
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    return paths;
+}
+
+} // namespace
+
+void OMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedFiles(event->mimeData()).empty()) return;
+    event->acceptProposedAction();
+}
+
+// Each file as File > Open would: a file already open activates its window,
+// one that cannot be opened says why and the others still open.
+void OMainFrame::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> paths = DroppedFiles(event->mimeData());
+    if (paths.empty()) return;
+    if (LongOperationRunning()) {
+        SetStatusText(LoadString(ids::IDS_BUSY));
+        return;
+    }
+    event->acceptProposedAction();
+    // The drag source waits for the drop to return: the messages of a file
+    // that fails must not hold it.
+    QTimer::singleShot(0, this, [this, paths] {
+        for (const std::string& path : paths)
+            m_app.OpenDocumentFile(path);
+        activateWindow();
+    });
 }

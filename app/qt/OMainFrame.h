@@ -17,7 +17,8 @@ class OView;
 
 // The main window: tabbed document windows, menus built from the resource
 // tables, a status bar whose first pane carries the program's messages, and
-// the command routing from the active view down to the application.
+// the command routing from the active view down to the application. Files
+// dropped on it open as File > Open opens them.
 class OMainFrame : public QMainWindow, public OCommandTarget {
     Q_OBJECT
 public:
@@ -44,6 +45,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     std::vector<OCommandTarget*> Chain() const;

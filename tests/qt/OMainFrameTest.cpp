@@ -55,7 +55,7 @@ TEST_F(MainFrameTest, CommandLineOpensOneTabWithTheGivenWidth) {
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->Settings().recordWidth, 24);
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "a.bin");
-    EXPECT_EQ(Frame().windowTitle(), "Quorvalis - a.bin");
+    EXPECT_EQ(Frame().windowTitle(), "a.bin — Quorvalis");
     EXPECT_TRUE(MenuTitles().contains("&Marker")); // the document menu bar
     EXPECT_TRUE(platform.Messages().empty());
 }
