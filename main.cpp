@@ -10,6 +10,7 @@
 #include "res/OStringTable.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ int main(int argc, char* argv[]) {
     QApplication application(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvalis"));
     QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion()));
+    // The desktop entry's name: shells match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvalis"));
+    // Drawn by the SVG icon engine; without it the window has the system's
+    // default icon and nothing else changes.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quorvalis.svg")));
 
     OQtPlatform platform;
     OApp core;
