@@ -59,7 +59,11 @@ std::string OProfile::ChoosePath(const std::string& exePath, const char* extensi
     const std::string beside = PathBesideExecutable(exePath, extension);
     const auto slash = beside.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "." : beside.substr(0, slash + 1);
-    if (!exePath.empty() && ::access(dir.c_str(), W_OK) == 0) return beside;
+    // An installed program never writes beside itself, even as root: the
+    // system's directories hold no user's settings.
+    const bool installed =
+        dir.starts_with("/usr/") || dir.starts_with("/bin/") || dir.starts_with("/sbin/");
+    if (!exePath.empty() && !installed && ::access(dir.c_str(), W_OK) == 0) return beside;
     std::string config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
         config = xdg;

@@ -17,7 +17,8 @@ public:
     // or extension appended when that '.' is in a directory name.
     static std::string PathBesideExecutable(const std::string& exePath, const char* extension);
     // Where the profile file lives: beside the executable when that directory
-    // can be written, otherwise $XDG_CONFIG_HOME/quorvalis/ (by default
+    // can be written and is not a system one (/usr, /bin, /sbin: an installed
+    // program), otherwise $XDG_CONFIG_HOME/quorvalis/ (by default
     // ~/.config/quorvalis/), created on demand.
     static std::string ChoosePath(const std::string& exePath, const char* extension);
 

@@ -1,6 +1,7 @@
 #include "app/qt/OQtApp.h"
 
 #include "app/OCommandLine.h"
+#include "app/OVersion.h"
 #include "app/qt/OChildFrame.h"
 #include "app/qt/OMainFrame.h"
 #include "document/OBackup.h"
@@ -283,6 +284,7 @@ void OQtApp::OpenRecent(std::size_t index) {
 
 void OQtApp::About() {
     QMessageBox::about(m_mainFrame.get(), QStringLiteral("About Quorvalis"),
-                       QStringLiteral("Quorvalis \"0.37.131\"\n"
-                                      "A viewer and editor for binary files of any size."));
+                       QStringLiteral("Quorvalis \"%1\"\n"
+                                      "A viewer and editor for binary files of any size.")
+                           .arg(QString::fromUtf8(ProgramVersion())));
 }

@@ -247,6 +247,9 @@ TEST(OProfile, ChoosePath) {
     // A missing directory is unwritable even for root.
     EXPECT_EQ(OProfile::ChoosePath(dir.File("gone/quorvalis"), ".ini"),
               config.Path() + "/quorvalis/quorvalis.ini");
+    // Installed: never beside the program, even where root could write.
+    EXPECT_EQ(OProfile::ChoosePath("/usr/bin/quorvalis", ".ini"),
+              config.Path() + "/quorvalis/quorvalis.ini");
     struct stat st {};
     EXPECT_EQ(::stat(config.File("quorvalis").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
