@@ -73,7 +73,7 @@ bool ReadInBlocks(OFile& source, OOffset offset, OByte* block, std::size_t size,
     OLongOperation running;
     OStatusText status;
     status.Show(ids::IDS_COPY_MB, static_cast<long long>(size / 1048576));
-    auto progress = CreateProgress(0, static_cast<OOffset>(size) - 1, true);
+    auto progress = CreateProgress(0, static_cast<OOffset>(size), true);
     bool ok = true;
     while (n < size) {
         PumpMessages();

@@ -27,16 +27,15 @@ bool ValidRange(OOffset offset, OOffset length) {
     return offset >= 0 && length >= 0 && length <= kOffsetMax - offset;
 }
 
-// A move's or copy's progress window over the bytes it moves, shown from
-// the first block on. Each block shows the bytes done once it has landed.
+// A move's or copy's progress window over the bytes it moves, made at the
+// first block. Each block shows the bytes done once it has landed.
 class OProgressObserver final : public OMoveObserver {
 public:
     OProgressObserver(OOffset length, std::size_t block, bool cancelEnabled)
         : m_length(length), m_block(static_cast<OOffset>(block)), m_cancelEnabled(cancelEnabled) {}
     void Reached(const OMoveStep&, OOffset moved) override {
         if (moved >= m_length) return;
-        if (!m_progress)
-            m_progress = CreateProgress(0, std::max<OOffset>(m_length - 1, 0), m_cancelEnabled);
+        if (!m_progress) m_progress = CreateProgress(0, m_length, m_cancelEnabled);
         m_progress->SetPos(std::min(m_length, moved + m_block));
     }
     bool CancelRequested() override { return m_progress && m_progress->Cancelled(); }

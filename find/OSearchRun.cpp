@@ -116,7 +116,9 @@ OOffset OSearchRun::Search(OOffset start, bool down) {
     }
     if (m_mode == Mode::Find) s.m_origin = s.m_lastFound;
     StartStatus();
-    m_progress = CreateProgress(s.m_areaBegin, s.m_areaEnd, true);
+    // A backward find counts its bytes done from the area's end.
+    m_progress = down ? CreateProgress(s.m_areaBegin, s.m_areaEnd, true)
+                      : CreateProgress(s.m_areaEnd, s.m_areaBegin, true);
     OOffset result = -1;
     if (m_mode == Mode::Replace) {
         result = ReplaceLoop(start);
@@ -257,7 +259,8 @@ void OSearchRun::Count(OOffset start, bool down) {
     s.ClearCanFind();
     StartStatus();
     ShowProcessing();
-    m_progress = CreateProgress(s.m_areaBegin, s.m_areaEnd, true);
+    m_progress = down ? CreateProgress(s.m_areaBegin, s.m_areaEnd, true)
+                      : CreateProgress(s.m_areaEnd, s.m_areaBegin, true);
     std::uint64_t count = 0;
     // A start outside the file has nothing behind it to count.
     Scan scan = Scan::NotFound;

@@ -24,15 +24,14 @@ std::unique_ptr<OProgress> CreateProgress(OOffset low, OOffset high, bool cancel
 }
 
 OProgressScale::OProgressScale(OOffset low, OOffset high) {
-    const OOffset top = std::max({low, high, OOffset{0}});
-    while ((top >> shift) > INT_MAX)
+    const OOffset span = std::max<OOffset>(low > high ? low - high : high - low, 0);
+    while ((span >> shift) > INT_MAX)
         ++shift;
-    base = static_cast<int>(low >> shift);
-    width = static_cast<int>((high >> shift) - base);
+    width = static_cast<int>(span >> shift);
 }
 
-int OProgressScale::Position(OOffset position) const {
-    return static_cast<int>((position >> shift) - base);
+int OProgressScale::Bar(OOffset done) const {
+    return static_cast<int>(std::clamp<OOffset>(done, 0, OOffset{width} << shift) >> shift);
 }
 
 OLongOperation::OLongOperation() {

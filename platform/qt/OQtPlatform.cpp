@@ -9,8 +9,10 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <utility>
 
-OQtPlatform::OQtPlatform() : m_previous(Platform()), m_pump(kProgressPace) {
+OQtPlatform::OQtPlatform(std::function<OThrottle::Clock::time_point()> now)
+    : m_previous(Platform()), m_now(std::move(now)), m_pump(kProgressPace, m_now) {
     SetPlatform(OPlatformServices{this, this, this, this, this, this});
 }
 
@@ -94,7 +96,8 @@ std::optional<std::string> OQtPlatform::AskSaveFileName() {
 
 std::unique_ptr<OProgress> OQtPlatform::Create(OOffset low, OOffset high, bool cancelEnabled) {
     m_pump.Reset();
-    return std::make_unique<OProgressDlg>(m_window, low, high, cancelEnabled);
+    return std::make_unique<OProgressDlg>(m_window, low, high, cancelEnabled, m_now,
+                                          [this] { m_pump.Reset(); });
 }
 
 bool OQtPlatform::PutText(const std::string& utf8) {

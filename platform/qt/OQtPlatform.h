@@ -5,6 +5,8 @@
 #include "platform/OProgress.h"
 #include "platform/OThrottle.h"
 
+#include <functional>
+
 class QLabel;
 class QWidget;
 
@@ -12,8 +14,8 @@ class QWidget;
 // main frame puts first in its status bar, so a message stays until the
 // next one replaces it. Pump() dispatches events at most once per
 // kProgressPace (a call in between returns at once); a new progress window
-// makes the next call dispatch, so the window shows and a Cancel waiting
-// for it is seen.
+// and a progress window that appears make the next call dispatch, so the
+// window shows and a Cancel waiting for it is seen.
 class OQtPlatform : public OMessageBox,
                     public OStatusBar,
                     public OMessagePump,
@@ -21,7 +23,9 @@ class OQtPlatform : public OMessageBox,
                     public OProgressFactory,
                     public OClipboard {
 public:
-    OQtPlatform();
+    // now: the time source of the pump and the progress windows, the steady
+    // clock unless a test gives its own.
+    explicit OQtPlatform(std::function<OThrottle::Clock::time_point()> now = {});
     ~OQtPlatform() override;
     OQtPlatform(const OQtPlatform&) = delete;
     OQtPlatform& operator=(const OQtPlatform&) = delete;
@@ -42,5 +46,6 @@ private:
     QWidget* m_window = nullptr;
     QLabel* m_label = nullptr;
     OPlatformServices m_previous;
+    std::function<OThrottle::Clock::time_point()> m_now;
     OThrottle m_pump;
 };

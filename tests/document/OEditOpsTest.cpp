@@ -219,7 +219,7 @@ OExpected ExpectResize(const Bytes& m, std::size_t off, std::size_t oldLen, std:
         std::vector<OOffset> positions;
         for (std::size_t j = 1; j <= landed; ++j)
             positions.push_back(static_cast<OOffset>(std::min(tail, j * block)));
-        e.windows.push_back(Window(0, static_cast<OOffset>(tail) - 1, false, positions));
+        e.windows.push_back(Window(0, static_cast<OOffset>(tail), false, positions));
     }
     if (fills) {
         const auto end = static_cast<OOffset>(off + newLen);
@@ -374,7 +374,7 @@ TEST_F(EditOpsTest, RandomEditsAndFaultsMatchAVectorModel) {
                 positions.push_back(at(std::min(len, moved + block)));
                 e.unpumped = 1;
             }
-            if (!positions.empty()) e.windows = {Window(0, at(len) - 1, across, positions)};
+            if (!positions.empty()) e.windows = {Window(0, at(len), across, positions)};
             OTransferBuffer buffer(at(len));
             Arm(used, static_cast<int>(k));
             ok = CopyRange(buffer, f, at(from), *files[across ? 1 - i : i], at(to), at(len),
@@ -500,7 +500,7 @@ TEST_F(EditOpsTest, LongTailsSayTheirSizeAndShiftTheProgressPositions) {
         EXPECT_EQ(platform.MessageTexts(), Strings{ErrorText(path, EIO)});
         ASSERT_EQ(platform.ProgressWindows().size(), 1u);
         const auto& window = platform.ProgressWindows()[0];
-        EXPECT_EQ(window.high, tail - 1);
+        EXPECT_EQ(window.high, tail);
         EXPECT_EQ(OProgressScale(window.low, window.high).shift, shift);
         EXPECT_EQ(window.positions, std::vector<OOffset>{std::min<OOffset>(tail, 16777216)});
         EXPECT_EQ(platform.StatusHistory(), (status ? Strings{status, "Ready"} : Strings{}));
