@@ -11,6 +11,7 @@
 #include "support/OTempDir.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QImage>
 #include <QScrollBar>
 #include <QTest>
@@ -115,6 +116,18 @@ protected:
         return false;
     }
 
+    // What the view shows when the pointer rests at point; empty for no tip.
+    QString TipAt(QPoint point) {
+        QWidget* viewport = view->viewport();
+        QHelpEvent event(QEvent::ToolTip, point, viewport->mapToGlobal(point));
+        QApplication::sendEvent(viewport, &event);
+        return view->ToolTip().Text();
+    }
+    void SetValueTips(bool on) {
+        if (core.Settings().tooltipUnderOffset != on) app.RunCommand(ids::ID_TOOLTIP_UNDER_OFFSET);
+        ASSERT_EQ(core.Settings().tooltipUnderOffset, on);
+    }
+
     OQtPlatform qtPlatform;
     OScriptedPlatform platform;
     OTempDir dir;
@@ -152,39 +165,6 @@ TEST_F(ViewTest, RangesAndChangesHaveTheirColours) {
               Colour(palette[17]));
     EXPECT_EQ(image.pixelColor(HexCell(0x23).topRight() + QPoint(cw / 2 + 1, 0)),
               Colour(palette[3]));
-}
-
-TEST_F(ViewTest, CellsShowTheBytesAndTheOffsets) {
-    ORowModel model;
-    model.SetReader([&](OOffset o, OByte* b, std::uint8_t* changed, std::size_t n) {
-        return ORowModel::ReadResult{view->Doc().ReadShown(o, b, n, changed), false};
-    });
-    OPaintSources sources;
-    model.Begin(view->Geometry(), sources, false, ORowModel::OffsetMode::RowOffset, false, true);
-    ORowPaint row;
-    ASSERT_TRUE(model.BuildRow(4, row));
-    EXPECT_EQ(row.offsetText, "0040");
-    ASSERT_EQ(row.cells.size(), 16u);
-    EXPECT_EQ(row.cells[1].value, 0x41);
-    EXPECT_EQ(row.cells[1].character, U'A');
-    ASSERT_TRUE(model.BuildRow(0, row));
-    EXPECT_EQ(row.cells[0].character, U'.'); // no glyph for a control code
-    model.Begin(view->Geometry(), sources, false, ORowModel::OffsetMode::RecordNumber, true, true);
-    ASSERT_TRUE(model.BuildRow(11, row));
-    EXPECT_EQ(row.offsetText, "11");
-    EXPECT_EQ(row.cells[0].character, U'░'); // 0xB0 in the OEM code page
-    EXPECT_FALSE(model.BuildRow(17, row));   // past the end
-    // A read that fails part way: the rest of what it asked for is unreadable.
-    model.SetReader([](OOffset, OByte*, std::uint8_t* changed, std::size_t) {
-        std::fill_n(changed, 5, std::uint8_t{0});
-        return ORowModel::ReadResult{5, true};
-    });
-    ASSERT_TRUE(model.BuildRow(0, row));
-    EXPECT_TRUE(row.cells[4].present);
-    EXPECT_FALSE(row.cells[4].unreadable);
-    EXPECT_FALSE(row.cells[5].present);
-    EXPECT_TRUE(row.cells[5].unreadable);
-    EXPECT_TRUE(row.cells[15].unreadable);
 }
 
 // A paint opens no message box: what it cannot read shows as unreadable
@@ -396,24 +376,14 @@ TEST_F(ViewTest, SmallWheelDeltasAddUpAndAScrollDropsAHalfTypedDigit) {
     EXPECT_EQ(g.Caret(), moved);
 }
 
-// A selection with only its begin or its end set shows that byte in the
-// selection's colours; copying and deleting take it for no selection.
-TEST_F(ViewTest, AOneEndedSelectionShowsItsEndAndIsNoSelection) {
+// Copying and deleting take a selection with only one end set for no
+// selection; its colours come from the row model, tested with it.
+TEST_F(ViewTest, AOneEndedSelectionIsNoSelection) {
     ODoc& doc = view->Doc();
     doc.SetReadOnly(false);
-    const auto& palette = view->Settings().palette;
     for (const bool beginSet : {true, false}) {
         SCOPED_TRACE(beginSet);
-        ASSERT_TRUE(view->Geometry().SetCaret(0x90));
         doc.Selection().Set(beginSet ? 0x21 : -1, beginSet ? -1 : 0x21);
-        const QImage image = Render();
-        EXPECT_EQ(Background(image, HexCell(0x21)), Colour(palette[17]));
-        EXPECT_EQ(Background(image, TextCell(0x21)), Colour(palette[17]));
-        EXPECT_EQ(Background(image, HexCell(0x20)), Colour(palette[3]));
-        EXPECT_EQ(Background(image, HexCell(0x22)), Colour(palette[3]));
-        const int cw = view->PaneLayout().charWidth;
-        EXPECT_EQ(image.pixelColor(HexCell(0x21).topRight() + QPoint(cw / 2 + 1, 0)),
-                  Colour(palette[3]));
         for (const OCommandId id : {ids::ID_COPY, ids::ID_CUT, ids::ID_DELETE})
             EXPECT_FALSE(app.MainFrame()->CommandState(id).enabled) << static_cast<int>(id);
         for (const OOffset caret : {0x90, 0x21}) {
@@ -423,6 +393,35 @@ TEST_F(ViewTest, AOneEndedSelectionShowsItsEndAndIsNoSelection) {
             EXPECT_TRUE(doc.Selection().OneEnded());
         }
     }
+}
+
+// The texts themselves are tested with the tip's model; here, which point
+// shows which tip, and the setting.
+TEST_F(ViewTest, ByteCellsShowTheirValuesOnlyWithTheSetting) {
+    view->Relayout();
+    SetValueTips(true);
+    const QString value = TipAt(HexCell(0x12).center());
+    EXPECT_TRUE(value.startsWith("Offset = 0012\nLeft = 2\nByte = 12 ")) << value.toStdString();
+    EXPECT_EQ(TipAt(TextCell(0x12).center()), value);
+    // One pixel further the tip has closed.
+    QTest::mouseMove(view->viewport(), TextCell(0x12).center() + QPoint(1, 0));
+    EXPECT_FALSE(view->ToolTip().Showing());
+    // The append position has no values; past it there is no tip.
+    EXPECT_EQ(TipAt(HexCell(0x100).center()), "Offset = 0100\nLeft = 0");
+    EXPECT_EQ(TipAt(HexCell(0x101).center()), "");
+    SetValueTips(false);
+    EXPECT_EQ(TipAt(HexCell(0x12).center()), "");
+}
+
+TEST_F(ViewTest, GutterAndOffsetPaneShowTipsWithoutTheSetting) {
+    view->Relayout();
+    SetValueTips(false);
+    const OPaneLayout& l = view->PaneLayout();
+    EXPECT_EQ(TipAt({l.offset.left + 2, l.lineHeight / 2}),
+              "Filelength(hex) = 0100\nFilelength(dec) = 256\nRecords = 16");
+    view->Doc().Selection().Set(0x14, 0x17);
+    EXPECT_EQ(TipAt({l.gutter.left + 2, l.lineHeight + 1}), "0004[0014-0017]<Selected>");
+    EXPECT_EQ(TipAt({l.gutter.left + 2, 1}), "");
 }
 
 } // namespace
