@@ -55,18 +55,17 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
     view.Layout(1 << 20, 100, 10);
     ASSERT_TRUE(view.SetCaret(100));
 
+    // Keys reach the model through the line edits and the boxes alike; the
+    // model's own arithmetic is tested with it.
     WhenOpen([](OGotoDlg& d) {
         EXPECT_TRUE(Focused(d, F::HexOffset));
         Type(d, F::HexOffset, "1A");
         EXPECT_EQ(Text(d, F::DecOffset), "26");
-        EXPECT_EQ(Text(d, F::Record), "1");
-        Type(d, F::HexOffset, "-x", false); // a sign after a digit, no hex digit
+        Type(d, F::HexOffset, "-x", false); // filtered as typed
         EXPECT_EQ(Text(d, F::HexOffset), "1A");
-        QTest::keyClicks(d.Field(F::DecOffset), "A"); // through the box itself
+        QTest::keyClicks(d.Field(F::DecOffset), "A");
         EXPECT_EQ(Text(d, F::DecOffset), "26");
         Type(d, F::Record, "3");
-        EXPECT_EQ(Text(d, F::HexOffset), "30");
-        EXPECT_EQ(Text(d, F::DecOffset), "48");
         ClickOk(d);
     });
     EXPECT_TRUE(RunGotoDialog(nullptr, view));
@@ -77,9 +76,7 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
     WhenOpen([&platform](OGotoDlg& d) {
         EXPECT_TRUE(Focused(d, F::Record));
         EXPECT_EQ(Text(d, F::Record), "3");
-        EXPECT_EQ(Text(d, F::HexOffset), "30");
         Type(d, F::DecOffset, "+1000");
-        EXPECT_EQ(Text(d, F::HexOffset), "+3E8");
         platform.Answer(OAnswer::Cancel);
         ClickOk(d);
         EXPECT_TRUE(d.isVisible());
@@ -100,10 +97,8 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
         ASSERT_EQ(dec->count(), 2);
         Type(d, F::DecOffset, "4");
         EXPECT_EQ(Text(d, F::DecOffset), "4");
-        EXPECT_EQ(Text(d, F::Record), "0");
         dec->setCurrentIndex(1);
         emit dec->activated(1);
-        EXPECT_EQ(Text(d, F::DecOffset), "48");
         EXPECT_EQ(Text(d, F::Record), "3");
         QTest::mouseClick(d.ClearButton(), Qt::LeftButton);
         for (F field : {F::Record, F::HexOffset, F::DecOffset}) {
