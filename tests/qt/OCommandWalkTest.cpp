@@ -127,113 +127,91 @@ void FindByte5(QDialog& d) {
 // The walks of the document window's commands, in the table's order.
 std::vector<Walk> Walks() {
     using namespace ids;
+    using M = ORowModel::OffsetMode;
+    using Step = std::function<void(W&)>;
+    auto then = [](Step a, Step b) {
+        return [a, b](W& w) {
+            a(w);
+            b(w);
+        };
+    };
     auto readOnly = [](W& w) { w.Doc().SetReadOnly(true); };
+    auto caretAt = [](OOffset offset) { return [offset](W& w) { w.CaretAt(offset); }; };
     auto caretAtEnd = [](W& w) { w.CaretAt(w.Length()); };
     auto emptyFile = [](W& w) { w.EmptyFile(); };
-    auto selectionReadOnly = [](W& w) {
-        w.Select(0, 3);
-        w.Doc().SetReadOnly(true);
+    auto select = [](OOffset a, OOffset b) { return [a, b](W& w) { w.Select(a, b); }; };
+    auto marker = [](OOffset a, OOffset b) { return [a, b](W& w) { w.Marker(a, b); }; };
+    auto accept = [](int count, std::function<void(QDialog&)> fill = {}) {
+        return [count, fill](W& w) { w.AcceptDialogs(count, fill); };
     };
-    auto markerAndList = [](W& w) {
-        w.Marker(10, 13);
-        w.AcceptDialogs(1);
-    };
+    auto fillClip = [](W& w) { w.FillClip(); };
+    const Step selectionReadOnly = then(select(0, 3), readOnly);
+    const Step markerAndList = then(marker(10, 13), accept(1));
     auto caretIs = [](OOffset offset) { return [offset](W& w) { return w.Caret() == offset; }; };
     auto lengthIs = [](OOffset length) { return [length](W& w) { return w.Length() == length; }; };
+    auto markersAre = [](std::size_t n) {
+        return [n](W& w) { return w.Doc().Markers().Count() == n; };
+    };
+    auto clipHolds = [](OOffset n) {
+        return [n](W& w) { return w.core.ClipHolder().Length() == n; };
+    };
+    auto dialogsAre = [](int n) { return [n](W& w) { return w.dialogs == n; }; };
+    auto noLastFound = [](W& w) { return w.Doc().LastFound().IsEmpty(); };
     auto checked = [](OCommandId id) {
         return [id](W& w) { return w.Frame().CommandState(id).checked; };
     };
-    using M = ORowModel::OffsetMode;
     auto modeIs = [](M mode) { return [mode](W& w) { return w.view->OffsetMode() == mode; }; };
+    auto run = [](OCommandId id) { return [id](W& w) { w.Frame().ExecuteCommand(id); }; };
+    const Step findFirst = then(accept(1, FindByte5), run(ID_FIND));
     return {
-        {ID_ADD_MARKER, kNothing,
-         [](W& w) {
-             w.Select(4, 7);
-             w.AcceptDialogs(1);
-         },
-         [](W& w) { return w.Doc().Markers().Count() == 1; }},
-        {ID_ADD_OFFSET_MARKER, caretAtEnd, [](W& w) { w.AcceptDialogs(1); },
-         [](W& w) { return w.Doc().Markers().Count() == 1; }},
-        {ID_COPY, kNothing, [](W& w) { w.Select(0, 3); },
-         [](W& w) { return w.core.ClipHolder().Length() == 4; }},
-        {ID_CUT, selectionReadOnly, [](W& w) { w.Select(0, 3); }, lengthIs(60)},
-        {ID_DELETE, selectionReadOnly, [](W& w) { w.Select(0, 3); }, lengthIs(60)},
-        {ID_MARKER_EDIT, kNothing,
-         [](W& w) {
-             w.Marker(8, 9);
-             w.AcceptDialogs(2); // the list, then the marker
-         },
-         [](W& w) { return w.dialogs == 2; }},
+        {ID_ADD_MARKER, kNothing, then(select(4, 7), accept(1)), markersAre(1)},
+        {ID_ADD_OFFSET_MARKER, caretAtEnd, accept(1), markersAre(1)},
+        {ID_COPY, kNothing, select(0, 3), clipHolds(4)},
+        {ID_CUT, selectionReadOnly, select(0, 3), lengthIs(60)},
+        {ID_DELETE, selectionReadOnly, select(0, 3), lengthIs(60)},
+        // The list, then the marker.
+        {ID_MARKER_EDIT, kNothing, then(marker(8, 9), accept(2)), dialogsAre(2)},
         {ID_MARKER_BEGIN, kNothing, markerAndList, caretIs(10)},
         {ID_MARKER_END, kNothing, markerAndList, caretIs(13)},
         {ID_MARKER_MIDDLE, kNothing, markerAndList, caretIs(11)},
-        {ID_MARKER_NEXT, kNothing, [](W& w) { w.Marker(20, 21); }, caretIs(20)},
-        {ID_MARKER_PREV, kNothing,
-         [](W& w) {
-             w.Marker(20, 21);
-             w.CaretAt(30);
-         },
-         caretIs(20)},
-        {ID_PASTE, kNothing,
-         [](W& w) {
-             w.FillClip();
-             w.Select(10, 13);
-             w.CaretAt(10);
-         },
-         lengthIs(62)},
-        {ID_PASTE_HERE, readOnly, [](W& w) { w.FillClip(); }, lengthIs(66)},
-        {ID_MARKER_REMOVE, kNothing, markerAndList, [](W& w) { return w.Doc().Markers().Empty(); }},
+        {ID_MARKER_NEXT, kNothing, marker(20, 21), caretIs(20)},
+        {ID_MARKER_PREV, kNothing, then(marker(20, 21), caretAt(30)), caretIs(20)},
+        {ID_PASTE, kNothing, then(fillClip, then(select(10, 13), caretAt(10))), lengthIs(62)},
+        {ID_PASTE_HERE, readOnly, fillClip, lengthIs(66)},
+        {ID_MARKER_REMOVE, kNothing, markerAndList, markersAre(0)},
         {ID_MARKER_REMOVE_ALL, kNothing,
-         [](W& w) {
-             w.Marker(8, 9);
-             w.platform.Answer(OAnswer::Yes);
-         },
-         [](W& w) { return w.Doc().Markers().Empty(); }},
+         then(marker(8, 9), [](W& w) { w.platform.Answer(OAnswer::Yes); }), markersAre(0)},
         {ID_SELECT_ALL, emptyFile, kNothing,
          [](W& w) { return w.Doc().Selection().Length() == 64; }},
         // The caret's byte begins a record (the top row, when the file is
         // longer than the window).
-        {ID_OFFSET_AT_TOP, caretAtEnd, [](W& w) { w.CaretAt(5); },
+        {ID_OFFSET_AT_TOP, caretAtEnd, caretAt(5),
          [](W& w) { return w.view->Geometry().ColumnOf(5) == 0; }},
-        {ID_SELECT_BEGIN, caretAtEnd, [](W& w) { w.CaretAt(5); },
+        {ID_SELECT_BEGIN, caretAtEnd, caretAt(5),
          [](W& w) { return w.Doc().Selection().Begin() == 5 && w.Doc().Selection().IsEmpty(); }},
-        {ID_SELECT_END, caretAtEnd,
-         [](W& w) {
-             w.CaretAt(9);
-             w.Frame().ExecuteCommand(ID_SELECT_BEGIN);
-             w.CaretAt(0);
-         },
+        {ID_SELECT_END, caretAtEnd, then(caretAt(9), then(run(ID_SELECT_BEGIN), caretAt(0))),
          [](W& w) { return w.Doc().Selection().Length() == 10; }},
-        {ID_UNSELECT, kNothing, [](W& w) { w.Select(1, 2); },
-         [](W& w) { return w.Doc().Selection().IsEmpty(); }},
+        {ID_UNSELECT, kNothing, select(1, 2), [](W& w) { return w.Doc().Selection().IsEmpty(); }},
         {ID_RECORD_NUMBER, nullptr, kNothing, checked(ID_RECORD_NUMBER)},
         {ID_RECORD_OFFSET, nullptr, [](W& w) { w.view->SetOffsetMode(M::TrackOffset); },
          modeIs(M::RowOffset)},
         {ID_TRACK_OFFSET, nullptr, kNothing, modeIs(M::TrackOffset)},
         {ID_READ_ONLY_MENU, nullptr, kNothing, checked(ID_READ_ONLY_MENU)},
-        {ID_FIND, emptyFile, [](W& w) { w.AcceptDialogs(1, FindByte5); },
+        {ID_FIND, emptyFile, accept(1, FindByte5),
          [](W& w) { return w.Caret() == 5 && w.Doc().LastFound().Begin() == 5; }},
-        {ID_FIND_NEXT, kNothing,
-         [](W& w) {
-             w.AcceptDialogs(1, FindByte5);
-             w.Frame().ExecuteCommand(ID_FIND);
-         },
-         // No second match: the last-found range goes.
-         [](W& w) { return w.Doc().LastFound().IsEmpty(); }},
+        // No second match, or nothing before the match: the last-found range goes.
+        {ID_FIND_NEXT, kNothing, findFirst, noLastFound},
         {ID_FIND_PREV, kNothing,
-         [](W& w) {
-             w.CaretAt(40);
-             w.AcceptDialogs(1, [](QDialog& d) {
-                 FindByte5(d);
-                 qobject_cast<OFindDlg*>(&d)->Up()->click();
-             });
-             w.Frame().ExecuteCommand(ID_FIND);
-         },
-         // Nothing before the match: the last-found range goes.
-         [](W& w) { return w.Doc().LastFound().IsEmpty(); }},
+         then(caretAt(40), then(accept(1,
+                                       [](QDialog& d) {
+                                           FindByte5(d);
+                                           qobject_cast<OFindDlg*>(&d)->Up()->click();
+                                       }),
+                                run(ID_FIND))),
+         noLastFound},
         {ID_FIT_RECORD, nullptr, kNothing, checked(ID_FIT_RECORD)},
-        {ID_FONT, nullptr, [](W& w) { w.AcceptDialogs(1); }, [](W& w) { return w.dialogs == 1; }},
-        {ID_GOTO, emptyFile, [](W& w) { w.AcceptDialogs(1, TypeGotoHex); }, caretIs(0x2A)},
+        {ID_FONT, nullptr, accept(1), dialogsAre(1)},
+        {ID_GOTO, emptyFile, accept(1, TypeGotoHex), caretIs(0x2A)},
         {ID_PANE_HEX, nullptr, [](W& w) { w.view->Settings().paneText = false; },
          [](W& w) { return !w.view->Settings().paneHex && w.view->Settings().paneText; }},
         {ID_PANE_OFFSET, nullptr, kNothing, [](W& w) { return !w.view->Settings().paneOffset; }},
@@ -254,18 +232,14 @@ std::vector<Walk> Walks() {
         {ID_HEX_BASE, nullptr, kNothing, checked(ID_HEX_BASE)},
         {ID_WIDTH_PLUS, nullptr, kNothing, [](W& w) { return w.view->Geometry().Width() == 17; }},
         {ID_INSERT, readOnly,
-         [](W& w) {
-             w.AcceptDialogs(
-                 1, [](QDialog& d) { qobject_cast<OInsertDlg*>(&d)->Count()->setText("3"); });
-         },
+         accept(1, [](QDialog& d) { qobject_cast<OInsertDlg*>(&d)->Count()->setText("3"); }),
          lengthIs(67)},
         {ID_OEM, nullptr, kNothing, checked(ID_OEM)},
         {ID_SYNC_SCROLL, nullptr, kNothing, checked(ID_SYNC_SCROLL)},
         {ID_READ_ONLY, nullptr, kNothing,
          [](W& w) { return w.Doc().ReadOnly() && !w.Frame().CommandState(ID_READ_ONLY).checked; }},
-        {ID_COPY_SHIFT_DELETE, kNothing, [](W& w) { w.Select(0, 3); },
-         [](W& w) { return w.core.ClipHolder().Length() == 4; }},
-        {ID_PASTE_SHIFT_INSERT, readOnly, [](W& w) { w.FillClip(); }, lengthIs(66)},
+        {ID_COPY_SHIFT_DELETE, kNothing, select(0, 3), clipHolds(4)},
+        {ID_PASTE_SHIFT_INSERT, readOnly, fillClip, lengthIs(66)},
         {ID_FILE_SAVE, kNothing, [](W& w) { w.Doc().File()->SetByte(0, 0, 0x41); },
          [](W& w) { return !w.Doc().File()->HasPending() && !w.Doc().IsModified(); }},
         {ID_NEXT_PANE, nullptr, kNothing, [](W& w) { return w.view->Input().ActivePane() == 0; }},
