@@ -35,6 +35,35 @@ ORecordView LaidOut(OOffset length, int width, int rows) {
 
 } // namespace
 
+// A row's offset text in each mode, its bytes and their characters; a read
+// that fails part way leaves the rest of the row unreadable.
+TEST(ORowModel, CellsShowTheBytesAndTheOffsets) {
+    const ORecordView view = LaidOut(256, 16, 20);
+    ORowModel model = Model();
+    ORowPaint row;
+    model.Begin(view, {}, false, ORowModel::OffsetMode::RowOffset, false, true);
+    ASSERT_TRUE(model.BuildRow(4, row));
+    EXPECT_EQ(row.offsetText, "0040");
+    ASSERT_EQ(row.cells.size(), 16u);
+    EXPECT_EQ(row.cells[1].value, 0x41);
+    EXPECT_EQ(row.cells[1].character, U'A');
+    ASSERT_TRUE(model.BuildRow(0, row));
+    EXPECT_EQ(row.cells[0].character, U'.'); // no glyph for a control code
+    model.Begin(view, {}, false, ORowModel::OffsetMode::RecordNumber, true, true);
+    ASSERT_TRUE(model.BuildRow(11, row));
+    EXPECT_EQ(row.offsetText, "11");
+    EXPECT_EQ(row.cells[0].character, U'░'); // 0xB0 in the OEM code page
+    EXPECT_FALSE(model.BuildRow(17, row));   // past the end
+    model.SetReader([](OOffset, OByte*, std::uint8_t* changed, std::size_t) {
+        std::fill_n(changed, 5, std::uint8_t{0});
+        return ORowModel::ReadResult{5, true};
+    });
+    ASSERT_TRUE(model.BuildRow(0, row));
+    EXPECT_TRUE(row.cells[4].present && !row.cells[4].unreadable);
+    EXPECT_TRUE(!row.cells[5].present && row.cells[5].unreadable);
+    EXPECT_TRUE(row.cells[15].unreadable);
+}
+
 // Regression: with a phase, the last row of a file near 2^63 - 1 begins so
 // close to the largest offset that its columns' offsets overflowed.
 TEST(ORowModel, TheLastRowsOfTheLargestFilePaint) {
