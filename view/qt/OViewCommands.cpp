@@ -144,9 +144,9 @@ bool OView::OnCommand(OCommandId id) {
 // A fixed-pitch face from the font dialog, for this window only.
 void OView::ChangeFont() {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(
-        &ok, m_font, this, QString::fromUtf8(LoadString(ids::TextOf(ids::ID_FONT))),
-        QFontDialog::MonospacedFonts);
+    const QFont chosen =
+        QFontDialog::getFont(&ok, m_font, this, QString::fromUtf8(CommandPrompt(ids::ID_FONT)),
+                             QFontDialog::MonospacedFonts);
     if (!ok) return;
     if (const int points = ChosenFontSize(chosen.pointSize()); points > 0)
         Settings().fontSize = points;
