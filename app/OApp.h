@@ -39,7 +39,6 @@ public:
     OClipHolder& ClipHolder() { return m_clipHolder; }
     // Where the clipboard's temporary file goes: the setting, else the system's.
     std::string TempDirectory() const;
-    const std::string& SaveFilePath() const { return m_savePath; }
 
     bool OnCommand(OCommandId id) override;
     bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;

@@ -56,5 +56,4 @@ public:
     void NearestCell(int x, int y, int& row, int& column) const;
     // Left edge of a visible column's cell in the pane (hex: its first digit).
     int CellLeft(OPane pane, int column) const;
-    int RowTop(int row) const { return hex.top + row * lineHeight; }
 };
