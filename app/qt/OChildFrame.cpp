@@ -1,6 +1,8 @@
 #include "app/qt/OChildFrame.h"
 
+#include "app/qt/OMainFrame.h"
 #include "app/qt/OQtApp.h"
+#include "app/qt/ORecordBar.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "res/OResourceIds.h"
@@ -8,10 +10,23 @@
 #include "view/qt/OView.h"
 
 #include <QCloseEvent>
+#include <QVBoxLayout>
 
 OChildFrame::OChildFrame(OQtApp& app, OView* view, OFindController::Services find)
     : m_app(app), m_view(view), m_find(view->Doc(), *view, std::move(find), view) {
-    setWidget(view);
+    // The record bar above or below the view, by the setting at creation.
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    if (OMainFrame* frame = m_app.MainFrame()) {
+        m_recordBar = new ORecordBar(*frame, *view, m_app.Core().Settings().recordWidth, body);
+        layout->addWidget(m_recordBar);
+    }
+    layout->addWidget(view, 1);
+    if (m_recordBar && !m_app.Core().Settings().recordBarTop) layout->addWidget(m_recordBar);
+    setWidget(body);
+    setFocusProxy(view);
     setAttribute(Qt::WA_DeleteOnClose);
     UpdateTitle();
 }

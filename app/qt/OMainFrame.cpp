@@ -2,6 +2,7 @@
 
 #include "app/qt/OChildFrame.h"
 #include "app/qt/OQtApp.h"
+#include "app/qt/ORecordBar.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "res/OMenus.h"
@@ -230,6 +231,8 @@ void OMainFrame::UpdateCommandUI() {
         if (ui.checked) action->setCheckable(true);
         action->setChecked(ui.checked);
     }
+    if (OChildFrame* child = ActiveChild(); child && child->RecordBar())
+        child->RecordBar()->Refresh();
 }
 
 void OMainFrame::UpdateTitle() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/OCommandTarget.h"
+#include "res/OStringTable.h"
 
 #include <QMainWindow>
 #include <map>
@@ -38,6 +39,9 @@ public:
     void UpdateCommandUI();
     OCmdUI CommandState(OCommandId id) const { return RouteUpdate(Chain(), id); }
     QAction* Action(OCommandId id) const;
+    // The frame's action of a command, made when first asked for: menus,
+    // keys and bars follow its update state.
+    QAction* CommandAction(OCommandId id) { return MakeAction(id, CommandTooltip(id)); }
     void UpdateTitle();
 
     bool OnCommand(OCommandId id) override;
