@@ -21,8 +21,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 
 OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
@@ -50,6 +52,7 @@ OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     }
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { OnSubWindowActivated(); });
     BuildMenuBar();
+    BuildToolBar();
 
     // Menus and buttons follow the update rules while the program idles.
     auto* idle = new QTimer(this);
@@ -73,6 +76,23 @@ QAction* OMainFrame::MakeAction(OCommandId id, const char* text) {
     action->setToolTip(QString::fromUtf8(CommandTooltip(id)));
     connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
     m_actions.emplace(id, action);
+    return action;
+}
+
+QAction* OMainFrame::MirrorAction(OCommandId id, const QString& text, QObject* parent) {
+    QAction* shared = CommandAction(id);
+    auto* action = new QAction(text, parent);
+    // The prompt shows in the status bar while the item is highlighted.
+    action->setStatusTip(shared->statusTip());
+    action->setToolTip(shared->toolTip());
+    connect(action, &QAction::triggered, shared, &QAction::trigger);
+    auto mirror = [action, shared] {
+        action->setEnabled(shared->isEnabled());
+        action->setCheckable(shared->isCheckable());
+        action->setChecked(shared->isChecked());
+    };
+    connect(shared, &QAction::changed, action, mirror);
+    mirror();
     return action;
 }
 
@@ -110,18 +130,9 @@ void OMainFrame::BuildMenuBar() {
             break;
         }
         case OMenuKind::Item: {
-            QAction* shared = MakeAction(entry.id, entry.text);
+            MakeAction(entry.id, entry.text);
             // The item's own text (with its key hint) on an action of the same command.
-            auto* item = new QAction(QString::fromUtf8(entry.text), bar);
-            // The prompt shows in the status bar while the item is highlighted.
-            item->setStatusTip(shared->statusTip());
-            connect(item, &QAction::triggered, shared, &QAction::trigger);
-            connect(shared, &QAction::changed, item, [item, shared] {
-                item->setEnabled(shared->isEnabled());
-                item->setCheckable(shared->isCheckable());
-                item->setChecked(shared->isChecked());
-            });
-            item->setEnabled(shared->isEnabled());
+            QAction* item = MirrorAction(entry.id, QString::fromUtf8(entry.text), bar);
             if (menu)
                 menu->addAction(item);
             else
@@ -129,6 +140,48 @@ void OMainFrame::BuildMenuBar() {
             break;
         }
         }
+    }
+}
+
+// The main toolbar: files, search, the tip and the font, options, tiling.
+void OMainFrame::BuildToolBar() {
+    using namespace ids;
+    static constexpr OCommandId kButtons[] = {
+        ID_FILE_NEW,
+        ID_FILE_OPEN,
+        ID_FILE_SAVE,
+        ID_NONE,
+        ID_GOTO,
+        ID_FIND_PREV,
+        ID_FIND,
+        ID_FIND_NEXT,
+        ID_NONE,
+        ID_TOOLTIP_UNDER_OFFSET,
+        ID_FONT,
+        ID_NONE,
+        ID_GENERAL_OPTIONS,
+        ID_NONE,
+        ID_WINDOW_TILE_HORZ,
+        ID_WINDOW_TILE_VERT,
+    };
+    m_toolBar = addToolBar(QString::fromUtf8(CommandTooltip(ID_VIEW_TOOLBAR)));
+    m_toolBar->setObjectName(QStringLiteral("MainToolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const std::pair<OCommandId, QStyle::StandardPixmap> icons[] = {
+        {ID_FILE_NEW, QStyle::SP_FileIcon},
+        {ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
+        {ID_FILE_SAVE, QStyle::SP_DialogSaveButton},
+    };
+    for (OCommandId id : kButtons) {
+        if (id == ID_NONE) {
+            m_toolBar->addSeparator();
+            continue;
+        }
+        QAction* button = MirrorAction(id, QString::fromUtf8(CommandTooltip(id)), m_toolBar);
+        for (const auto& [command, icon] : icons) {
+            if (command == id) button->setIcon(style()->standardIcon(icon));
+        }
+        m_toolBar->addAction(button);
     }
 }
 
@@ -268,6 +321,9 @@ bool OMainFrame::OnCommand(OCommandId id) {
     case ids::ID_VIEW_STATUS_BAR:
         statusBar()->setVisible(!statusBar()->isVisible());
         return true;
+    case ids::ID_VIEW_TOOLBAR:
+        m_toolBar->setVisible(!m_toolBar->isVisible());
+        return true;
     default:
         return false;
     }
@@ -286,6 +342,9 @@ bool OMainFrame::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
         return true;
     case ids::ID_VIEW_STATUS_BAR:
         ui.checked = statusBar()->isVisible();
+        return true;
+    case ids::ID_VIEW_TOOLBAR:
+        ui.checked = m_toolBar->isVisible();
         return true;
     default:
         return false;

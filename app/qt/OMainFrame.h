@@ -12,6 +12,7 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QToolBar;
 class OChildFrame;
 class OQtApp;
 class OView;
@@ -42,6 +43,9 @@ public:
     // The frame's action of a command, made when first asked for: menus,
     // keys and bars follow its update state.
     QAction* CommandAction(OCommandId id) { return MakeAction(id, CommandTooltip(id)); }
+    // A new action with its own text (a menu item, a bar's button) that runs
+    // the command and shows its state.
+    QAction* MirrorAction(OCommandId id, const QString& text, QObject* parent);
     void UpdateTitle();
 
     bool OnCommand(OCommandId id) override;
@@ -56,12 +60,14 @@ private:
     std::vector<OCommandTarget*> Chain() const;
     QAction* MakeAction(OCommandId id, const char* text);
     void BuildMenuBar();
+    void BuildToolBar();
     void FillRecentFiles(QMenu* menu, QAction* before);
     void OnSubWindowActivated();
 
     OQtApp& m_app;
     QMdiArea* m_mdi;
     QLabel* m_statusLabel;
+    QToolBar* m_toolBar = nullptr;
     std::map<OCommandId, QAction*> m_actions;
     std::vector<QAction*> m_recentActions;
     std::optional<OTextId> m_menuResource;

@@ -56,22 +56,9 @@ ORecordBar::ORecordBar(OMainFrame& frame, OView& view, int defaultWidth, QWidget
             addWidget(box);
             continue;
         }
-        // A button of its own that mirrors the frame's action of the command.
-        QAction* shared = m_frame.CommandAction(id);
-        QAction* button = addAction(QString::fromUtf8(CommandTooltip(id)));
-        button->setToolTip(QString::fromUtf8(CommandTooltip(id)));
-        button->setStatusTip(shared->statusTip());
-        connect(button, &QAction::triggered, this, [this, id] {
-            m_frame.ExecuteCommand(id);
-            Refresh();
-        });
-        auto mirror = [button, shared] {
-            button->setEnabled(shared->isEnabled());
-            button->setCheckable(shared->isCheckable());
-            button->setChecked(shared->isChecked());
-        };
-        connect(shared, &QAction::changed, button, mirror);
-        mirror();
+        QAction* button = m_frame.MirrorAction(id, QString::fromUtf8(CommandTooltip(id)), this);
+        connect(button, &QAction::triggered, this, [this] { Refresh(); });
+        addAction(button);
     }
     connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& typed) {
         // The field shows hexadecimal letters in upper case, as it writes them.
