@@ -20,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -35,6 +36,10 @@ OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     m_mdi->setTabsClosable(true);
     m_mdi->setTabsMovable(true);
     m_mdi->setDocumentMode(true);
+    m_mdi->setTabPosition(m_app.Core().Settings().tabBarTop ? QTabWidget::North
+                                                            : QTabWidget::South);
+    // Qt makes the tab bar with the tabbed mode.
+    if (QTabBar* tabs = m_mdi->findChild<QTabBar*>()) tabs->installEventFilter(this);
     setCentralWidget(m_mdi);
     m_statusLabel = new QLabel(this);
     statusBar()->addWidget(m_statusLabel, 1);
@@ -58,6 +63,28 @@ OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
     auto* idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, [this] { UpdateCommandUI(); });
     idle->start(250);
+}
+
+// A double click on a tab maximises its window or restores it. (Qt's tab
+// bar closes a closable tab on a middle click itself, through the window's
+// close and so its save question.)
+bool OMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* tabs = qobject_cast<QTabBar*>(watched);
+    if (!tabs || event->type() != QEvent::MouseButtonDblClick)
+        return QMainWindow::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const int index = tabs->tabAt(mouse->position().toPoint());
+    if (index < 0 || mouse->button() != Qt::LeftButton)
+        return QMainWindow::eventFilter(watched, event);
+    // Tabs can be moved: the window of a tab is the one its selection activates.
+    tabs->setCurrentIndex(index);
+    QMdiSubWindow* window = m_mdi->activeSubWindow();
+    if (!window) return QMainWindow::eventFilter(watched, event);
+    if (window->isMaximized())
+        window->showNormal();
+    else
+        window->showMaximized();
+    return true;
 }
 
 OMainFrame::~OMainFrame() {

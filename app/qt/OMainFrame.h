@@ -49,6 +49,7 @@ public:
     void UpdateTitle();
 
     bool OnCommand(OCommandId id) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
 
 protected:

@@ -11,9 +11,12 @@
 #include "view/qt/OView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -196,3 +199,23 @@ TEST_F(MainFrameTest, RecentFilesAreKeptAcrossRuns) {
 }
 
 } // namespace
+
+// A middle click on a tab closes its window as its close button would; a
+// double click maximises it and another restores it.
+TEST_F(MainFrameTest, TabsCloseOnAMiddleClickAndMaximiseOnADoubleClick) {
+    const std::string other = dir.Write("b.bin", std::string("xyz"));
+    ASSERT_TRUE(Start({file, other}));
+    ASSERT_EQ(Tabs(), 2u);
+    auto* tabs = Frame().MdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    const QPoint first = tabs->tabRect(0).center();
+    QTest::mouseDClick(tabs, Qt::LeftButton, {}, first);
+    QMdiSubWindow* window = Frame().MdiArea()->activeSubWindow();
+    const bool maximised = window->isMaximized();
+    QTest::mouseDClick(tabs, Qt::LeftButton, {}, first);
+    EXPECT_NE(window->isMaximized(), maximised);
+    QTest::mouseClick(tabs, Qt::MiddleButton, {}, tabs->tabRect(1).center());
+    QApplication::processEvents();
+    EXPECT_EQ(Tabs(), 1u);
+    EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "a.bin");
+}
