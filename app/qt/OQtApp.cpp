@@ -4,6 +4,7 @@
 #include "app/OVersion.h"
 #include "app/qt/OChildFrame.h"
 #include "app/qt/OMainFrame.h"
+#include "app/qt/OOptionsDlg.h"
 #include "document/OBackup.h"
 #include "find/OPattern.h"
 #include "platform/OFormat.h"
@@ -238,6 +239,9 @@ bool OQtApp::OnCommand(OCommandId id) {
     case ids::ID_APP_ABOUT:
         About();
         return true;
+    case ids::ID_GENERAL_OPTIONS:
+        RunOptionsDialog(m_mainFrame.get(), m_core);
+        return true;
     default:
         break;
     }
@@ -253,6 +257,7 @@ bool OQtApp::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     case ids::ID_FILE_NEW:
     case ids::ID_FILE_OPEN:
     case ids::ID_APP_ABOUT:
+    case ids::ID_GENERAL_OPTIONS:
         return true;
     default:
         break;

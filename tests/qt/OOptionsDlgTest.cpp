@@ -1,0 +1,116 @@
+#include "app/qt/OOptionsDlg.h"
+
+#include "app/OApp.h"
+#include "platform/OScriptedPlatform.h"
+#include "support/OTempDir.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using M = OOptionsModel;
+
+// Runs steps on the dialog once it is open; whatever they leave open is
+// cancelled, so a failed step cannot hang the test.
+void WhenOpen(std::function<void(OOptionsDlg&)> steps) {
+    QTimer::singleShot(0, [steps = std::move(steps)] {
+        auto* dialog = qobject_cast<OOptionsDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        steps(*dialog);
+        if (dialog->isVisible()) dialog->reject();
+    });
+}
+
+// Makes row current by clicking its label, which opens the value's editor.
+QWidget* Open(OOptionsDlg& d, M::Row row) {
+    QTableView* list = d.List();
+    const QModelIndex label = list->model()->index(static_cast<int>(row), 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(label).center());
+    QApplication::processEvents();
+    return list->indexWidget(label.siblingAtColumn(1)) ? list->indexWidget(label.siblingAtColumn(1))
+                                                       : QApplication::focusWidget();
+}
+
+void TypeNumber(OOptionsDlg& d, M::Row row, const char* text) {
+    auto* edit = qobject_cast<QLineEdit*>(Open(d, row));
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return); // moves to Apply, the edit commits
+    QApplication::processEvents();
+}
+
+QString Shown(OOptionsDlg& d, M::Row row) {
+    return d.List()->model()->index(static_cast<int>(row), 1).data().toString();
+}
+
+TEST(OptionsDialog, OutOfRangeIsSaidAndSaveWritesGeneralOnly) {
+    OScriptedPlatform platform;
+    OTempDir dir;
+    const std::string ini =
+        dir.Write("q.ini", "[Mine]\nHand=written\n[General]\nVersion=0.37\nRecordWidth=20\n");
+    OApp core;
+    core.Startup(ini);
+    QWidget window;
+    window.setGeometry(40, 50, 600, 400);
+
+    // A width of 1 is refused with the message and the row keeps 20; Enter
+    // in the list moves to Apply and leaves the dialog open.
+    WhenOpen([&platform](OOptionsDlg& d) {
+        TypeNumber(d, M::kRecordWidth, "1");
+        EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Number out range"});
+        EXPECT_EQ(Shown(d, M::kRecordWidth), "20");
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_EQ(d.focusWidget(), d.ApplyButton())
+            << (d.focusWidget() ? d.focusWidget()->metaObject()->className() : "none");
+        TypeNumber(d, M::kRecordWidth, "2");
+        EXPECT_EQ(platform.MessageTexts().size(), 1u);
+        EXPECT_EQ(Shown(d, M::kRecordWidth), "2");
+        QTest::mouseClick(d.ApplyButton(), Qt::LeftButton);
+    });
+    RunOptionsDialog(&window, core);
+    EXPECT_EQ(core.Settings().recordWidth, 2);
+    {
+        // Apply writes nothing.
+        OIniFile file(ini);
+        ASSERT_TRUE(file.Load());
+        EXPECT_EQ(file.GetInt("General", "RecordWidth", 0), 20);
+    }
+
+    // A flag through its combo box, then Save.
+    WhenOpen([](OOptionsDlg& d) {
+        auto* combo = qobject_cast<QComboBox*>(Open(d, M::kMarkerJumpWrap));
+        ASSERT_NE(combo, nullptr);
+        EXPECT_EQ(combo->currentText(), "enable");
+        combo->setCurrentIndex(0);
+        emit combo->activated(0);
+        EXPECT_EQ(Shown(d, M::kMarkerJumpWrap), "disable");
+        QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
+    });
+    RunOptionsDialog(&window, core);
+    EXPECT_FALSE(core.Settings().markerJumpWrap);
+    OIniFile file(ini);
+    ASSERT_TRUE(file.Load());
+    EXPECT_EQ(file.GetInt("General", "MarkerJumpWrap", 1), 0);
+    EXPECT_EQ(file.GetInt("General", "RecordWidth", 0), 2);
+    EXPECT_EQ(file.GetString("General", "WindowPos"), "40,50,600,400");
+    EXPECT_EQ(file.GetString("Mine", "Hand"), "written");
+
+    // Cancel keeps the record as it was.
+    WhenOpen([](OOptionsDlg& d) {
+        TypeNumber(d, M::kRecentFiles, "9");
+        QTest::mouseClick(d.CancelButton(), Qt::LeftButton);
+    });
+    RunOptionsDialog(&window, core);
+    EXPECT_EQ(core.Settings().recentFilesCount, 0);
+}
+
+} // namespace
