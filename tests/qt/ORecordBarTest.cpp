@@ -1,12 +1,7 @@
 #include "app/qt/ORecordBar.h"
 
-#include "app/OApp.h"
 #include "app/qt/OChildFrame.h"
-#include "app/qt/OMainFrame.h"
-#include "app/qt/OQtApp.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
-#include "support/OTempDir.h"
+#include "qt/OAppFixture.h"
 #include "view/qt/OView.h"
 
 #include <QLineEdit>
@@ -18,15 +13,10 @@
 // gives the default, Enter applies through the view's limits, the spin
 // buttons stop at 2 and follow fit-record.
 TEST(RecordBar, WidthFieldTypesAppliesAndSpins) {
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform;
-    OTempDir dir;
-    OApp core;
-    core.Startup(dir.File("quorvalis.ini"));
-    OQtApp app{core, qtPlatform};
-    int exitCode = 0;
-    ASSERT_TRUE(app.Startup({"/W3", dir.Write("a.bin", std::string(100, 'a'))}, exitCode));
-    OChildFrame* child = app.MainFrame()->ChildFrames().at(0);
+    OAppFixture f;
+    ASSERT_TRUE(f.Start({"/W3", f.dir.Write("a.bin", std::string(100, 'a'))}));
+    OMainFrame& frame = f.Frame();
+    OChildFrame* child = frame.ChildFrames().at(0);
     ORecordBar* bar = child->RecordBar();
     ASSERT_NE(bar, nullptr);
     OView* view = child->View();
@@ -39,7 +29,7 @@ TEST(RecordBar, WidthFieldTypesAppliesAndSpins) {
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(view->Geometry().Width(), 24);
 
-    app.MainFrame()->ExecuteCommand(ids::ID_HEX_BASE);
+    frame.ExecuteCommand(ids::ID_HEX_BASE);
     EXPECT_EQ(edit->text(), "00000018");
     edit->clear();
     QTest::keyClicks(edit, "1fg");
@@ -60,7 +50,7 @@ TEST(RecordBar, WidthFieldTypesAppliesAndSpins) {
     bar->SpinUp()->click();
     EXPECT_EQ(view->Geometry().Width(), 3);
 
-    app.MainFrame()->ExecuteCommand(ids::ID_FIT_RECORD);
+    frame.ExecuteCommand(ids::ID_FIT_RECORD);
     bar->Refresh();
     EXPECT_TRUE(edit->isReadOnly());
     EXPECT_FALSE(bar->SpinUp()->isEnabled());

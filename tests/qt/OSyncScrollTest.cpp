@@ -1,10 +1,5 @@
-#include "app/OApp.h"
 #include "app/qt/OChildFrame.h"
-#include "app/qt/OMainFrame.h"
-#include "app/qt/OQtApp.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
-#include "support/OTempDir.h"
+#include "qt/OAppFixture.h"
 #include "view/qt/OView.h"
 
 #include <QTest>
@@ -13,17 +8,10 @@
 // Keys pressed in a window that scrolls in step reach the other windows
 // that do, on files of their own widths; a window that does not stays.
 TEST(SyncScroll, NavigationKeysReachTheWindowsInStep) {
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform;
-    OTempDir dir;
-    OApp core;
-    core.Startup(dir.File("quorvalis.ini"));
-    OQtApp app{core, qtPlatform};
-    int exitCode = 0;
-    ASSERT_TRUE(app.Startup({"/W16", dir.Write("a.bin", std::string(400, 'a')), "/W10",
-                             dir.Write("b.bin", std::string(400, 'b'))},
-                            exitCode));
-    const auto frames = app.MainFrame()->ChildFrames();
+    OAppFixture f;
+    ASSERT_TRUE(f.Start({"/W16", f.dir.Write("a.bin", std::string(400, 'a')), "/W10",
+                         f.dir.Write("b.bin", std::string(400, 'b'))}));
+    const auto frames = f.Frame().ChildFrames();
     ASSERT_EQ(frames.size(), 2u);
     OView* a = frames[0]->View();
     OView* b = frames[1]->View();
