@@ -219,3 +219,21 @@ TEST_F(MainFrameTest, TabsCloseOnAMiddleClickAndMaximiseOnADoubleClick) {
     EXPECT_EQ(Tabs(), 1u);
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "a.bin");
 }
+
+// The tabs follow the windows: a new window adds one, a document's new name
+// (a new document saved under a name) renames its tab and the main window.
+TEST_F(MainFrameTest, TabsFollowOpensClosesAndNames) {
+    ASSERT_TRUE(Start({file}));
+    auto* tabs = Frame().MdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    Frame().ExecuteCommand(ids::ID_FILE_NEW);
+    ASSERT_EQ(tabs->count(), 2);
+    ODoc& fresh = Frame().ActiveView()->Doc();
+    fresh.SetPathName(dir.File("named.bin"));
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "named.bin");
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("named.bin \u2014 Quorvalis"));
+    Frame().ActiveChild()->close();
+    QApplication::processEvents();
+    EXPECT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), "a.bin");
+}
