@@ -7,6 +7,7 @@
 #include "platform/qt/OQtPlatform.h"
 #include "support/OTempDir.h"
 
+#include <QMdiArea>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,14 @@ struct OAppFixture {
     OApp core;
     OQtApp app{core, qtPlatform};
 
+    int exitCode = -1; // of the last Start that ended the program
+
     OAppFixture() { core.Startup(dir.File("quorvalis.ini")); }
     // The command line's arguments, as the program gets them.
-    bool Start(const std::vector<std::string>& args) {
-        int exitCode = 0;
-        return app.Startup(args, exitCode);
-    }
+    bool Start(const std::vector<std::string>& args) { return app.Startup(args, exitCode); }
     OMainFrame& Frame() { return *app.MainFrame(); }
+    // The document windows of the main frame.
+    std::size_t Tabs() {
+        return static_cast<std::size_t>(Frame().MdiArea()->subWindowList().size());
+    }
 };

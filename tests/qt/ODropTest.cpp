@@ -1,11 +1,6 @@
-#include "app/OApp.h"
 #include "app/qt/OChildFrame.h"
-#include "app/qt/OMainFrame.h"
-#include "app/qt/OQtApp.h"
 #include "platform/OProgress.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
-#include "support/OTempDir.h"
+#include "qt/OAppFixture.h"
 
 #include <QDropEvent>
 #include <QMdiArea>
@@ -17,18 +12,13 @@
 
 namespace {
 
-class DropTest : public ::testing::Test {
+class DropTest : public ::testing::Test, protected OAppFixture {
 protected:
     void SetUp() override {
-        core.Startup(dir.File("quorvalis.ini"));
         a = dir.Write("a.bin", std::string("0123456789"));
         b = dir.Write("b.bin", std::string("abcdef"));
-        ASSERT_TRUE(app.Startup({}, exitCode));
+        ASSERT_TRUE(Start({}));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
-    }
-    OMainFrame& Frame() { return *app.MainFrame(); }
-    std::size_t Tabs() {
-        return static_cast<std::size_t>(Frame().MdiArea()->subWindowList().size());
     }
     QString ActiveTitle() {
         OChildFrame* child = Frame().ActiveChild();
@@ -64,13 +54,7 @@ protected:
         return data;
     }
 
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform; // installed last: it answers the questions
-    OTempDir dir;
-    OApp core;
-    OQtApp app{core, qtPlatform};
     std::string a, b;
-    int exitCode = -1;
 };
 
 } // namespace

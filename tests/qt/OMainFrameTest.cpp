@@ -1,13 +1,9 @@
 #include "app/qt/OMainFrame.h"
 
-#include "app/OApp.h"
 #include "app/qt/OChildFrame.h"
-#include "app/qt/OQtApp.h"
 #include "platform/OProgress.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
+#include "qt/OAppFixture.h"
 #include "res/OResourceIds.h"
-#include "support/OTempDir.h"
 #include "view/qt/OView.h"
 
 #include <QAction>
@@ -24,17 +20,9 @@
 
 namespace {
 
-class MainFrameTest : public ::testing::Test {
+class MainFrameTest : public ::testing::Test, protected OAppFixture {
 protected:
-    void SetUp() override {
-        core.Startup(dir.File("quorvalis.ini"));
-        file = dir.Write("a.bin", std::string("0123456789abcdef0123"));
-    }
-    bool Start(std::vector<std::string> args) { return app.Startup(args, exitCode); }
-    OMainFrame& Frame() { return *app.MainFrame(); }
-    std::size_t Tabs() {
-        return static_cast<std::size_t>(Frame().MdiArea()->subWindowList().size());
-    }
+    void SetUp() override { file = dir.Write("a.bin", std::string("0123456789abcdef0123")); }
     QStringList MenuTitles() {
         QStringList titles;
         for (QAction* action : Frame().menuBar()->actions())
@@ -42,13 +30,7 @@ protected:
         return titles;
     }
 
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform; // installed last: it answers the questions
-    OTempDir dir;
-    OApp core;
-    OQtApp app{core, qtPlatform};
     std::string file;
-    int exitCode = -1;
 };
 
 TEST_F(MainFrameTest, CommandLineOpensOneTabWithTheGivenWidth) {
