@@ -101,11 +101,13 @@ void ORecordBar::Refresh() {
 bool ORecordBar::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_edit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        // Every printable character outside the base is dropped; editing
+        // keys (no text, or a control character) pass.
         const QString text = key->text();
-        if (text.size() == 1 && text[0].unicode() >= 0x20 && text[0].unicode() < 0x7F &&
-            !m_field.Accepts(static_cast<char>(text[0].unicode())))
-            return true;
-        if (text.size() == 1 && text[0].isLetter() && text[0].unicode() >= 0x7F) return true;
+        if (text.size() == 1 && text[0].isPrint()) {
+            const char16_t c = text[0].unicode();
+            if (c >= 0x7F || !m_field.Accepts(static_cast<char>(c))) return true;
+        }
     }
     return QToolBar::eventFilter(watched, event);
 }

@@ -4,6 +4,8 @@
 #include "qt/OAppFixture.h"
 #include "view/qt/OView.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -33,6 +35,8 @@ TEST(RecordBar, WidthFieldTypesAppliesAndSpins) {
     EXPECT_EQ(edit->text(), "00000018");
     edit->clear();
     QTest::keyClicks(edit, "1fg");
+    QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QStringLiteral("\u00e9"));
+    QApplication::sendEvent(edit, &accented); // nor any other letter
     EXPECT_EQ(edit->text(), "1F");
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(view->Geometry().Width(), 31);
