@@ -7,7 +7,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-packages=(build-essential cmake g++ git qt6-base-dev qt6-qpa-plugins libgl-dev
+packages=(build-essential cmake g++ git qt6-base-dev qt6-qpa-plugins libqt6svg6 libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core xvfb xauth)
 
 install_missing() {

@@ -1,6 +1,7 @@
 #include "app/qt/OMainFrame.h"
 
 #include "app/qt/OChildFrame.h"
+#include "app/qt/OCommandIcons.h"
 #include "app/qt/OQtApp.h"
 #include "app/qt/ORecordBar.h"
 #include "platform/OPlatform.h"
@@ -193,21 +194,16 @@ void OMainFrame::BuildToolBar() {
     };
     m_toolBar = addToolBar(QString::fromUtf8(CommandTooltip(ID_VIEW_TOOLBAR)));
     m_toolBar->setObjectName(QStringLiteral("MainToolBar"));
-    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    const std::pair<OCommandId, QStyle::StandardPixmap> icons[] = {
-        {ID_FILE_NEW, QStyle::SP_FileIcon},
-        {ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
-        {ID_FILE_SAVE, QStyle::SP_DialogSaveButton},
-    };
+    // The images at their drawn size stay sharp; the words are the tooltips.
+    m_toolBar->setIconSize(QSize(16, 16));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (OCommandId id : kButtons) {
         if (id == ID_NONE) {
             m_toolBar->addSeparator();
             continue;
         }
         QAction* button = MirrorAction(id, QString::fromUtf8(CommandTooltip(id)), m_toolBar);
-        for (const auto& [command, icon] : icons) {
-            if (command == id) button->setIcon(style()->standardIcon(icon));
-        }
+        button->setIcon(CommandIcon(id, *style()));
         m_toolBar->addAction(button);
     }
 }

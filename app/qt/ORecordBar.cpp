@@ -1,5 +1,6 @@
 #include "app/qt/ORecordBar.h"
 
+#include "app/qt/OCommandIcons.h"
 #include "app/qt/OMainFrame.h"
 #include "res/OStringTable.h"
 #include "view/qt/OView.h"
@@ -8,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -34,29 +36,39 @@ ORecordBar::ORecordBar(OMainFrame& frame, OView& view, int defaultWidth, QWidget
             continue;
         }
         if (id == ID_WIDTH_EDIT) {
+            // The field and its two arrows, one above the other, keep their
+            // size: the bar's spare width goes to no gaps between them.
             auto* box = new QWidget(this);
             auto* layout = new QHBoxLayout(box);
-            layout->setContentsMargins(0, 0, 0, 0);
+            layout->setContentsMargins(2, 1, 2, 1);
             layout->setSpacing(0);
             m_edit->setMaxLength(8);
             m_edit->setAlignment(Qt::AlignCenter);
             m_edit->setFixedWidth(
                 m_edit->fontMetrics().horizontalAdvance(QStringLiteral("00000000")) + 12);
+            m_edit->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
             m_edit->setToolTip(QString::fromUtf8(CommandTooltip(ID_WIDTH_EDIT)));
             m_edit->installEventFilter(this);
             m_up->setArrowType(Qt::UpArrow);
             m_down->setArrowType(Qt::DownArrow);
+            auto* arrows = new QVBoxLayout;
+            arrows->setSpacing(0);
+            const int arrowHeight = m_edit->sizeHint().height() / 2;
             for (QToolButton* spin : {m_up, m_down}) {
                 spin->setToolTip(QString::fromUtf8(CommandTooltip(ID_WIDTH_SPIN)));
                 spin->setAutoRepeat(true);
+                spin->setFixedSize(16, arrowHeight);
+                spin->setIconSize(QSize(8, 8));
+                arrows->addWidget(spin);
             }
             layout->addWidget(m_edit);
-            layout->addWidget(m_down);
-            layout->addWidget(m_up);
+            layout->addLayout(arrows);
+            box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
             addWidget(box);
             continue;
         }
         QAction* button = m_frame.MirrorAction(id, QString::fromUtf8(CommandTooltip(id)), this);
+        button->setIcon(CommandIcon(id, *style()));
         connect(button, &QAction::triggered, this, [this] { Refresh(); });
         addAction(button);
     }

@@ -1,6 +1,7 @@
 #include "app/qt/ORecordBar.h"
 
 #include "app/qt/OChildFrame.h"
+#include "app/qt/OMainFrame.h"
 #include "qt/OAppFixture.h"
 #include "view/qt/OView.h"
 
@@ -8,7 +9,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
+#include <QWidgetAction>
 #include <gtest/gtest.h>
 
 // The width field: digits only (hex letters in hex mode), an empty text
@@ -58,4 +61,38 @@ TEST(RecordBar, WidthFieldTypesAppliesAndSpins) {
     bar->Refresh();
     EXPECT_TRUE(edit->isReadOnly());
     EXPECT_FALSE(bar->SpinUp()->isEnabled());
+}
+
+// Every button of both bars shows a drawn image (the resource and the image
+// plugin are there) with the command's words as its tip, and a window
+// 1024 pixels wide shows the whole record bar.
+TEST(RecordBar, ButtonsShowImagesAndTheBarFitsAWindowOf1024Pixels) {
+    OAppFixture f;
+    ASSERT_TRUE(f.Start({f.dir.Write("a.bin", std::string(100, 'a'))}));
+    OMainFrame& frame = f.Frame();
+    frame.showNormal();
+    frame.resize(1024, 700);
+    QApplication::processEvents();
+    ORecordBar* bar = frame.ChildFrames().at(0)->RecordBar();
+    ASSERT_NE(bar, nullptr);
+    auto* mainBar = frame.findChild<QToolBar*>(QStringLiteral("MainToolBar"));
+    ASSERT_NE(mainBar, nullptr);
+    int buttons = 0;
+    for (QToolBar* toolBar : {mainBar, static_cast<QToolBar*>(bar)}) {
+        for (QAction* action : toolBar->actions()) {
+            if (action->isSeparator() || qobject_cast<QWidgetAction*>(action)) continue;
+            ++buttons;
+            EXPECT_FALSE(action->icon().pixmap(16, 16).isNull()) << action->text().toStdString();
+            EXPECT_FALSE(action->toolTip().isEmpty());
+            auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(action));
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        }
+    }
+    EXPECT_EQ(buttons, 12 + 15);
+    // The bar hides what does not fit behind its extension button.
+    auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    EXPECT_TRUE(more == nullptr || !more->isVisible());
+    EXPECT_TRUE(bar->WidthEdit()->isVisible());
+    EXPECT_LE(bar->sizeHint().width(), bar->width());
 }
