@@ -89,6 +89,26 @@ bool OProfile::SaveGeneral(const OSettings& settings) {
     return m_ini.Update([&](OIniFile& ini) { Save(ini, "General", settings); });
 }
 
+bool OProfile::SaveWindowPlace(const OSettings& settings) {
+    if (!m_recognised) {
+        // Nothing of "General" was read, so the defaults go with the place:
+        // options applied but not saved during the run stay out of the file.
+        OSettings defaults;
+        defaults.windowLeft = settings.windowLeft;
+        defaults.windowTop = settings.windowTop;
+        defaults.windowWidth = settings.windowWidth;
+        defaults.windowHeight = settings.windowHeight;
+        defaults.windowMaximized = settings.windowMaximized;
+        return SaveGeneral(defaults);
+    }
+    return m_ini.Update([&](OIniFile& ini) {
+        ini.WriteString("General", "WindowPos",
+                        Format("%d,%d,%d,%d", settings.windowLeft, settings.windowTop,
+                               settings.windowWidth, settings.windowHeight));
+        ini.WriteInt("General", "WindowMaximized", settings.windowMaximized);
+    });
+}
+
 bool OProfile::SaveHistories(const std::vector<std::string>& find,
                              const std::vector<std::string>& replace, int limit) {
     if (!m_recognised) return true;
@@ -114,6 +134,7 @@ void OProfile::Load(const OIniFile& ini, const std::string& section, OSettings& 
         s.windowWidth = pos[2];
         s.windowHeight = pos[3];
     }
+    s.windowMaximized = Flag(ini, section, "WindowMaximized", s.windowMaximized);
     if (int n = ini.GetInt(section, "RecentFilesCount", -1); n >= 0)
         s.recentFilesCount = std::min(n, kMaxRecentFiles);
     if (int n = ini.GetInt(section, "SaveFilesCount", -1); n >= 0)
@@ -161,6 +182,7 @@ void OProfile::Save(OIniFile& ini, const std::string& section, const OSettings& 
         ini.WriteString(
             section, "WindowPos",
             Format("%d,%d,%d,%d", s.windowLeft, s.windowTop, s.windowWidth, s.windowHeight));
+        ini.WriteInt(section, "WindowMaximized", s.windowMaximized);
     }
     ini.WriteInt(section, "RecentFilesCount", s.recentFilesCount);
     ini.WriteInt(section, "SaveFilesCount", s.saveFilesCount);

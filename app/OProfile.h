@@ -33,6 +33,12 @@ public: // the settings record
     // Writes "General" over the file as it is now; false (errno set) when it
     // could not be written.
     bool SaveGeneral(const OSettings& settings);
+    // Writes the main window's place (WindowPos, WindowMaximized) over the
+    // file as it is now, leaving every other key; into a file not yet
+    // recognised, a whole "General" of the defaults with the place, so that
+    // the next start reads it.
+    // False (errno set) when it could not be written.
+    bool SaveWindowPlace(const OSettings& settings);
     // Writes the two history lists over the file as it is now, only once
     // Recognised; false (errno set) when they could not be written.
     bool SaveHistories(const std::vector<std::string>& find,

@@ -24,6 +24,7 @@ struct OSettings : OViewSettings {
     int windowHeight = kDefaultPosition;
     int windowLeft = kDefaultPosition;
     int windowTop = kDefaultPosition;
+    bool windowMaximized = false; // the place above is then the one it is restored to
 
     void Reset() { *this = OSettings(); }
     // Stores dir, adding the trailing '/' to a non-empty one.

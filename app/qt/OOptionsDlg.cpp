@@ -1,6 +1,7 @@
 #include "app/qt/OOptionsDlg.h"
 
 #include "app/OApp.h"
+#include "app/qt/OWindowPlace.h"
 #include "platform/OPlatform.h"
 #include "res/OStringTable.h"
 
@@ -277,12 +278,6 @@ void RunOptionsDialog(QWidget* window, OApp& app) {
         model.Apply(settings);
         return;
     }
-    if (window) {
-        const QRect place = window->geometry();
-        settings.windowLeft = place.left();
-        settings.windowTop = place.top();
-        settings.windowWidth = place.width();
-        settings.windowHeight = place.height();
-    }
+    if (window) StoreWindowPlace(*window, settings);
     model.Save(settings, app.Profile());
 }

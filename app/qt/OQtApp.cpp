@@ -5,6 +5,7 @@
 #include "app/qt/OChildFrame.h"
 #include "app/qt/OMainFrame.h"
 #include "app/qt/OOptionsDlg.h"
+#include "app/qt/OWindowPlace.h"
 #include "document/OBackup.h"
 #include "find/OPattern.h"
 #include "platform/OFormat.h"
@@ -19,6 +20,7 @@
 #include <QMdiArea>
 #include <QMessageBox>
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 
 OQtApp::OQtApp(OApp& core, OQtPlatform& platform) : m_core(core), m_platform(platform) {}
@@ -31,14 +33,7 @@ bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
     m_mainFrame = std::make_unique<OMainFrame>(*this);
     m_platform.SetWindow(m_mainFrame.get());
     m_platform.SetStatusLabel(m_mainFrame->StatusLabel());
-    const OSettings& settings = m_core.Settings();
-    if (settings.windowWidth != OSettings::kDefaultPosition && settings.windowWidth > 0 &&
-        settings.windowHeight > 0) {
-        m_mainFrame->setGeometry(settings.windowLeft, settings.windowTop, settings.windowWidth,
-                                 settings.windowHeight);
-    } else {
-        m_mainFrame->resize(1024, 720);
-    }
+    RestoreWindowPlace(*m_mainFrame, m_core.Settings());
 
     const OCommandLine line = OCommandLine::Parse(args, [](const std::string& path) {
         struct stat info {};
@@ -56,7 +51,7 @@ bool OQtApp::Startup(const std::vector<std::string>& args, int& exitCode) {
         exitCode = 1;
         return false;
     }
-    m_mainFrame->show();
+    ShowWindowAsPlaced(*m_mainFrame, m_core.Settings());
     // Keys reach the accelerators only in the active window.
     m_mainFrame->raise();
     m_mainFrame->activateWindow();
@@ -179,6 +174,16 @@ void OQtApp::OnFrameClosing(OChildFrame& frame) {
 void OQtApp::OnMainWindowClosing() {
     if (m_shutdownSaved) return;
     m_shutdownSaved = true;
+    // The place of a window that was shown; one that never was has none.
+    if (m_mainFrame && m_mainFrame->isVisible()) {
+        StoreWindowPlace(*m_mainFrame, m_core.Settings());
+        if (!m_core.Profile().SaveWindowPlace(m_core.Settings())) {
+            const int error = errno;
+            MessageBox(FormatId(ids::IDS_FILE_ERROR, m_core.Profile().Ini().Path().c_str(),
+                                SystemErrorText(error).c_str()),
+                       OButtons::Ok, OIcon::Stop);
+        }
+    }
     m_core.SaveHistories();
     m_core.SaveAtExit();
 }

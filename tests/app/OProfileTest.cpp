@@ -56,6 +56,7 @@ TEST(OProfile, GeneralRoundTrip) {
     s.windowTop = 20;
     s.windowWidth = 300;
     s.windowHeight = 400;
+    s.windowMaximized = true;
     s.recentFilesCount = 7;
     s.saveFilesCount = 12;
     s.findHistorySize = 5;
@@ -69,7 +70,7 @@ TEST(OProfile, GeneralRoundTrip) {
     ASSERT_TRUE(OProfile(dir.File("q.ini")).SaveGeneral(s));
     const std::string text = ReadText(dir.File("q.ini"));
     EXPECT_NE(text.find("Version=0.37\n"), std::string::npos);
-    EXPECT_NE(text.find("WindowPos=10,20,300,400\n"), std::string::npos);
+    EXPECT_NE(text.find("WindowPos=10,20,300,400\nWindowMaximized=1\n"), std::string::npos);
     OProfile reader(dir.File("q.ini"));
     OSettings r;
     reader.LoadGeneral(r);

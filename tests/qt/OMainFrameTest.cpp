@@ -219,3 +219,53 @@ TEST_F(MainFrameTest, TabsFollowOpensClosesAndNames) {
     EXPECT_EQ(tabs->count(), 1);
     EXPECT_EQ(tabs->tabText(0), "a.bin");
 }
+
+// The main window comes back where it was closed: its place and its
+// maximised state are written to the .ini as it closes, over the file as it
+// is then, so sections edited by hand meanwhile stay.
+TEST_F(MainFrameTest, ClosingKeepsThePlaceAndLeavesOtherSections) {
+    const std::string ini = dir.Write(
+        "quorvalis.ini", "[Mine]\nHand=written\n[General]\nVersion=0.37\nWindowPos=60,70,500,400\n"
+                         "WindowMaximized=1\n");
+    core.Startup(ini);
+    ASSERT_TRUE(Start({file}));
+    QApplication::processEvents();
+    EXPECT_TRUE(Frame().isMaximized());
+    EXPECT_EQ(Frame().normalGeometry(), QRect(60, 70, 500, 400));
+
+    Frame().showNormal();
+    Frame().setGeometry(80, 90, 600, 450);
+    QApplication::processEvents();
+    dir.Write("quorvalis.ini", ReadText(ini) + "[Later]\nKey=1\n");
+    EXPECT_TRUE(Frame().close());
+    OIniFile written(ini);
+    ASSERT_TRUE(written.Load());
+    EXPECT_EQ(written.GetString("General", "WindowPos"), "80,90,600,450");
+    EXPECT_EQ(written.GetInt("General", "WindowMaximized", -1), 0);
+    EXPECT_EQ(written.GetString("Mine", "Hand"), "written");
+    EXPECT_EQ(written.GetString("Later", "Key"), "1");
+    EXPECT_TRUE(platform.Messages().empty());
+}
+
+// A maximised window keeps the place it is restored to; a first run, with
+// no .ini yet, writes a General section that the next one reads, without
+// the options only applied.
+TEST_F(MainFrameTest, AMaximisedWindowKeepsItsNormalPlace) {
+    ASSERT_TRUE(Start({file}));
+    core.Settings().recordWidth = 40;
+    Frame().showNormal();
+    Frame().setGeometry(50, 60, 520, 410);
+    QApplication::processEvents();
+    Frame().showMaximized();
+    QApplication::processEvents();
+    ASSERT_TRUE(Frame().isMaximized());
+    EXPECT_TRUE(Frame().close());
+    OApp next;
+    next.Startup(dir.File("quorvalis.ini"));
+    EXPECT_TRUE(next.Profile().Recognised());
+    EXPECT_TRUE(next.Settings().windowMaximized);
+    EXPECT_EQ(next.Settings().recordWidth, 16);
+    EXPECT_EQ(QRect(next.Settings().windowLeft, next.Settings().windowTop,
+                    next.Settings().windowWidth, next.Settings().windowHeight),
+              QRect(50, 60, 520, 410));
+}
