@@ -4,6 +4,7 @@
 #include "app/qt/OCommandIcons.h"
 #include "app/qt/OQtApp.h"
 #include "app/qt/ORecordBar.h"
+#include "app/qt/OTabRefresh.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "res/OMenus.h"
@@ -41,6 +42,8 @@ OMainFrame::OMainFrame(OQtApp& app) : m_app(app), m_mdi(new QMdiArea(this)) {
                                                             : QTabWidget::South);
     // Qt makes the tab bar with the tabbed mode.
     if (QTabBar* tabs = m_mdi->findChild<QTabBar*>()) tabs->installEventFilter(this);
+    m_tabRefresh = new OTabRefresh(*m_mdi);
+    connect(m_tabRefresh, &OTabRefresh::TitlesChanged, this, [this] { UpdateTitle(); });
     setCentralWidget(m_mdi);
     m_statusLabel = new QLabel(this);
     statusBar()->addWidget(m_statusLabel, 1);
@@ -92,6 +95,7 @@ OMainFrame::~OMainFrame() {
     // The base class destroys the windows after this part is gone: their
     // signals must not reach it.
     m_mdi->disconnect(this);
+    m_tabRefresh->disconnect(this);
     for (QMdiSubWindow* window : m_mdi->subWindowList())
         window->disconnect(this);
 }

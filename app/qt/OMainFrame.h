@@ -15,6 +15,7 @@ class QMenu;
 class QToolBar;
 class OChildFrame;
 class OQtApp;
+class OTabRefresh;
 class OView;
 
 // The main window: tabbed document windows, menus built from the resource
@@ -29,6 +30,7 @@ public:
 
     QMdiArea* MdiArea() const { return m_mdi; }
     QLabel* StatusLabel() const { return m_statusLabel; }
+    OTabRefresh& TabRefresh() const { return *m_tabRefresh; }
     OChildFrame* ActiveChild() const;
     OView* ActiveView() const;
     std::vector<OChildFrame*> ChildFrames() const;
@@ -69,6 +71,7 @@ private:
     QMdiArea* m_mdi;
     QLabel* m_statusLabel;
     QToolBar* m_toolBar = nullptr;
+    OTabRefresh* m_tabRefresh = nullptr;
     std::map<OCommandId, QAction*> m_actions;
     std::vector<QAction*> m_recentActions;
     std::optional<OTextId> m_menuResource;

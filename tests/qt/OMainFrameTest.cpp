@@ -1,6 +1,7 @@
 #include "app/qt/OMainFrame.h"
 
 #include "app/qt/OChildFrame.h"
+#include "app/qt/OTabRefresh.h"
 #include "platform/OProgress.h"
 #include "qt/OAppFixture.h"
 #include "res/OResourceIds.h"
@@ -268,4 +269,38 @@ TEST_F(MainFrameTest, AMaximisedWindowKeepsItsNormalPlace) {
     EXPECT_EQ(QRect(next.Settings().windowLeft, next.Settings().windowTop,
                     next.Settings().windowWidth, next.Settings().windowHeight),
               QRect(50, 60, 520, 410));
+}
+
+// The tabs catch up on their timer with what no window told them: the
+// title a window keeps after its document's second window closed, and a
+// hidden window. A refresh that finds everything in step changes nothing.
+TEST_F(MainFrameTest, TheTabsCatchUpWithTitlesAndHiddenWindows) {
+    const std::string other = dir.Write("b.bin", std::string("xyz"));
+    ASSERT_TRUE(Start({file, other}));
+    auto* tabs = Frame().MdiArea()->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    Frame().MdiArea()->setActiveSubWindow(Frame().ChildFrames().at(0));
+    ASSERT_TRUE(Frame().ExecuteCommand(ids::ID_WINDOW_NEW));
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(0), "a.bin:1");
+    EXPECT_EQ(tabs->tabText(2), "a.bin:2");
+    Frame().ActiveChild()->close();
+    QApplication::processEvents();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), "a.bin:1"); // nothing told the window yet
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tabs->tabText(0) == "a.bin"; }, 2000));
+    EXPECT_FALSE(Frame().TabRefresh().Refresh());
+
+    OChildFrame* b = Frame().ChildFrames().at(1);
+    Frame().MdiArea()->setActiveSubWindow(Frame().ChildFrames().at(0));
+    b->hide();
+    EXPECT_TRUE(Frame().TabRefresh().Refresh());
+    EXPECT_FALSE(tabs->isTabVisible(1));
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    b->show();
+    Frame().MdiArea()->setActiveSubWindow(b);
+    Frame().TabRefresh().Refresh();
+    EXPECT_TRUE(tabs->isTabVisible(1));
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_FALSE(Frame().TabRefresh().Refresh());
 }
