@@ -50,18 +50,19 @@ public:
         if (index.column() == 1) flags |= Qt::ItemIsEditable;
         return flags;
     }
-    // An out-of-range number is said and refused; the row keeps its value.
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        if (role != Qt::EditRole || index.column() != 1) return false;
+    // The value of a row, or why it was refused (an out-of-range number);
+    // a refused row keeps its value. Says nothing: the caller says it.
+    OTextId Set(const QModelIndex& index, const QString& value) {
+        if (index.column() != 1) return ids::IDS_NONE;
         const std::size_t row = static_cast<std::size_t>(index.row());
-        if (m_model.At(row).value == value.toString().toStdString()) return true;
-        const OTextId refusal = m_model.SetValue(row, value.toString().toStdString());
-        if (refusal != ids::IDS_NONE) {
-            MessageBoxId(refusal, OButtons::Ok, OIcon::Stop);
-            return false;
-        }
-        emit dataChanged(index, index);
-        return true;
+        if (m_model.At(row).value == value.toStdString()) return ids::IDS_NONE;
+        const OTextId refusal = m_model.SetValue(row, value.toStdString());
+        if (refusal == ids::IDS_NONE) emit dataChanged(index, index);
+        return refusal;
+    }
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        return role == Qt::EditRole && index.column() == 1 &&
+               Set(index, value.toString()) == ids::IDS_NONE;
     }
 
 private:
@@ -104,20 +105,40 @@ private:
 
 class OptionsDelegate : public QStyledItemDelegate {
 public:
-    // onEnter runs for Enter in an editor, instead of the commit it would
-    // make: the editor commits when the focus leaves it.
-    OptionsDelegate(const OptionsTable& table, std::function<void()> onEnter, QObject* parent)
+    // onEnter runs for Enter in an editor, instead of the commit and close
+    // it would make.
+    OptionsDelegate(OptionsTable& table, std::function<void(QWidget* editor)> onEnter,
+                    QObject* parent)
         : QStyledItemDelegate(parent), m_table(table), m_onEnter(std::move(onEnter)) {}
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                m_onEnter();
+                m_onEnter(qobject_cast<QWidget*>(watched));
                 return true;
             }
         }
         return QStyledItemDelegate::eventFilter(watched, event);
+    }
+
+    // Stores the editor's value in its row. A refused value goes back to the
+    // row's own in the editor before anything is said, so that the commit of
+    // the focus leaving it (to the message) finds nothing new to refuse.
+    OTextId Commit(QWidget* editor, const QModelIndex& index) const {
+        QString value;
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            value = combo->currentText();
+        } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+            value = edit->text();
+        } else if (auto* picker = dynamic_cast<PickerEditor*>(editor)) {
+            value = picker->Text();
+        } else {
+            return ids::IDS_NONE;
+        }
+        const OTextId refusal = m_table.Set(index, value);
+        if (refusal != ids::IDS_NONE) setEditorData(editor, index);
+        return refusal;
     }
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
@@ -158,19 +179,11 @@ public:
         }
     }
 
-    void setModelData(QWidget* editor, QAbstractItemModel* model,
+    // The commit of the focus leaving an editor.
+    void setModelData(QWidget* editor, QAbstractItemModel*,
                       const QModelIndex& index) const override {
-        QString value;
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            value = combo->currentText();
-        } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-            value = edit->text();
-        } else if (auto* picker = dynamic_cast<PickerEditor*>(editor)) {
-            value = picker->Text();
-        }
-        // A refused number goes back into the editor, so a second commit
-        // (focus leaving after Enter) does not say it twice.
-        if (!model->setData(index, value, Qt::EditRole)) setEditorData(editor, index);
+        if (const OTextId refusal = Commit(editor, index); refusal != ids::IDS_NONE)
+            MessageBoxId(refusal, OButtons::Ok, OIcon::Stop);
     }
 
 private:
@@ -206,8 +219,8 @@ private:
         return picker;
     }
 
-    const OptionsTable& m_table;
-    std::function<void()> m_onEnter;
+    OptionsTable& m_table;
+    std::function<void(QWidget*)> m_onEnter;
 };
 
 } // namespace
@@ -220,7 +233,7 @@ OOptionsDlg::OOptionsDlg(OOptionsModel& model, QWidget* parent) : QDialog(parent
     m_list = new QTableView(this);
     m_list->setModel(table);
     m_list->setItemDelegate(new OptionsDelegate(
-        *table, [this] { m_apply->setFocus(Qt::OtherFocusReason); }, m_list));
+        *table, [this](QWidget* editor) { EnterInEditor(editor); }, m_list));
     m_list->horizontalHeader()->hide();
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -258,6 +271,27 @@ OOptionsDlg::OOptionsDlg(OOptionsModel& model, QWidget* parent) : QDialog(parent
     layout->addLayout(buttons);
     resize(480, 360);
     m_list->setFocus();
+}
+
+// Enter commits the value first: a refused number is said while its editor
+// is still open, which then keeps the focus with the row's own value
+// selected, ready to be typed over; an accepted one moves on to Apply.
+void OOptionsDlg::EnterInEditor(QWidget* editor) {
+    const QModelIndex index = m_list->currentIndex();
+    const auto* delegate = static_cast<OptionsDelegate*>(m_list->itemDelegate());
+    const OTextId refusal = editor ? delegate->Commit(editor, index) : ids::IDS_NONE;
+    if (refusal == ids::IDS_NONE) {
+        m_apply->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    MessageBoxId(refusal, OButtons::Ok, OIcon::Stop);
+    // The message may have taken the focus, and the editor closed with it.
+    m_list->setCurrentIndex(index);
+    if (!m_list->indexWidget(index)) m_list->edit(index);
+    if (auto* edit = qobject_cast<QLineEdit*>(m_list->indexWidget(index))) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    }
 }
 
 void OOptionsDlg::keyPressEvent(QKeyEvent* event) {

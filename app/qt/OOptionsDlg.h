@@ -27,6 +27,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void EnterInEditor(QWidget* editor);
+
     QTableView* m_list = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_save = nullptr;

@@ -62,19 +62,26 @@ TEST(OptionsDialog, OutOfRangeIsSaidAndSaveWritesGeneralOnly) {
     QWidget window;
     window.setGeometry(40, 50, 600, 400);
 
-    // A width of 1 is refused with the message and the row keeps 20; Enter
-    // in the list moves to Apply and leaves the dialog open.
+    // A width of 1 is refused with the message and the row keeps 20. The
+    // editor keeps the focus with 20 selected: the number typed over it and
+    // one Enter reach Apply, and the next Enter applies.
     WhenOpen([&platform](OOptionsDlg& d) {
         TypeNumber(d, M::kRecordWidth, "1");
         EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Number out range"});
         EXPECT_EQ(Shown(d, M::kRecordWidth), "20");
         EXPECT_TRUE(d.isVisible());
-        EXPECT_EQ(d.focusWidget(), d.ApplyButton())
-            << (d.focusWidget() ? d.focusWidget()->metaObject()->className() : "none");
-        TypeNumber(d, M::kRecordWidth, "2");
+        auto* edit = qobject_cast<QLineEdit*>(d.focusWidget());
+        ASSERT_NE(edit, nullptr) << (d.focusWidget() ? d.focusWidget()->metaObject()->className()
+                                                     : "none");
+        EXPECT_EQ(edit->selectedText(), "20");
+        QTest::keyClicks(edit, "2");
+        QTest::keyClick(edit, Qt::Key_Return);
+        QApplication::processEvents();
         EXPECT_EQ(platform.MessageTexts().size(), 1u);
         EXPECT_EQ(Shown(d, M::kRecordWidth), "2");
-        QTest::mouseClick(d.ApplyButton(), Qt::LeftButton);
+        ASSERT_EQ(d.focusWidget(), d.ApplyButton());
+        QTest::keyClick(d.ApplyButton(), Qt::Key_Return);
+        EXPECT_FALSE(d.isVisible());
     });
     RunOptionsDialog(&window, core);
     EXPECT_EQ(core.Settings().recordWidth, 2);
