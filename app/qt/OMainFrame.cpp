@@ -327,6 +327,29 @@ void OMainFrame::OnSubWindowActivated() {
     UpdateCommandUI();
 }
 
+// Qt's own tiling makes a grid either way: "horizontal" stacks the windows
+// one above another, each the area's full width; "vertical" sets them side
+// by side. Minimised windows stay where they are.
+void OMainFrame::Tile(Qt::Orientation along) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : m_mdi->subWindowList())
+        if (window->isVisible() && !window->isMinimized()) windows.append(window);
+    if (windows.isEmpty()) return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int count = static_cast<int>(windows.size());
+    const int extent = along == Qt::Vertical ? area.height() : area.width();
+    for (int i = 0; i < count; ++i) {
+        const int begin = extent * i / count;
+        const int end = extent * (i + 1) / count;
+        QMdiSubWindow* window = windows[i];
+        if (window->isMaximized()) window->showNormal();
+        window->setGeometry(
+            along == Qt::Vertical
+                ? QRect(area.left(), area.top() + begin, area.width(), end - begin)
+                : QRect(area.left() + begin, area.top(), end - begin, area.height()));
+    }
+}
+
 bool OMainFrame::OnCommand(OCommandId id) {
     switch (id) {
     case ids::ID_WINDOW_NEW:
@@ -336,8 +359,10 @@ bool OMainFrame::OnCommand(OCommandId id) {
         m_mdi->cascadeSubWindows();
         return true;
     case ids::ID_WINDOW_TILE_HORZ:
+        Tile(Qt::Vertical);
+        return true;
     case ids::ID_WINDOW_TILE_VERT:
-        m_mdi->tileSubWindows();
+        Tile(Qt::Horizontal);
         return true;
     case ids::ID_FILE_CLOSE:
         if (OView* view = ActiveView()) m_app.CloseDocument(view->Doc());

@@ -66,6 +66,7 @@ private:
     void BuildToolBar();
     void FillRecentFiles(QMenu* menu, QAction* before);
     void OnSubWindowActivated();
+    void Tile(Qt::Orientation along);
 
     OQtApp& m_app;
     QMdiArea* m_mdi;

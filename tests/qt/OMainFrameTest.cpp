@@ -203,6 +203,23 @@ TEST_F(MainFrameTest, TabsCloseOnAMiddleClickAndMaximiseOnADoubleClick) {
     EXPECT_EQ(Frame().ActiveChild()->windowTitle(), "a.bin");
 }
 
+// Tile horizontal stacks the windows, each the area's full width; tile
+// vertical sets them side by side, each its full height.
+TEST_F(MainFrameTest, TilingStacksOrSetsSideBySide) {
+    ASSERT_TRUE(Start({file, dir.Write("b.bin", std::string("xyz"))}));
+    Frame().resize(800, 600);
+    QApplication::processEvents();
+    const QRect area = Frame().MdiArea()->viewport()->rect();
+    const QList<QMdiSubWindow*> windows = Frame().MdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    Frame().ExecuteCommand(ids::ID_WINDOW_TILE_HORZ);
+    EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+    EXPECT_EQ(windows[1]->geometry().top(), area.height() / 2);
+    Frame().ExecuteCommand(ids::ID_WINDOW_TILE_VERT);
+    EXPECT_EQ(windows[0]->geometry(), QRect(0, 0, area.width() / 2, area.height()));
+    EXPECT_EQ(windows[1]->geometry().left(), area.width() / 2);
+}
+
 // The tabs follow the windows: a new window adds one, a document's new name
 // (a new document saved under a name) renames its tab and the main window.
 TEST_F(MainFrameTest, TabsFollowOpensClosesAndNames) {
