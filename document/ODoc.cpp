@@ -3,6 +3,7 @@
 #include "document/ODiskFile.h"
 #include "document/ODocView.h"
 #include "document/OMemFile.h"
+#include "document/OMoveJournalRecovery.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OSystem.h"
@@ -37,6 +38,7 @@ bool ODoc::OnOpenDocument(const std::string& path, OFileIo& io) {
         return false;
     }
     m_pathName = absolute;
+    OfferToFinishMove(*m_file);
     if (m_host) m_host->AddToRecentFileList(absolute);
     return true;
 }

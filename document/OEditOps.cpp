@@ -2,8 +2,10 @@
 
 #include "document/OFile.h"
 #include "document/OMoveExecutor.h"
+#include "document/OMoveJournal.h"
 #include "document/OMovePlan.h"
 #include "document/OTransferBuffer.h"
+#include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
 #include "platform/OStatusText.h"
@@ -50,8 +52,12 @@ private:
 // 1. Plan: refuse before anything changes what cannot finish.
 // 2. Make the file writable (the backup first) before taking the block, so
 //    that the backup reuses the kept block.
-// 3. Run the plan behind a progress window and a status text for long moves.
-bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength) {
+// 3. Journal the plan, then run it behind a progress window and a status
+//    text for long moves. The journal goes when the change ends, unless the
+//    tail was left partly moved; with fill, a journal that was made is
+//    handed to the caller to remove once the zeros are written.
+bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength,
+            OMoveJournal::Fill fill = {}, std::unique_ptr<OMoveJournal>* keep = nullptr) {
     OOffset size = 0;
     const bool known = file.TryGetSize(size);
     const OPlanResult planned = PlanResize(known ? std::optional<OOffset>(size) : std::nullopt,
@@ -69,13 +75,25 @@ bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength) {
         if (!buffer->Valid()) return false;
         block = {buffer->Data(), buffer->Size()};
     }
+    bool refused = false;
+    std::unique_ptr<OMoveJournal> journal = BeginJournal(file, plan, fill, refused);
+    if (refused) return false;
     OStatusText status;
     if (tail > kMegabyte) status.Show(ids::IDS_MOVE_MB, static_cast<long long>(tail / kMegabyte));
     OProgressObserver observer(tail, block.size(), false);
     OMoveExecutor executor(file, block, observer);
+    executor.SetLog(journal.get());
     const bool ok = executor.Run(plan);
     status.Restore();
     file.Sync();
+    if (!journal) return ok;
+    if (executor.Unfinished())
+        MessageBox(FormatId(ids::IDS_MOVE_UNFINISHED, file.Path().c_str(), journal->Path().c_str()),
+                   OButtons::Ok, OIcon::Exclamation);
+    else if (ok && keep)
+        *keep = std::move(journal);
+    else
+        journal->Remove();
     return ok;
 }
 
@@ -125,7 +143,8 @@ bool InsertZeros(OFile& file, OOffset offset, OOffset count) {
         return false;
     }
     OLongOperation running;
-    if (!Resize(file, offset, 0, count)) return false;
+    std::unique_ptr<OMoveJournal> journal;
+    if (!Resize(file, offset, 0, count, {offset, count}, &journal)) return false;
 
     OStatusText status;
     status.Show(ids::IDS_INSERTING, static_cast<long long>(count));
@@ -152,6 +171,8 @@ bool InsertZeros(OFile& file, OOffset offset, OOffset count) {
     }
     progress.reset();
     status.Restore();
+    // Ended, filled or not: the gap is open, and the status says what it holds.
+    if (journal) journal->Remove();
     if (remaining > 0) ShowStatus(ids::IDS_INSERT_NOT_ZEROED, static_cast<long long>(remaining));
     return true;
 }

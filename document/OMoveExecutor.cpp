@@ -68,38 +68,62 @@ bool WriteBlock(const OByte* buffer, OFile& target, OOffset offset, std::size_t 
 //    a failure or Cancel moves the landed blocks back and cuts the file to
 //    its old size (a growing plan has one step: a rollback undoes only the
 //    step that stopped); otherwise only a grow that landed nothing is cut
-//    back.
+//    back. A resumed run has nothing to go back to.
 // 2. Shrinking: move first block first, then cut.
-bool OMoveExecutor::Run(const OMovePlan& plan) {
+bool OMoveExecutor::Resume(const OMovePlan& plan, std::size_t first, OOffset firstMoved) {
     m_cancelled = false;
-    if (plan.steps.empty() && !plan.ChangesSize()) return true;
-    if (m_block.empty() && !plan.steps.empty()) return false;
+    m_unfinished = false;
+    m_damaged = false;
+    m_landed = false;
+    const bool resumed = first > 0 || firstMoved > 0;
+    if (first >= plan.steps.size() && !plan.ChangesSize()) return true;
+    if (m_block.empty() && first < plan.steps.size()) {
+        m_unfinished = resumed;
+        return false;
+    }
     if (plan.Grows()) {
-        if (!m_file.Reserve(plan.newSize)) return false;
-        for (const OMoveStep& step : plan.steps) {
-            OOffset moved = 0;
-            const Outcome outcome = MoveBackward(step, moved);
-            if (outcome == Outcome::Done) continue;
-            if (outcome == Outcome::Broken) return false;
-            // A file not brought back as it was has failed, whatever the user asked.
-            bool restored = false;
-            if (moved == 0)
-                restored = Cut(plan.oldSize);
-            else if (m_recover)
-                restored =
-                    MoveForward(UndoLanded(step, moved)) != Outcome::Stopped && Cut(plan.oldSize);
-            m_cancelled = m_cancelled && restored;
+        if (!m_file.Reserve(plan.newSize)) {
+            m_unfinished = resumed;
             return false;
         }
-        return Cut(plan.newSize);
+        for (std::size_t index = first; index < plan.steps.size(); ++index) {
+            const OMoveStep& step = plan.steps[index];
+            OOffset moved = index == first ? firstMoved : 0;
+            const Outcome outcome = MoveBackward(index, step, moved);
+            if (outcome == Outcome::Done) continue;
+            // A file not brought back as it was has failed, whatever the user asked.
+            bool restored = false;
+            const bool fresh = !resumed && index == 0;
+            if (outcome == Outcome::Broken || !fresh)
+                restored = false;
+            else if (moved == 0)
+                restored = Cut(plan.oldSize) && !m_damaged && !m_landed;
+            else if (m_recover)
+                restored = MoveForward(kNoStep, UndoLanded(step, moved)) != Outcome::Stopped &&
+                           Cut(plan.oldSize);
+            m_cancelled = m_cancelled && restored;
+            m_unfinished = !restored;
+            return false;
+        }
+        m_unfinished = !Cut(plan.newSize);
+        return !m_unfinished;
     }
     bool clean = true;
-    for (const OMoveStep& step : plan.steps) {
-        const Outcome outcome = MoveForward(step);
-        if (outcome == Outcome::Stopped) return false;
+    for (std::size_t index = first; index < plan.steps.size(); ++index) {
+        const Outcome outcome =
+            MoveForward(index, plan.steps[index], index == first ? firstMoved : 0);
+        if (outcome == Outcome::Stopped) {
+            m_unfinished = resumed || m_landed || m_damaged;
+            return false;
+        }
         clean = clean && outcome == Outcome::Done;
     }
-    return (!plan.ChangesSize() || Cut(plan.newSize)) && clean;
+    m_unfinished = plan.ChangesSize() && !Cut(plan.newSize);
+    return !m_unfinished && clean;
+}
+
+bool OMoveExecutor::Logged(std::size_t index, OOffset moved, const OByte* data, std::size_t count) {
+    return !m_log || index == kNoStep || m_log->Reached(index, moved, {data, count});
 }
 
 // Each block is read whole before its write, which lands above it: the
@@ -107,7 +131,8 @@ bool OMoveExecutor::Run(const OMovePlan& plan) {
 // write may have reached them, so a recovering move writes the block back
 // to its source first; when even that fails, or without recovery, nothing
 // can be undone (Broken).
-OMoveExecutor::Outcome OMoveExecutor::MoveBackward(const OMoveStep& step, OOffset& moved) {
+OMoveExecutor::Outcome OMoveExecutor::MoveBackward(std::size_t index, const OMoveStep& step,
+                                                   OOffset& moved) {
     while (moved < step.length) {
         m_observer.Reached(step, moved);
         PumpMessages();
@@ -118,24 +143,28 @@ OMoveExecutor::Outcome OMoveExecutor::MoveBackward(const OMoveStep& step, OOffse
         const std::size_t count = BlockFor(m_block, step.length - moved);
         const OOffset at = step.length - moved - static_cast<OOffset>(count);
         if (!ReadExactly(m_file, step.from + at, m_block.data(), count)) return Outcome::Stopped;
+        if (!Logged(index, moved, m_block.data(), count))
+            return moved == 0 ? Outcome::Stopped : Outcome::Broken;
         if (!WriteBlock(m_block.data(), m_file, step.to + at, count)) {
             const bool restored =
                 m_recover && WriteBlock(m_block.data(), m_file, step.from + at, count);
+            m_damaged = !restored && static_cast<OOffset>(count) > step.to - step.from;
             return restored || moved == 0 ? Outcome::Stopped : Outcome::Broken;
         }
         moved += static_cast<OOffset>(count);
+        m_landed = m_landed || index != kNoStep;
     }
     m_observer.Reached(step, moved);
-    return Outcome::Done;
+    return Logged(index, moved, nullptr, 0) ? Outcome::Done : Outcome::Broken;
 }
 
 // Recovering, runs to the end whatever the user asks, and a block whose
 // read or write fails is tried once more: half-moved, the bytes between the
 // two ends would stay in the file twice. A failed write may have reached
 // the block's own source: the second try writes the bytes already read.
-OMoveExecutor::Outcome OMoveExecutor::MoveForward(const OMoveStep& step) {
+OMoveExecutor::Outcome OMoveExecutor::MoveForward(std::size_t index, const OMoveStep& step,
+                                                  OOffset moved) {
     Outcome outcome = Outcome::Done;
-    OOffset moved = 0;
     while (moved < step.length) {
         m_observer.Reached(step, moved);
         PumpMessages();
@@ -151,14 +180,19 @@ OMoveExecutor::Outcome OMoveExecutor::MoveForward(const OMoveStep& step) {
             if (!m_recover || !ReadExactly(m_file, from, data, count)) return Outcome::Stopped;
             outcome = Outcome::Retried;
         }
+        if (!Logged(index, moved, data, count)) return Outcome::Stopped;
         if (!WriteBlock(data, m_file, to, count)) {
-            if (!m_recover || !WriteBlock(data, m_file, to, count)) return Outcome::Stopped;
+            if (!m_recover || !WriteBlock(data, m_file, to, count)) {
+                m_damaged = static_cast<OOffset>(count) > step.from - step.to;
+                return Outcome::Stopped;
+            }
             outcome = Outcome::Retried;
         }
         moved += static_cast<OOffset>(count);
+        m_landed = m_landed || index != kNoStep;
     }
     m_observer.Reached(step, moved);
-    return outcome;
+    return Logged(index, moved, nullptr, 0) ? outcome : Outcome::Stopped;
 }
 
 // A disk file's SetSize fails without a word.

@@ -23,6 +23,21 @@ protected:
     ~OMoveObserver() = default;
 };
 
+// What a running plan records so that a killed run can be finished.
+class OMoveLog {
+public:
+    // Once per block, after its read and before its write, and once at the
+    // end of each step (block empty, moved then the step's length): the
+    // plan's steps before `step` are done, and of step `step` the first
+    // `moved` bytes, counted in its direction, have landed. block holds the
+    // bytes about to be written. False stops the run before the write, the
+    // failure shown.
+    virtual bool Reached(std::size_t step, OOffset moved, std::span<const OByte> block) = 0;
+
+protected:
+    ~OMoveLog() = default;
+};
+
 // Runs plans over one file through one block of memory. Every failure is
 // shown where it happens (a message box) and Run returns false.
 //
@@ -43,16 +58,31 @@ public:
                   bool recover = false)
         : m_file(file), m_block(block), m_observer(observer), m_recover(recover) {}
 
-    bool Run(const OMovePlan& plan);
+    bool Run(const OMovePlan& plan) { return Resume(plan, 0, 0); }
+    // Runs the rest of a plan of which a run that was stopped had done the
+    // steps before `step` and `moved` bytes of that one (counted in its
+    // direction). A resumed run that fails is unfinished.
+    bool Resume(const OMovePlan& plan, std::size_t step, OOffset moved);
     // The last Run stopped on the user's Cancel and the file is as it was
     // (false when bringing it back failed: that is a failure, shown).
     bool Cancelled() const { return m_cancelled; }
+    // The last Run failed and left the file neither as it was nor at the
+    // plan's end: blocks of the tail landed and were not moved back, or a
+    // failed write may have reached bytes of its own source not yet moved,
+    // or the file was not cut.
+    bool Unfinished() const { return m_unfinished; }
+    // Told about every block of the plan's steps (not of a recovering
+    // rollback, so only for runs without recovery: a rollback moves back
+    // bytes the log counts as landed). Null: none.
+    void SetLog(OMoveLog* log) { m_log = m_recover ? nullptr : log; }
 
 private:
     enum class Outcome { Done, Retried, Stopped, Broken };
+    static constexpr std::size_t kNoStep = static_cast<std::size_t>(-1);
 
-    Outcome MoveBackward(const OMoveStep& step, OOffset& moved);
-    Outcome MoveForward(const OMoveStep& step);
+    Outcome MoveBackward(std::size_t index, const OMoveStep& step, OOffset& moved);
+    Outcome MoveForward(std::size_t index, const OMoveStep& step, OOffset moved = 0);
+    bool Logged(std::size_t index, OOffset moved, const OByte* data, std::size_t count);
     bool Cut(OOffset size);
 
     OFile& m_file;
@@ -60,6 +90,11 @@ private:
     OMoveObserver& m_observer;
     bool m_recover;
     bool m_cancelled = false;
+    bool m_unfinished = false;
+    // A failed write may have reached bytes of its own source not yet moved.
+    bool m_damaged = false;
+    bool m_landed = false; // a block of the plan's steps landed in this run
+    OMoveLog* m_log = nullptr;
 };
 
 // Copies length bytes from one file into another (or elsewhere in the

@@ -90,6 +90,17 @@ enum class OTextId : unsigned {
     IDS_FIXED_SIZE = 40112,
     IDS_SETTINGS_NOT_WRITTEN = 40113,
     IDS_COUNT_RANGE = 40114,
+    // A change of a file's length interrupted by a kill or a failure: the
+    // offer to finish it, its record refused or kept, a change refused
+    // while one is pending, a change that cannot be recorded, and the end.
+    IDS_MOVE_INTERRUPTED = 40115,
+    IDS_MOVE_RECORD_DAMAGED = 40116,
+    IDS_MOVE_RECORD_MISMATCH = 40117,
+    IDS_MOVE_NOT_FINISHED = 40118,
+    IDS_MOVE_UNFINISHED = 40119,
+    IDS_MOVE_PENDING = 40120,
+    IDS_MOVE_NO_JOURNAL = 40121,
+    IDS_MOVE_FINISHED = 40122,
 };
 using enum OTextId;
 

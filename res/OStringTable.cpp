@@ -118,6 +118,23 @@ constexpr OStringEntry kStrings[] = {
     {40112, "%s is a device: its size cannot change"},
     {40113, "%s: %s\nIt is not written during this run."},
     {40114, "Please enter an integer between %I64d and %I64d."},
+    {40115, "%s: a change of this file was interrupted after %I64d of the %I64d bytes it moves "
+            "had moved, so part of the file is out of place.\nFinish the change now? (No opens "
+            "the file as it is and asks again next time.)"},
+    {40116, "%s: the record of an interrupted change, %s, is damaged or was not written by this "
+            "version of the program.\nIt was not applied; the file opens as it is."},
+    {40117, "%s is %I64d bytes long, but the interrupted change recorded in %s can only have left "
+            "it between %I64d and %I64d bytes: the file was changed since.\nThe record was not "
+            "applied; the file opens as it is."},
+    {40118, "%s: the interrupted change was not finished. Its record, %s, is kept, and finishing "
+            "is offered again the next time the file is opened."},
+    {40119, "%s: the change stopped with the bytes after it partly moved.\nIts record, %s, is "
+            "kept: open the file again to finish the change."},
+    {40120, "%s: an earlier change of this file was interrupted and is not finished.\nOpen the "
+            "file again to finish it, or remove its record, %s."},
+    {40121, "%s: the change cannot be recorded in %s (%s). Without the record, a crash while it "
+            "runs would leave the file scrambled.\nMake the change anyway?"},
+    {40122, "The interrupted change was finished"},
     {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},
