@@ -214,7 +214,7 @@ OMoveJournal::OLoad OMoveJournal::Load(OFileIo& io, const std::string& directory
                                        std::unique_ptr<OMoveJournal>& journal) {
     journal.reset();
     const std::string path = directory + FileName(identity);
-    const int fd = io.Open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    const int fd = io.Open(path.c_str(), O_RDWR | O_CLOEXEC, 0);
     if (fd < 0) {
         SetLastError(errno);
         return errno == ENOENT ? OLoad::None : OLoad::Unreadable;
@@ -272,8 +272,8 @@ OMoveJournal::OLoad OMoveJournal::Load(OFileIo& io, const std::string& directory
     bool found = false;
     for (int slot = 0; slot < 2; ++slot) {
         Checkpoint checkpoint;
-        if ((slot + 1) * kCheckpointSize <= read &&
-            DecodeCheckpoint(records + slot * kCheckpointSize, checkpoint) &&
+        // Past what was read the buffer holds zeros, which fail the check.
+        if (DecodeCheckpoint(records + slot * kCheckpointSize, checkpoint) &&
             Fits(plan, checkpoint) && (!found || checkpoint.sequence > loaded->m_last.sequence)) {
             loaded->m_last = checkpoint;
             found = true;

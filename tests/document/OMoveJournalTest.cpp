@@ -1,0 +1,233 @@
+#include "document/OMoveJournal.h"
+
+#include "document/ODiskFile.h"
+#include "document/OMoveExecutor.h"
+#include "document/OMoveJournalRecovery.h"
+#include "document/OTransferBuffer.h"
+#include "platform/OFormat.h"
+#include "platform/OScriptedPlatform.h"
+#include "platform/OStateDir.h"
+#include "res/OResourceIds.h"
+#include "support/OTempDir.h"
+#include "support/OTestData.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using Bytes = OBytes;
+
+struct OKilled {};
+
+// The process dies during the stopAt-th write (counted from 1), after its
+// first tornBytes bytes landed, as SIGKILL can tear a large write: nothing
+// runs after it but destructors, which must not tidy the journal away.
+class OStopDeadIo final : public OFileIo {
+public:
+    int stopAt = 0;
+    std::size_t tornBytes = 0;
+    int writes = 0;
+
+    ssize_t PWrite(int fd, const void* buffer, size_t count, off_t offset) override {
+        if (++writes == stopAt) {
+            if (tornBytes > 0) OFileIo::PWrite(fd, buffer, std::min(count, tornBytes), offset);
+            throw OKilled{};
+        }
+        return OFileIo::PWrite(fd, buffer, count, offset);
+    }
+};
+
+struct OQuiet final : OMoveObserver {
+    void Reached(const OMoveStep&, OOffset) override {}
+    bool CancelRequested() override { return false; }
+};
+
+class MoveJournalTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::setenv("XDG_STATE_HOME", dir.Path().c_str(), 1); }
+    void TearDown() override {
+        ::unsetenv("XDG_STATE_HOME");
+        OTransferBuffer::SetLimitForTesting(0);
+    }
+    static std::string JournalOf(const OFile& file) {
+        OMoveJournal::Identity identity;
+        return JournalIdentity(file, identity) ? StateDirectory() + OMoveJournal::FileName(identity)
+                                               : std::string();
+    }
+
+    OScriptedPlatform platform;
+    OTempDir dir;
+};
+
+enum class OChange { Delete, Insert, Grow };
+
+// An edit as InsertZeros, DeleteRange and ResizeRegion make it, the journal
+// on the same system calls as the file, killed at write stopAt.
+void RunKilled(OStopDeadIo& io, const std::string& path, const OMovePlan& plan,
+               OMoveJournal::Fill fill, std::size_t blockSize) {
+    ODiskFile file(io);
+    ASSERT_TRUE(file.Open(path, OAccess::ReadWrite, ODisposition::OpenExisting));
+    OMoveJournal::Identity identity;
+    ASSERT_TRUE(JournalIdentity(file, identity));
+    auto journal = OMoveJournal::Create(io, StateDirectory(), identity, plan, fill);
+    ASSERT_TRUE(journal);
+    Bytes block(blockSize);
+    OQuiet observer;
+    OMoveExecutor executor(file, block, observer);
+    executor.SetLog(journal.get());
+    ASSERT_TRUE(executor.Run(plan));
+    const Bytes zeros(static_cast<std::size_t>(fill.length));
+    ASSERT_TRUE(WriteBlock(zeros.data(), file, fill.offset, zeros.size()));
+    ASSERT_TRUE(journal->Remove());
+}
+
+// Every plan of every kind, with blocks below, at and above its shift and
+// its tail, killed at every write (the journal's and the file's) with a
+// random part of that write landed, then opened again and finished: the
+// file is the intended one, byte for byte (a grow's region aside, whose
+// content the change leaves to its caller), or, killed before the journal
+// existed, the one it was.
+TEST_F(MoveJournalTest, AChangeKilledAtAnyWriteIsFinishedOnOpen) {
+    std::mt19937 rng(TestSeed());
+    auto pick = [&rng](std::size_t low, std::size_t high) {
+        return std::uniform_int_distribution<std::size_t>(low, high)(rng);
+    };
+    int finished = 0;
+    for (int round = 0; round < 40; ++round) {
+        const auto change = static_cast<OChange>(round % 3);
+        const std::size_t blockSize = pick(3, 24);
+        const Bytes original =
+            RandomBytes(pick(1, 4) * blockSize + pick(0, 5), static_cast<unsigned>(rng()));
+        const std::size_t size = original.size();
+        // Start, middle or end of the file, with a tail left to move.
+        const std::size_t offset =
+            std::vector<std::size_t>{0, pick(0, size - 1), size - 1}[pick(0, 2)];
+        const std::size_t oldLength =
+            change == OChange::Delete ? pick(1, std::min(size - offset - 1, 2 * blockSize) + 0) : 0;
+        const std::size_t newLength = change == OChange::Delete ? 0 : pick(1, 2 * blockSize + 1);
+        if (offset + oldLength >= size) continue; // no tail: nothing to move
+        Bytes expected = original;
+        expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(offset),
+                       expected.begin() + static_cast<std::ptrdiff_t>(offset + oldLength));
+        expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(offset), newLength, 0);
+        const auto plan =
+            PlanResize(static_cast<OOffset>(size), false, static_cast<OOffset>(offset),
+                       static_cast<OOffset>(oldLength), static_cast<OOffset>(newLength))
+                .plan;
+        ASSERT_TRUE(plan && !plan->steps.empty());
+        const OMoveJournal::Fill fill{
+            static_cast<OOffset>(offset),
+            static_cast<OOffset>(change == OChange::Insert ? newLength : 0)};
+        const std::string path = dir.Write("f.bin", original);
+        OStopDeadIo counter;
+        RunKilled(counter, path, *plan, fill, blockSize);
+        const int writes = counter.writes;
+
+        for (int stopAt = 1; stopAt <= writes; ++stopAt) {
+            dir.Write("f.bin", original);
+            OStopDeadIo io;
+            io.stopAt = stopAt;
+            io.tornBytes = pick(0, 2) == 0 ? 0 : pick(1, blockSize);
+            EXPECT_THROW(RunKilled(io, path, *plan, fill, blockSize), OKilled);
+            SCOPED_TRACE(Format("round %d: change %d at %zu, %zu -> %zu bytes of %zu, block %zu, "
+                                "killed in write %d of %d after %zu bytes",
+                                round, static_cast<int>(change), offset, oldLength, newLength, size,
+                                blockSize, stopAt, writes, io.tornBytes));
+            // Finishing may move in other blocks than the run it finishes.
+            OTransferBuffer::SetLimitForTesting(pick(1, 30));
+            platform.Clear();
+            platform.Answer(OAnswer::Yes);
+            ODiskFile file;
+            ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
+            const bool journaled = std::filesystem::exists(JournalOf(file));
+            OfferToFinishMove(file);
+            file.Close();
+            Bytes result = ReadWholeFile(path);
+            if (!journaled) {
+                ASSERT_EQ(result, original);
+                ASSERT_TRUE(platform.Messages().empty());
+                continue;
+            }
+            ++finished;
+            ASSERT_EQ(platform.Messages().size(), 1u) << platform.Messages().back().text;
+            ASSERT_EQ(platform.Messages()[0].buttons, OButtons::YesNo);
+            ASSERT_EQ(platform.StatusHistory().back(), "The interrupted change was finished");
+            if (change == OChange::Grow && result.size() == expected.size())
+                std::fill_n(result.begin() + static_cast<std::ptrdiff_t>(offset), newLength, 0);
+            ASSERT_EQ(result, expected);
+            ASSERT_FALSE(std::filesystem::exists(JournalOf(file)));
+        }
+    }
+    EXPECT_GT(finished, 0);
+}
+
+// A journal that is torn, foreign, or no longer fits its file is refused
+// with its own message and left where it is; the file is not touched.
+TEST_F(MoveJournalTest, ADamagedOrUnfittingJournalIsRefusedAndKept) {
+    struct Case {
+        const char* what;
+        std::size_t flipAt; // a byte of the journal turned over; npos: none
+        OOffset truncateTo; // the journal cut to this length; -1: not
+        OOffset fileSize;   // the file's new size; -1: as it was
+        OTextId message;
+    };
+    const std::size_t none = std::string::npos;
+    const Case cases[] = {
+        {"magic", 0, -1, -1, ids::IDS_MOVE_RECORD_DAMAGED},
+        {"header", 40, -1, -1, ids::IDS_MOVE_RECORD_DAMAGED},
+        {"both checkpoints", 4096 + 9, -1, -1, ids::IDS_MOVE_RECORD_DAMAGED},
+        {"torn", none, 30, -1, ids::IDS_MOVE_RECORD_DAMAGED},
+        {"empty", none, 0, -1, ids::IDS_MOVE_RECORD_DAMAGED},
+        {"longer file", none, -1, 1051, ids::IDS_MOVE_RECORD_MISMATCH},
+        {"shorter file", none, -1, 999, ids::IDS_MOVE_RECORD_MISMATCH},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes original = RandomBytes(1000, 7);
+        const std::string path = dir.Write("g.bin", original);
+        ODiskFile file;
+        ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
+        OMoveJournal::Identity identity;
+        ASSERT_TRUE(JournalIdentity(file, identity));
+        const OMovePlan plan = *PlanResize(1000, false, 10, 0, 50).plan;
+        auto journal =
+            OMoveJournal::Create(OFileIo::System(), StateDirectory(), identity, plan, {});
+        ASSERT_TRUE(journal);
+        const std::string name = journal->Path();
+        // Both checkpoints damaged: a second one written first.
+        ASSERT_TRUE(journal->Reached(0, 0, {}));
+        journal.reset();
+        if (c.flipAt != none) {
+            Bytes bytes = ReadWholeFile(name);
+            bytes.at(c.flipAt) ^= 0x40;
+            if (c.flipAt > 4096) bytes.at(c.flipAt + 64) ^= 0x40;
+            ASSERT_TRUE(std::filesystem::remove(name));
+            dir.Write("j", bytes);
+            std::filesystem::rename(dir.File("j"), name);
+        }
+        if (c.truncateTo >= 0) std::filesystem::resize_file(name, c.truncateTo);
+        if (c.fileSize >= 0) std::filesystem::resize_file(path, c.fileSize);
+        const Bytes before = ReadWholeFile(path);
+        platform.Clear();
+        platform.Answer(OAnswer::Yes);
+        OfferToFinishMove(file);
+        ASSERT_EQ(platform.Messages().size(), 1u);
+        const std::string expected =
+            c.message == ids::IDS_MOVE_RECORD_DAMAGED
+                ? FormatId(c.message, path.c_str(), name.c_str())
+                : FormatId(c.message, path.c_str(), static_cast<long long>(c.fileSize),
+                           name.c_str(), 1000LL, 1050LL);
+        EXPECT_EQ(platform.Messages()[0].text, expected);
+        EXPECT_EQ(ReadWholeFile(path), before);
+        EXPECT_TRUE(std::filesystem::exists(name));
+        std::filesystem::remove(name);
+    }
+}
+
+} // namespace
