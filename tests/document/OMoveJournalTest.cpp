@@ -1,6 +1,7 @@
 #include "document/OMoveJournal.h"
 
 #include "document/ODiskFile.h"
+#include "document/ODoc.h"
 #include "document/OMoveExecutor.h"
 #include "document/OMoveJournalRecovery.h"
 #include "document/OTransferBuffer.h"
@@ -12,12 +13,18 @@
 #include "support/OTestData.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -228,6 +235,83 @@ TEST_F(MoveJournalTest, ADamagedOrUnfittingJournalIsRefusedAndKept) {
         EXPECT_TRUE(std::filesystem::exists(name));
         std::filesystem::remove(name);
     }
+}
+
+constexpr OOffset kSize = OOffset{1} << 30;
+constexpr OOffset kDeleted = 4096;
+constexpr std::size_t kBlock = std::size_t{1} << 24;
+
+// Every 8 bytes say where they stand, so the file is checked against its
+// offsets instead of against a second copy of it.
+void Pattern(std::vector<std::uint64_t>& words, OOffset offset) {
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] = (static_cast<std::uint64_t>(offset) / 8 + i) * 0x9e3779b97f4a7c15ull;
+}
+
+// The real program's delete of 4 KiB at 0 on 1 GiB, in its own process,
+// killed with SIGKILL once part of the tail has moved; then the file is
+// opened the way every document is, finishing is answered Yes, and every
+// byte must be the one the delete was to give.
+TEST_F(MoveJournalTest, ADeleteKilledMidMoveIsFinishedOnTheNextOpen) {
+    const std::string path = dir.Sparse("big.bin", kSize);
+    std::vector<std::uint64_t> words(kBlock / 8);
+    std::vector<std::uint64_t> read(kBlock / 8);
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        for (OOffset at = 0; at < kSize; at += static_cast<OOffset>(kBlock)) {
+            Pattern(words, at);
+            ASSERT_EQ(::pwrite(fd, words.data(), kBlock, at), static_cast<ssize_t>(kBlock));
+        }
+        ::close(fd);
+    }
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::execl(QUORVALIS_MOVE_KILL_DRIVER, QUORVALIS_MOVE_KILL_DRIVER, path.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // The journal's checkpoint says when part of the tail has moved.
+    OMoveJournal::Identity identity;
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                path};
+    OOffset seen = 0;
+    for (int polls = 0; polls < 60000 && seen < 64 * 1048576; ++polls) {
+        std::unique_ptr<OMoveJournal> journal;
+        if (OMoveJournal::Load(OFileIo::System(), StateDirectory(), identity, journal) ==
+            OMoveJournal::OLoad::Loaded)
+            seen = journal->MovedBytes();
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the move ended before it was killed";
+    ASSERT_LT(seen, kSize - kDeleted);
+
+    platform.Answer(OAnswer::Yes);
+    ODoc doc(nullptr);
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_FALSE(platform.Messages().empty());
+    EXPECT_EQ(platform.Messages()[0].buttons, OButtons::YesNo);
+    EXPECT_NE(platform.Messages()[0].text.find("interrupted"), std::string::npos);
+    doc.OnCloseDocument();
+
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::lseek(fd, 0, SEEK_END), kSize - kDeleted);
+    for (OOffset at = 0; at < kSize - kDeleted; at += static_cast<OOffset>(kBlock)) {
+        const auto count =
+            static_cast<std::size_t>(std::min<OOffset>(kBlock, kSize - kDeleted - at));
+        Pattern(words, at + kDeleted);
+        ASSERT_EQ(::pread(fd, read.data(), count, at), static_cast<ssize_t>(count));
+        ASSERT_EQ(std::memcmp(read.data(), words.data(), count), 0) << "block at " << at;
+    }
+    ::close(fd);
 }
 
 } // namespace
