@@ -122,6 +122,17 @@ bool OMoveExecutor::Resume(const OMovePlan& plan, std::size_t first, OOffset fir
     return !m_unfinished && clean;
 }
 
+// A logged step shifted by less than a block has nearly all of each block
+// stashed before its write. In blocks of 1 MiB the block and its stash stay
+// in the processor's cache: moving 1 GiB by 4 KiB took 1.7 times as long
+// as without the log in 16 MiB blocks, and no longer at all in 1 MiB ones.
+std::span<OByte> OMoveExecutor::BlockOf(const OMoveStep& step) const {
+    constexpr std::size_t kStashedBlock = 1048576;
+    const OOffset distance = step.to > step.from ? step.to - step.from : step.from - step.to;
+    if (!m_log || distance >= static_cast<OOffset>(m_block.size())) return m_block;
+    return m_block.first(std::min(kStashedBlock, m_block.size()));
+}
+
 bool OMoveExecutor::Logged(std::size_t index, OOffset moved, const OByte* data, std::size_t count) {
     return !m_log || index == kNoStep || m_log->Reached(index, moved, {data, count});
 }
@@ -140,7 +151,7 @@ OMoveExecutor::Outcome OMoveExecutor::MoveBackward(std::size_t index, const OMov
             m_cancelled = true;
             return Outcome::Stopped;
         }
-        const std::size_t count = BlockFor(m_block, step.length - moved);
+        const std::size_t count = BlockFor(BlockOf(step), step.length - moved);
         const OOffset at = step.length - moved - static_cast<OOffset>(count);
         if (!ReadExactly(m_file, step.from + at, m_block.data(), count)) return Outcome::Stopped;
         if (!Logged(index, moved, m_block.data(), count))
@@ -172,7 +183,7 @@ OMoveExecutor::Outcome OMoveExecutor::MoveForward(std::size_t index, const OMove
             m_cancelled = true;
             return Outcome::Stopped;
         }
-        const std::size_t count = BlockFor(m_block, step.length - moved);
+        const std::size_t count = BlockFor(BlockOf(step), step.length - moved);
         OByte* data = m_block.data();
         const OOffset from = step.from + moved;
         const OOffset to = step.to + moved;

@@ -84,6 +84,7 @@ private:
     Outcome MoveForward(std::size_t index, const OMoveStep& step, OOffset moved = 0);
     bool Logged(std::size_t index, OOffset moved, const OByte* data, std::size_t count);
     bool Cut(OOffset size);
+    std::span<OByte> BlockOf(const OMoveStep& step) const;
 
     OFile& m_file;
     std::span<OByte> m_block;
