@@ -245,7 +245,8 @@ OMoveJournal::OLoad OMoveJournal::Load(OFileIo& io, const std::string& directory
         OMoveStep step;
         std::uint8_t backward = 0;
         ok = in.Get(step.from) && in.Get(step.to) && in.Get(step.length) && in.Get(backward) &&
-             step.from >= 0 && step.to >= 0 && step.length > 0 && step.from != step.to;
+             step.from >= 0 && step.to >= 0 && step.length > 0 && step.from != step.to &&
+             (backward != 0) == (step.to > step.from);
         step.backward = backward != 0;
         plan.steps.push_back(step);
     }

@@ -8,7 +8,9 @@
 #include "platform/OFormat.h"
 #include "platform/OScriptedPlatform.h"
 #include "platform/OStateDir.h"
+#include "platform/OSystem.h"
 #include "res/OResourceIds.h"
+#include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
 #include "support/OTestData.h"
 
@@ -183,6 +185,7 @@ TEST_F(MoveJournalTest, ADamagedOrUnfittingJournalIsRefusedAndKept) {
         OOffset truncateTo; // the journal cut to this length; -1: not
         OOffset fileSize;   // the file's new size; -1: as it was
         OTextId message;
+        bool readOnly = false; // the file cannot be opened for writing
     };
     const std::size_t none = std::string::npos;
     const Case cases[] = {
@@ -193,12 +196,15 @@ TEST_F(MoveJournalTest, ADamagedOrUnfittingJournalIsRefusedAndKept) {
         {"empty", none, 0, -1, ids::IDS_MOVE_RECORD_DAMAGED},
         {"longer file", none, -1, 1051, ids::IDS_MOVE_RECORD_MISMATCH},
         {"shorter file", none, -1, 999, ids::IDS_MOVE_RECORD_MISMATCH},
+        {"read-only file", none, -1, -1, ids::IDS_MOVE_NOT_FINISHED, true},
     };
+    OFaultyFileIo io;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const Bytes original = RandomBytes(1000, 7);
         const std::string path = dir.Write("g.bin", original);
-        ODiskFile file;
+        io.failWritableOpenErrno = c.readOnly ? EACCES : 0;
+        ODiskFile file(io);
         ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
         OMoveJournal::Identity identity;
         ASSERT_TRUE(JournalIdentity(file, identity));
@@ -224,13 +230,17 @@ TEST_F(MoveJournalTest, ADamagedOrUnfittingJournalIsRefusedAndKept) {
         platform.Clear();
         platform.Answer(OAnswer::Yes);
         OfferToFinishMove(file);
-        ASSERT_EQ(platform.Messages().size(), 1u);
+        // Read-only: asked, then why it cannot be done, then what is left.
+        ASSERT_EQ(platform.Messages().size(), c.readOnly ? 3u : 1u);
         const std::string expected =
-            c.message == ids::IDS_MOVE_RECORD_DAMAGED
-                ? FormatId(c.message, path.c_str(), name.c_str())
-                : FormatId(c.message, path.c_str(), static_cast<long long>(c.fileSize),
-                           name.c_str(), 1000LL, 1050LL);
-        EXPECT_EQ(platform.Messages()[0].text, expected);
+            c.message == ids::IDS_MOVE_RECORD_MISMATCH
+                ? FormatId(c.message, path.c_str(), static_cast<long long>(c.fileSize),
+                           name.c_str(), 1000LL, 1050LL)
+                : FormatId(c.message, path.c_str(), name.c_str());
+        EXPECT_EQ(platform.Messages().back().text, expected);
+        if (c.readOnly) {
+            EXPECT_EQ(platform.Messages()[1].text, path + ": " + SystemErrorText(EACCES));
+        }
         EXPECT_EQ(ReadWholeFile(path), before);
         EXPECT_TRUE(std::filesystem::exists(name));
         std::filesystem::remove(name);
