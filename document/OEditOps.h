@@ -16,6 +16,9 @@ class OTransferBuffer;
 // contract (a failed grow moves back, a shrink finishes what it can).
 // Arguments out of range are refused with false before anything changes,
 // as is a change of a device's size or one whose size cannot be read.
+// A change that moves a disk file's tail is journaled first (OMoveJournal),
+// so that a kill half way can be finished on the next open; a failure that
+// leaves the tail partly moved keeps the journal and says so.
 // Selection, markers and views are the caller's to adjust.
 
 // Copies length bytes to another file, or within one file where the target

@@ -73,7 +73,8 @@ public:
     bool Unfinished() const { return m_unfinished; }
     // Told about every block of the plan's steps (not of a recovering
     // rollback, so only for runs without recovery: a rollback moves back
-    // bytes the log counts as landed). Null: none.
+    // bytes the log counts as landed). Null: none. With a log, a step
+    // shifted by less than the block moves in blocks of at most 1 MiB.
     void SetLog(OMoveLog* log) { m_log = m_recover ? nullptr : log; }
 
 private:
