@@ -41,19 +41,20 @@ std::uint64_t Fnv1a(const void* data, std::size_t count,
 // back by the machine that wrote it.
 class OWriter {
 public:
-    template <class T> void Put(T value) {
-        const auto* bytes = reinterpret_cast<const OByte*>(&value);
-        m_bytes.insert(m_bytes.end(), bytes, bytes + sizeof value);
-    }
+    template <class T> void Put(T value) { PutBytes(&value, sizeof value); }
     void PutText(const std::string& text) {
         Put(static_cast<std::uint32_t>(text.size()));
-        m_bytes.insert(m_bytes.end(), text.begin(), text.end());
+        PutBytes(text.data(), text.size());
+    }
+    void PutBytes(const void* data, std::size_t count) {
+        m_bytes.append(static_cast<const char*>(data), count);
     }
     void PutChecksum() { Put(Fnv1a(m_bytes.data(), m_bytes.size())); }
-    std::vector<OByte>& Bytes() { return m_bytes; }
+    const std::string& Bytes() const { return m_bytes; }
 
 private:
-    std::vector<OByte> m_bytes;
+    // A string, not a vector: GCC 12 warns falsely on small vector appends.
+    std::string m_bytes;
 };
 
 class OReader {
@@ -86,7 +87,7 @@ private:
     std::size_t m_at = 0;
 };
 
-std::vector<OByte> EncodeCheckpoint(const OMoveJournal::Checkpoint& checkpoint) {
+std::string EncodeCheckpoint(const OMoveJournal::Checkpoint& checkpoint) {
     OWriter out;
     out.Put(kCheckpointMagic);
     out.Put(static_cast<std::uint32_t>(checkpoint.step));
@@ -95,7 +96,7 @@ std::vector<OByte> EncodeCheckpoint(const OMoveJournal::Checkpoint& checkpoint) 
     out.Put(static_cast<std::int32_t>(checkpoint.slot));
     out.Put(checkpoint.stashLength);
     out.PutChecksum();
-    return std::move(out.Bytes());
+    return out.Bytes();
 }
 
 bool DecodeCheckpoint(const OByte* data, OMoveJournal::Checkpoint& checkpoint) {
@@ -304,7 +305,7 @@ bool OMoveJournal::WriteAll(const void* data, std::size_t count, OOffset offset)
 // before it stays whole while it is written.
 bool OMoveJournal::WriteCheckpoint(Checkpoint checkpoint) {
     checkpoint.sequence = m_last.sequence + 1;
-    const std::vector<OByte> bytes = EncodeCheckpoint(checkpoint);
+    const std::string bytes = EncodeCheckpoint(checkpoint);
     const OOffset at =
         m_recordsAt + static_cast<OOffset>(checkpoint.sequence % 2) * kCheckpointSize;
     if (!WriteAll(bytes.data(), bytes.size(), at)) return false;
