@@ -2,6 +2,7 @@
 
 #include "document/ODiskFile.h"
 #include "document/ODoc.h"
+#include "document/OEditOps.h"
 #include "document/OMoveExecutor.h"
 #include "document/OMoveJournalRecovery.h"
 #include "document/OTransferBuffer.h"
@@ -256,6 +257,45 @@ constexpr std::size_t kBlock = std::size_t{1} << 24;
 void Pattern(std::vector<std::uint64_t>& words, OOffset offset) {
     for (std::size_t i = 0; i < words.size(); ++i)
         words[i] = (static_cast<std::uint64_t>(offset) / 8 + i) * 0x9e3779b97f4a7c15ull;
+}
+
+// A change is refused while an interrupted one of the same file waits, and
+// one that cannot be journaled asks first; No changes nothing, Yes moves
+// without a journal.
+TEST_F(MoveJournalTest, AChangeWithoutItsJournalAsksOrIsRefused) {
+    const Bytes original = RandomBytes(100, 3);
+    Bytes deleted = original;
+    deleted.erase(deleted.begin(), deleted.begin() + 10);
+    struct Case {
+        bool pending;   // a journal of the file is there already
+        bool noState;   // the state directory cannot be made
+        OAnswer answer; // to the question, if asked
+        bool done;
+    } cases[] = {
+        {true, false, OAnswer::Yes, false},
+        {false, true, OAnswer::No, false},
+        {false, true, OAnswer::Yes, true},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.Write("h.bin", original);
+        ODiskFile file;
+        ASSERT_TRUE(file.Open(path, OAccess::ReadWrite, ODisposition::OpenExisting));
+        const std::string journal = JournalOf(file);
+        if (c.pending) {
+            dir.Write("pending", std::string("x"));
+            std::filesystem::rename(dir.File("pending"), journal);
+        }
+        if (c.noState) ::setenv("XDG_STATE_HOME", dir.File("h.bin").c_str(), 1);
+        platform.Clear();
+        platform.Answer(c.answer);
+        EXPECT_EQ(DeleteRange(file, 0, 10), c.done);
+        ::setenv("XDG_STATE_HOME", dir.Path().c_str(), 1);
+        ASSERT_EQ(platform.Messages().size(), 1u);
+        EXPECT_EQ(platform.Messages()[0].buttons, c.pending ? OButtons::Ok : OButtons::YesNo);
+        EXPECT_EQ(ReadWholeFile(path), c.done ? deleted : original);
+        EXPECT_EQ(std::filesystem::exists(journal), c.pending);
+        std::filesystem::remove(journal);
+    }
 }
 
 // The real program's delete of 4 KiB at 0 on 1 GiB, in its own process,
