@@ -155,7 +155,10 @@ void OIniFile::Parse(std::string_view text) {
 std::string OIniFile::Serialize() const {
     std::string out;
     for (const Section& section : m_sections) {
-        if (!section.name.empty()) out += "[" + section.name + "]\n";
+        // Only the lines before the first header have no header: a section
+        // read from "[]" keeps its own, or its keys would join the one before.
+        if (!section.name.empty() || &section != &m_sections.front())
+            out += "[" + section.name + "]\n";
         for (const Line& line : section.lines) {
             if (line.key.empty())
                 out += line.raw;

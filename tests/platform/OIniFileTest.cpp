@@ -101,6 +101,9 @@ TEST(OIniFile, WrittenTextCannotBreakStructure) {
     // Section names may come from file names, which can hold brackets.
     ini.WriteString("photo [1].bin", "K", "v");
     const OIniFile back = Parsed(ini.Serialize());
+    // A header without a name keeps its keys out of the section before it.
+    const OIniFile empty = Parsed(Parsed("[S]\nA=1\n[]\nB=2\n").Serialize());
+    EXPECT_FALSE(empty.HasKey("S", "B"));
     EXPECT_FALSE(back.HasKey("X", "Z"));
     EXPECT_EQ(back.KeyCount("S"), 2u);
     EXPECT_EQ(back.GetString("S", "After"), "ok");
