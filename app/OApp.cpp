@@ -1,5 +1,6 @@
 #include "app/OApp.h"
 
+#include "document/OUndoStore.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OSystem.h"
@@ -50,6 +51,11 @@ void OApp::Startup(const std::string& iniPath) {
         m_saveWritable = sav.Writable();
     }
     m_saveFiles.LoadSaveFiles(sav, m_settings, m_settings.saveFilesCount);
+    m_defaultUndoStoreLimit = DefaultUndoStoreLimit(TempDirectory());
+}
+
+std::uint64_t OApp::UndoStoreLimit() const {
+    return m_settings.undoStoreLimit != 0 ? m_settings.undoStoreLimit : m_defaultUndoStoreLimit;
 }
 
 bool OApp::SaveHistories() {

@@ -39,6 +39,8 @@ public:
     OClipHolder& ClipHolder() { return m_clipHolder; }
     // Where the clipboard's temporary file goes: the setting, else the system's.
     std::string TempDirectory() const;
+    // The undo store's limit: the setting, else the default found at start-up.
+    std::uint64_t UndoStoreLimit() const;
 
     bool OnCommand(OCommandId id) override;
     bool OnUpdateCommand(OCommandId id, OCmdUI& ui) override;
@@ -53,4 +55,5 @@ private:
     OSettings m_settings;
     std::unique_ptr<ORecentFileList> m_recent;
     OClipHolder m_clipHolder;
+    std::uint64_t m_defaultUndoStoreLimit = 0;
 };

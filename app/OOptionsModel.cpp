@@ -53,10 +53,15 @@ OOptionsModel::OOptionsModel(const OSettings& s)
           Choice(ids::IDS_OPT_BACKUP, s.backupMode, kBackupChoices),
           Flag(ids::IDS_OPT_MARKER_JUMP_WRAP, s.markerJumpWrap),
           Flag(ids::IDS_OPT_READ_ONLY, s.readOnly),
+          // Bytes past an int's range: read as digits, not as a bounded Number.
+          Plain(ids::IDS_OPT_UNDO_STORE_LIMIT, OOptionKind::Number,
+                std::to_string(s.undoStoreLimit)),
       } {}
 
 OTextId OOptionsModel::SetValue(std::size_t row, const std::string& text) {
     OOptionRow& r = m_rows[row];
+    if (row == kUndoStoreLimit && (text != "0" && OProfile::ReadBytes(text) == 0))
+        return ids::IDS_NUMBER_OUT_RANGE;
     if (r.kind == OOptionKind::Number && r.upper != 0) {
         const int n = ReadNumber(text);
         if (n < r.lower || n > r.upper) return ids::IDS_NUMBER_OUT_RANGE;
@@ -95,6 +100,8 @@ void OOptionsModel::Apply(OSettings& s) const {
     if (changed(kBackup)) s.backupMode = choice(kBackup);
     if (changed(kMarkerJumpWrap)) s.markerJumpWrap = flag(kMarkerJumpWrap);
     if (changed(kReadOnly)) s.readOnly = flag(kReadOnly);
+    if (changed(kUndoStoreLimit))
+        s.undoStoreLimit = OProfile::ReadBytes(m_rows[kUndoStoreLimit].value);
 }
 
 bool OOptionsModel::Save(OSettings& settings, OProfile& profile) const {

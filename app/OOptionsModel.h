@@ -49,6 +49,7 @@ public:
         kBackup,
         kMarkerJumpWrap,
         kReadOnly,
+        kUndoStoreLimit,
         kRowCount
     };
 

@@ -126,6 +126,14 @@ void OProfile::LoadFileState(const OIniFile& ini, const std::string& section, OV
     LoadCommon(ini, section, s);
 }
 
+std::uint64_t OProfile::ReadBytes(const std::string& text) {
+    // Digits only: a sign or a fraction is no byte count.
+    if (text.empty() || text.size() > 19 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoull(text);
+}
+
 void OProfile::Load(const OIniFile& ini, const std::string& section, OSettings& s) {
     int pos[4];
     if (ParseWindowPos(ini.GetString(section, "WindowPos"), pos)) {
@@ -147,6 +155,7 @@ void OProfile::Load(const OIniFile& ini, const std::string& section, OSettings& 
     s.SetTempDirectory(ini.GetString(section, "TmpDir"));
     if (int mode = ini.GetInt(section, "Backup", -1); mode >= 0 && mode <= 2) s.backupMode = mode;
     s.markerJumpWrap = Flag(ini, section, "MarkerJumpWrap", s.markerJumpWrap);
+    s.undoStoreLimit = ReadBytes(ini.GetString(section, "UndoStoreLimit"));
     LoadCommon(ini, section, s);
 }
 
@@ -193,6 +202,7 @@ void OProfile::Save(OIniFile& ini, const std::string& section, const OSettings& 
     ini.WriteString(section, "TmpDir", s.tempDirectory);
     ini.WriteInt(section, "Backup", s.backupMode);
     ini.WriteInt(section, "MarkerJumpWrap", s.markerJumpWrap);
+    ini.WriteString(section, "UndoStoreLimit", std::to_string(s.undoStoreLimit));
     SaveCommon(ini, section, s);
 }
 

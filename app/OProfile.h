@@ -3,6 +3,7 @@
 #include "app/OSettings.h"
 #include "platform/OIniFile.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,9 @@ public: // the settings record
                               OViewSettings& state);
     static void SaveFileState(OIniFile& ini, const std::string& section,
                               const OViewSettings& state);
+
+    // A byte count of the .ini: decimal digits; 0 for anything else.
+    static std::uint64_t ReadBytes(const std::string& text);
 
 public: // string lists
     // keyFormat holds one "%d", numbered from 1; empty values are skipped.

@@ -3,6 +3,7 @@
 #include "view/OViewSettings.h"
 
 #include <climits>
+#include <cstdint>
 #include <string>
 
 // Every option of the program: the display defaults each new window copies,
@@ -25,6 +26,9 @@ struct OSettings : OViewSettings {
     int windowLeft = kDefaultPosition;
     int windowTop = kDefaultPosition;
     bool windowMaximized = false; // the place above is then the one it is restored to
+    // The most bytes a document's undo store holds; 0 for the default, a
+    // quarter of the temporary directory's free space at start-up.
+    std::uint64_t undoStoreLimit = 0;
 
     void Reset() { *this = OSettings(); }
     // Stores dir, adding the trailing '/' to a non-empty one.

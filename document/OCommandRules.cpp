@@ -74,6 +74,10 @@ bool Holds(OCondition condition, const OCommandState& s) {
         return s.canFindNext;
     case OCondition::CanFindPrev:
         return s.canFindPrev;
+    case OCondition::CanUndo:
+        return s.canUndo;
+    case OCondition::CanRedo:
+        return s.canRedo;
     }
     return false;
 }

@@ -17,6 +17,8 @@ struct OCommandState {
     bool clipValid = false;
     bool canFindNext = false;
     bool canFindPrev = false;
+    bool canUndo = false;
+    bool canRedo = false;
     const ORange* selection = nullptr;
     const ORange* lastFound = nullptr;
     const OMarkerList* markers = nullptr;

@@ -48,7 +48,14 @@ void ODoc::OnCloseDocument() {
 }
 
 bool ODoc::DoFileSave() {
-    return m_file && m_file->Commit();
+    if (!m_file) return false;
+    const bool pending = m_file->HasPending();
+    const bool saved = m_file->Commit();
+    // A save that wrote part of the typed bytes leaves steps that fit
+    // neither side.
+    if (pending && !saved && m_history) m_history->Clear();
+    PendingSettled(saved);
+    return saved;
 }
 
 bool ODoc::SaveModified() {
@@ -102,6 +109,9 @@ void ODoc::SetLastFound(OOffset offset, OOffset length) {
 }
 
 void ODoc::Apply(const OEdit& edit) {
+    // A change made without a step (a replace run): the steps before it no
+    // longer fit the file.
+    if (!m_changing && m_history) m_history->Clear();
     m_markers.Adapt(edit, m_selection, m_lastFound);
     for (ODocView* view : m_views)
         view->OnEdit(edit);
@@ -119,6 +129,7 @@ bool ODoc::ResolvePending() {
         // Typed bytes past the end are gone: ranges over them go too. An
         // unknown size (said) clips nothing: read as 0 it would drop them all.
         m_file->DiscardPending();
+        PendingSettled(false);
         if (OOffset size = 0; m_file->TryGetSize(size))
             m_markers.ClipAll(size, m_selection, m_lastFound);
         return true;

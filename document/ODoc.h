@@ -4,6 +4,7 @@
 #include "document/ODocSearch.h"
 #include "document/OEditContext.h"
 #include "document/OFile.h"
+#include "document/OUndoHistory.h"
 #include "markers/OMarkerList.h"
 #include "markers/ORange.h"
 #include "platform/OCommandTarget.h"
@@ -35,6 +36,8 @@ public:
     // The marker edit and list dialogs; without them the marker commands
     // that need one change nothing.
     virtual OMarkerDialogs* MarkerDialogs() { return nullptr; }
+    // The most bytes each document's undo store may hold.
+    virtual std::uint64_t UndoStoreLimit() { return DefaultUndoStoreLimit(TempDirectory()); }
 
 protected:
     ~ODocHost() = default;
@@ -109,6 +112,31 @@ public: // editing
     // (UpdateAllViews) once its command is done.
     void Apply(const OEdit& edit);
 
+public: // undo
+    // Around every structural change the program makes of one region
+    // [offset, offset + oldLength) -> newLength bytes; caret is the edit
+    // caret before and after. BeginChange keeps the bytes the change removes
+    // in the undo store; false when the change must not go on (No to "This
+    // change cannot be undone. Go on?"). EndChange records the step, or for
+    // a change that failed drops what was kept (and the history, unless the
+    // change was refused before anything moved).
+    bool BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffset caret);
+    void EndChange(bool succeeded, OOffset newLength, OOffset caret);
+    // A byte typed at offset (after SetByte) or taken back (after UndoByte):
+    // joins the run of typing open at the byte before, at or after it, else
+    // starts a step. sizeBefore is the length shown before this byte.
+    void RecordTyping(const OTypedByte& typed, OOffset sizeBefore);
+    // Ends the run of typing: the next typed byte starts a step.
+    void EndTyping() { m_typingOpen = false; }
+    // Each takes back or makes again one step, with its bytes, length,
+    // markers, selection, last-found range and caret; false when there was
+    // none, the file changed underneath (said, the history dropped) or a
+    // failure was said.
+    bool Undo();
+    bool Redo();
+    // Null until the first change.
+    const OUndoHistory* History() const { return m_history.get(); }
+
 public: // commands
     // The active view, for the caret and text form of the edit commands.
     void SetEditContext(OEditContext* context) { m_context = context; }
@@ -126,7 +154,9 @@ private:
     void Attach(std::unique_ptr<OFile> file);
     bool Copy(const ORange& range);
     void Cut(const ORange& range);
-    void Delete(const ORange& range);
+    void Delete(const ORange& range, OUndoKind kind = OUndoKind::Delete);
+    // The edit context's caret, 0 without one.
+    OOffset Caret() const;
     // Pastes over [begin, begin + oldLength): an insertion when oldLength is 0.
     void Paste(OOffset begin, OOffset oldLength);
 
@@ -142,6 +172,31 @@ private:
     // The range the user picks in the marker list, copied; none for Cancel.
     std::optional<ORange> ChooseRange(bool withSelectionAndLastFound, OCommandId caption);
 
+    // Undo's part (in ODocUndo.cpp).
+    OUndoHistory& MakeHistory();
+    OUndoRanges CaptureRanges(OOffset from, OOffset to, OOffset caret) const;
+    // Puts the ranges of one side of a step back after the edit that the step
+    // undoes or redoes: removes the markers of the other side, adapts the
+    // rest to edit, inserts these.
+    void RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const OEdit& edit);
+    bool RunStructural(OUndoStep& step, bool redo);
+    bool RunTyping(OUndoStep& step, bool redo);
+    // The file's identity after this program's last change.
+    void NoteFileState();
+    // False (the history dropped, said) when the file changed underneath.
+    bool FileUnchanged();
+    // After typed bytes were settled: committed (true) or dropped.
+    void PendingSettled(bool written);
+
+    struct OFileState {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        OOffset size = -1;
+        std::int64_t mtimeNs = 0;
+        std::uint64_t generation = 0;
+        bool operator==(const OFileState&) const = default;
+    };
+
     ODocHost* m_host;
     OEditContext* m_context = nullptr;
     std::unique_ptr<OFile> m_file;
@@ -154,4 +209,9 @@ private:
     std::string m_title;
     bool m_readOnly = true;
     bool m_modified = false;
+    std::unique_ptr<OUndoHistory> m_history;
+    std::optional<OUndoStep> m_building; // between BeginChange and EndChange
+    bool m_changing = false;             // a change or an undo adapts the ranges
+    bool m_typingOpen = false;
+    OFileState m_fileState;
 };

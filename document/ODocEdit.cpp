@@ -44,23 +44,30 @@ bool ODoc::Copy(const ORange& range) {
                                     m_host->TempDirectory());
 }
 
-void ODoc::Delete(const ORange& range) {
+void ODoc::Delete(const ORange& range, OUndoKind kind) {
     // The range may be a marker that the adjustment deletes: keep its extent.
     const OOffset begin = range.Begin();
     const OOffset end = range.End();
+    if (!BeginChange(kind, begin, end - begin + 1, Caret())) return;
     if (!DeleteRange(*m_file, begin, end - begin + 1)) {
         SayIfOutside();
+        EndChange(false, 0, Caret());
         return;
     }
     Apply({begin, end - begin + 1, 0});
     if (m_context) m_context->MoveCaretAfterEdit(begin);
+    EndChange(true, 0, Caret());
 }
 
 void ODoc::Cut(const ORange& range) {
     // The copy pumps messages and the range may be the selection, which the
     // user can move meanwhile: delete exactly what was copied.
     const ORange copied(range);
-    if (Copy(copied)) Delete(copied);
+    if (Copy(copied)) Delete(copied, OUndoKind::Cut);
+}
+
+OOffset ODoc::Caret() const {
+    return m_context ? m_context->CaretOffset() : 0;
 }
 
 void ODoc::Paste(OOffset begin, OOffset oldLength) {
@@ -75,8 +82,12 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
         if (!m_host || !m_host->ClipHolder().IsValid()) return;
         newLength = m_host->ClipHolder().Length();
     }
+    if (!BeginChange(oldLength > 0 ? OUndoKind::Paste : OUndoKind::PasteHere, begin, oldLength,
+                     Caret()))
+        return;
     if (!ResizeRegion(*m_file, begin, oldLength, newLength)) {
         SayIfOutside();
+        EndChange(false, 0, Caret());
         return;
     }
     // The file has its new length now, whatever the copy below does: the
@@ -84,14 +95,27 @@ void ODoc::Paste(OOffset begin, OOffset oldLength) {
     Apply({begin, oldLength, newLength});
     const bool pasted = asText ? WriteBlock(text->data(), *m_file, begin, text->size())
                                : m_host->ClipHolder().PasteTo(*m_file, begin);
-    if (!pasted) return;
-    if (oldLength > 0 && newLength > 0) m_selection.Set(begin, begin + newLength - 1);
-    if (m_context) m_context->MoveCaretAfterEdit(begin + newLength);
+    if (pasted) {
+        if (oldLength > 0 && newLength > 0) m_selection.Set(begin, begin + newLength - 1);
+        if (m_context) m_context->MoveCaretAfterEdit(begin + newLength);
+    }
+    // The length changed either way: undo gives back the old bytes.
+    EndChange(true, newLength, Caret());
 }
 
 bool ODoc::OnCommand(OCommandId id) {
     using namespace ids;
+    // Any command ends a run of typing.
+    m_typingOpen = false;
     if (OnMarkerCommand(id)) return true;
+    if (id == ID_EDIT_UNDO || id == ID_EDIT_REDO) {
+        if (LongOperationRunning())
+            ShowStatus(ids::IDS_BUSY);
+        else if (!m_readOnly)
+            id == ID_EDIT_UNDO ? Undo() : Redo();
+        UpdateAllViews();
+        return true;
+    }
     if (!IsEditCommand(id)) return false;
     if (!m_file || !m_context) return true;
     // Nothing may edit a file in the middle of its own block move.
@@ -151,6 +175,8 @@ OCommandState ODoc::CommandState() const {
     state.lastFound = &m_lastFound;
     state.markers = &m_markers;
     state.caret = m_context ? m_context->CaretOffset() : 0;
+    state.canUndo = m_history && m_history->CanUndo();
+    state.canRedo = m_history && m_history->CanRedo();
     return state;
 }
 
@@ -159,5 +185,14 @@ bool ODoc::OnUpdateCommand(OCommandId id, OCmdUI& ui) {
     if (!info || info->owner != OCommandOwner::Document) return false;
     // Without a window the commands have no caret to act at.
     ui = m_context ? Evaluate(*info, CommandState()) : OCmdUI{false, false};
+    if (id == ids::ID_EDIT_UNDO || id == ids::ID_EDIT_REDO) {
+        const bool redo = id == ids::ID_EDIT_REDO;
+        const OUndoStep* step = !m_history ? nullptr
+                                : redo     ? m_history->NextRedo()
+                                           : m_history->NextUndo();
+        OOffset length = 0;
+        ui.text =
+            UndoMenuText(ui.enabled ? step : nullptr, redo, QuietShownLength(length) ? length : 0);
+    }
     return true;
 }

@@ -3,11 +3,15 @@
 #include "res/OResourceIds.h"
 
 #include <span>
+#include <string>
 
 // The state an update handler gives a command's menu item and button.
 struct OCmdUI {
     bool enabled = true;
     bool checked = false;
+    // The item's text when the handler names it (with '&' and "\t" as the
+    // menus have them); empty keeps the menu's own.
+    std::string text = {};
 };
 
 // One link of the command chain: active view, its document, the child frame,

@@ -58,6 +58,8 @@ constexpr OCommandInfo kCommands[] = {
     {ID_READ_ONLY, O::View, C::None, X::Writable},
     {ID_COPY_SHIFT_DELETE, O::Document, C::CopyOK, X::None},
     {ID_PASTE_SHIFT_INSERT, O::Document, C::Writable, X::None},
+    {ID_EDIT_UNDO, O::Document, C::Writable | C::CanUndo, X::None},
+    {ID_EDIT_REDO, O::Document, C::Writable | C::CanRedo, X::None},
     {ID_FILE_NEW, O::Application, C::None, X::None},
     {ID_FILE_OPEN, O::Application, C::None, X::None},
     {ID_FILE_CLOSE, O::MainFrame, C::None, X::None},

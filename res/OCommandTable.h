@@ -28,6 +28,8 @@ enum class OCondition : std::uint32_t {
     Modified = 1u << 13,          // the document has changes to save
     CanFindNext = 1u << 14,       // the last search can be repeated forwards
     CanFindPrev = 1u << 15,       // and backwards
+    CanUndo = 1u << 16,           // the document has a change to undo
+    CanRedo = 1u << 17,           // and one to redo
 };
 
 constexpr OCondition operator|(OCondition a, OCondition b) {

@@ -52,6 +52,9 @@ constexpr OMenuEntry kDocumentMenu[] = {
     {K::Item, ID_SYNC_SCROLL, "&Synchronous scrolling"},
     {K::End, ID_NONE, nullptr},
     {K::Popup, ID_NONE, "&Edit"},
+    {K::Item, ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
+    {K::Item, ID_EDIT_REDO, "&Redo\tCtrl+Y"},
+    {K::Separator, ID_NONE, nullptr},
     {K::Item, ID_CUT, "Cu&t\tCtrl-X"},
     {K::Item, ID_COPY, "&Copy\tCtrl-C"},
     {K::Item, ID_PASTE, "&Paste\tCtrl-V"},
@@ -119,6 +122,9 @@ constexpr OAccelerator kAccelerators[] = {
     {"F3", ID_FIND_NEXT},
     {"F6", ID_NEXT_PANE},
     {"Shift+F6", ID_PREV_PANE},
+    {"Ctrl+Z", ID_EDIT_UNDO},
+    {"Ctrl+Y", ID_EDIT_REDO},
+    {"Ctrl+Shift+Z", ID_EDIT_REDO},
 };
 
 } // namespace

@@ -101,6 +101,11 @@ enum class OTextId : unsigned {
     IDS_MOVE_PENDING = 40120,
     IDS_MOVE_NO_JOURNAL = 40121,
     IDS_MOVE_FINISHED = 40122,
+    // Undo: a change past the store's limit, a history dropped because the
+    // file changed underneath, the store limit's option label.
+    IDS_UNDO_IMPOSSIBLE = 40123,
+    IDS_UNDO_DROPPED = 40124,
+    IDS_OPT_UNDO_STORE_LIMIT = 40125,
 };
 using enum OTextId;
 
@@ -156,6 +161,8 @@ enum class OCommandId : unsigned {
     ID_READ_ONLY = 322,
     ID_COPY_SHIFT_DELETE = 361,
     ID_PASTE_SHIFT_INSERT = 362,
+    ID_EDIT_UNDO = 363,
+    ID_EDIT_REDO = 364,
 
     // Commands of the application and the frames
     ID_FILE_NEW = 57600,

@@ -67,6 +67,8 @@ constexpr OStringEntry kStrings[] = {
     {320, "OEM characters enable/disable\nOEM characters"},
     {321, "Synchronous scrolling\nSynchronous scrolling"},
     {322, "Read-only mode enable/disable\nRead-only mode"},
+    {363, "Undo the last change\nUndo"},
+    {364, "Redo the change undone last\nRedo"},
     {40001, "Invalid digit"},
     {40002, "Number overflow"},
     {40003, "Offset negative"},
@@ -135,6 +137,9 @@ constexpr OStringEntry kStrings[] = {
     {40121, "%s: the change cannot be recorded in %s (%s). Without the record, a crash while it "
             "runs would leave the file scrambled.\nMake the change anyway?"},
     {40122, "The interrupted change was finished"},
+    {40123, "This change cannot be undone. Go on?"},
+    {40124, "The file was changed by another program: the undo history is gone"},
+    {40125, "Undo store limit (bytes, 0 = a quarter of the free space)"},
     {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},

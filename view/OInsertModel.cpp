@@ -59,6 +59,8 @@ bool InsertEmpty(ODoc& doc, ORecordView& view, const OAskInsert& ask) {
     // An unreadable size has been said.
     if (request && file->TryGetSize(size)) {
         const OInsertPlacement at = PlaceInsert(*request, view, size);
+        // An insertion keeps nothing for undo: it cannot be refused.
+        doc.BeginChange(OUndoKind::Insert, at.position, 0, view.Caret());
         inserted = InsertZeros(*file, at.position, at.length);
         if (inserted) {
             doc.Apply({at.position, 0, at.length});
@@ -68,6 +70,7 @@ bool InsertEmpty(ODoc& doc, ORecordView& view, const OAskInsert& ask) {
             // Refused before anything changed: the place is no longer in the file.
             ShowStatus(ids::IDS_OPERATION_ABORTED);
         }
+        doc.EndChange(inserted, at.length, view.Caret());
     }
     // Settling may have dropped typed bytes: repaint in any case.
     doc.UpdateAllViews();

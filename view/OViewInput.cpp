@@ -161,7 +161,15 @@ OByte OViewInput::CaretByte() const {
 
 bool OViewInput::SetByteAtCaret(OByte value) {
     OFile* file = m_doc.File();
-    return file && file->SetByte(m_view.Caret(), CaretByte(), value);
+    if (!file) return false;
+    const OOffset at = m_view.Caret();
+    const OByte before = CaretByte();
+    const bool pending = file->IsChanged(at);
+    OOffset size = 0;
+    if (!file->QuietLogicalSize(size)) size = 0;
+    if (!file->SetByte(at, before, value)) return false;
+    m_doc.RecordTyping({at, before, value, pending, true}, size);
+    return true;
 }
 
 bool OViewInput::Type(char32_t character, bool oem) {
@@ -204,7 +212,15 @@ bool OViewInput::Backspace() {
     m_nibble = 0;
     m_view.PullCaretIntoWindow();
     if (m_view.Caret() == 0) return false;
-    m_doc.File()->UndoByte(m_view.Caret() - 1);
+    OFile& file = *m_doc.File();
+    const OOffset at = m_view.Caret() - 1;
+    // Taking a typed byte back is a change like typing one, and undoes as one.
+    if (const OPendingMap::Change* change = file.Pending().Find(at)) {
+        const OTypedByte typed{at, change->newByte, change->oldByte, true, false};
+        OOffset size = 0;
+        if (!file.QuietLogicalSize(size)) size = 0;
+        if (file.UndoByte(at)) m_doc.RecordTyping(typed, size);
+    }
     MoveLeft();
     return true;
 }

@@ -119,6 +119,8 @@ QAction* OMainFrame::MirrorAction(OCommandId id, const QString& text, QObject* p
     action->setToolTip(shared->toolTip());
     connect(action, &QAction::triggered, shared, &QAction::trigger);
     auto mirror = [action, shared] {
+        // A text the command names itself (Undo, Redo) reaches its items.
+        if (shared->property("namedText").toBool()) action->setText(shared->text());
         action->setEnabled(shared->isEnabled());
         action->setCheckable(shared->isCheckable());
         action->setChecked(shared->isChecked());
@@ -307,6 +309,10 @@ void OMainFrame::UpdateCommandUI() {
     const auto chain = Chain();
     for (auto& [id, action] : m_actions) {
         const OCmdUI ui = RouteUpdate(chain, id);
+        if (!ui.text.empty()) {
+            action->setProperty("namedText", true);
+            action->setText(QString::fromStdString(ui.text));
+        }
         action->setEnabled(ui.enabled);
         if (ui.checked) action->setCheckable(true);
         action->setChecked(ui.checked);

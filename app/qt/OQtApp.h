@@ -53,6 +53,7 @@ public: // ODocHost
     bool MakeBackup(OFile& file) override;
     OClipHolder& ClipHolder() override { return m_core.ClipHolder(); }
     std::string TempDirectory() override { return m_core.TempDirectory(); }
+    std::uint64_t UndoStoreLimit() override { return m_core.UndoStoreLimit(); }
     OMarkerDialogs* MarkerDialogs() override { return &m_markerDialogs; }
 
 public: // OViewHost

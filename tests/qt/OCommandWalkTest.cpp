@@ -240,6 +240,10 @@ std::vector<Walk> Walks() {
          [](W& w) { return w.Doc().ReadOnly() && !w.Frame().CommandState(ID_READ_ONLY).checked; }},
         {ID_COPY_SHIFT_DELETE, kNothing, select(0, 3), clipHolds(4)},
         {ID_PASTE_SHIFT_INSERT, readOnly, fillClip, lengthIs(66)},
+        // Nothing done yet: nothing to undo or redo.
+        {ID_EDIT_UNDO, kNothing, then(select(0, 3), run(ID_DELETE)), lengthIs(64)},
+        {ID_EDIT_REDO, kNothing, then(select(0, 3), then(run(ID_DELETE), run(ID_EDIT_UNDO))),
+         lengthIs(60)},
         {ID_FILE_SAVE, kNothing, [](W& w) { w.Doc().File()->SetByte(0, 0, 0x41); },
          [](W& w) { return !w.Doc().File()->HasPending() && !w.Doc().IsModified(); }},
         {ID_NEXT_PANE, nullptr, kNothing, [](W& w) { return w.view->Input().ActivePane() == 0; }},

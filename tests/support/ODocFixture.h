@@ -19,12 +19,16 @@ struct OTestDocHost final : ODocHost {
     int stored = 0;
     OClipHolder holder;
     std::string temp;
+    std::uint64_t limit = 0; // the undo store's; 0 for the default
     void AddToRecentFileList(const std::string& path) override { recent.push_back(path); }
     void OnTitleChanged(ODoc&) override { ++titles; }
     void StoreViewState(ODoc&, ODocView&) override { ++stored; }
     bool MakeBackup(OFile&) override { return true; }
     OClipHolder& ClipHolder() override { return holder; }
     std::string TempDirectory() override { return temp; }
+    std::uint64_t UndoStoreLimit() override {
+        return limit != 0 ? limit : DefaultUndoStoreLimit(temp);
+    }
 };
 
 // The active view: a caret, the Shift key, no OEM text.

@@ -1,0 +1,328 @@
+// The document's undo and redo: recording each change as a step of its
+// history, and taking steps back or making them again through the same
+// edit operations the commands use.
+#include "document/ODiskFile.h"
+#include "document/ODoc.h"
+#include "document/ODocView.h"
+#include "document/OEditOps.h"
+#include "platform/OPlatform.h"
+#include "platform/OStatusText.h"
+#include "platform/OSystem.h"
+#include "res/OResourceIds.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <sys/stat.h>
+
+OUndoHistory& ODoc::MakeHistory() {
+    if (!m_history) {
+        const std::string dir = m_host ? m_host->TempDirectory() : std::string();
+        const std::uint64_t limit = m_host ? m_host->UndoStoreLimit() : DefaultUndoStoreLimit(dir);
+        m_history = std::make_unique<OUndoHistory>(dir, limit);
+    }
+    return *m_history;
+}
+
+// The span a change touches, widened by one byte each side: the markers
+// that end just before it or begin just after it are the ones an insertion
+// there may grow or a deletion merge, so they are kept exactly too.
+OUndoRanges ODoc::CaptureRanges(OOffset from, OOffset to, OOffset caret) const {
+    OUndoRanges r;
+    std::vector<const ORange*> hits;
+    m_markers.Overlapping(std::max<OOffset>(from - 1, 0), to, hits);
+    r.markers.reserve(hits.size());
+    for (const ORange* m : hits)
+        r.markers.push_back(*m);
+    r.selectionBegin = m_selection.Begin();
+    r.selectionEnd = m_selection.End();
+    r.foundBegin = m_lastFound.Begin();
+    r.foundEnd = m_lastFound.End();
+    r.caret = caret;
+    return r;
+}
+
+void ODoc::RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const OEdit& edit) {
+    for (const ORange& m : from.markers)
+        m_markers.Remove(m);
+    const bool changing = m_changing;
+    m_changing = true;
+    Apply(edit);
+    m_changing = changing;
+    for (const ORange& m : to.markers)
+        m_markers.Insert(m);
+    m_selection.Set(to.selectionBegin, to.selectionEnd);
+    m_lastFound.Set(to.foundBegin, to.foundEnd);
+    if (m_context) m_context->MoveCaretAfterEdit(to.caret);
+}
+
+void ODoc::NoteFileState() {
+    m_fileState = {};
+    if (!m_file) return;
+    m_fileState.generation = m_file->Generation();
+    // A memory document has nothing underneath; its saves go elsewhere.
+    if (!dynamic_cast<ODiskFile*>(m_file.get()) || m_file->Path().empty()) return;
+    struct stat info {};
+    if (::stat(m_file->Path().c_str(), &info) != 0) return;
+    m_fileState.device = info.st_dev;
+    m_fileState.inode = info.st_ino;
+    m_fileState.size = info.st_size;
+    m_fileState.mtimeNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+bool ODoc::FileUnchanged() {
+    const OFileState noted = m_fileState;
+    NoteFileState();
+    if (m_fileState == noted) return true;
+    if (m_history) m_history->Clear();
+    ShowStatus(ids::IDS_UNDO_DROPPED);
+    return false;
+}
+
+void ODoc::PendingSettled(bool written) {
+    if (m_history) {
+        if (written)
+            m_history->MarkTypingSaved();
+        else
+            m_history->DropPendingTyping();
+    }
+    m_typingOpen = false;
+    NoteFileState();
+}
+
+bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffset caret) {
+    m_typingOpen = false;
+    m_building.reset();
+    m_changing = true;
+    OUndoHistory& history = MakeHistory();
+    // History that no longer matches the file is of no use to this change.
+    if (history.Count() > 0) FileUnchanged();
+    OUndoStep step;
+    step.kind = kind;
+    OUndoRegion region{offset, oldLength, 0, -1, -1};
+    if (oldLength > 0) {
+        if (history.MakeRoom(static_cast<std::uint64_t>(oldLength)))
+            region.oldAt = history.Store().Append(*m_file, offset, oldLength);
+        if (region.oldAt < 0) {
+            if (MessageBoxId(ids::IDS_UNDO_IMPOSSIBLE, OButtons::YesNo, OIcon::Question) !=
+                OAnswer::Yes) {
+                m_changing = false;
+                return false;
+            }
+            // Older steps cannot be reached past a change that has none.
+            history.Clear();
+            return true;
+        }
+    }
+    step.regions.push_back(region);
+    step.before = CaptureRanges(offset, offset + oldLength, caret);
+    m_building = std::move(step);
+    return true;
+}
+
+void ODoc::EndChange(bool succeeded, OOffset newLength, OOffset caret) {
+    m_changing = false;
+    if (!m_building) {
+        NoteFileState();
+        return;
+    }
+    OUndoStep step = std::move(*m_building);
+    m_building.reset();
+    OUndoRegion& region = step.regions.front();
+    if (!succeeded) {
+        if (region.oldAt >= 0) MakeHistory().Store().Release(region.oldAt, region.oldLength);
+        // A refusal changed nothing; any other failure may have moved part
+        // of the file, and the steps before no longer fit it.
+        if (LastError() != EINVAL) MakeHistory().Clear();
+        NoteFileState();
+        return;
+    }
+    region.newLength = newLength;
+    step.after = CaptureRanges(region.offset, region.offset + newLength, caret);
+    MakeHistory().Push(std::move(step));
+    NoteFileState();
+}
+
+void ODoc::RecordTyping(const OTypedByte& typed, OOffset sizeBefore) {
+    OUndoHistory& history = MakeHistory();
+    OUndoStep* top = history.NextUndo();
+    const bool joins = m_typingOpen && !history.CanRedo() && top &&
+                       top->kind == OUndoKind::Typing && !top->saved && !top->typed.empty() &&
+                       top->typed.size() < OUndoHistory::kMaxTyped &&
+                       std::abs(typed.offset - top->typed.back().offset) <= 1;
+    if (joins) {
+        const std::size_t before = top->MemoryBytes();
+        OTypedByte& last = top->typed.back();
+        if (last.offset == typed.offset) {
+            // The second digit of a byte, or the byte typed over.
+            last.after = typed.after;
+            last.pendingAfter = typed.pendingAfter;
+        } else {
+            top->typed.push_back(typed);
+        }
+        top->after.caret = typed.offset;
+        history.Grew(top->MemoryBytes() - before);
+    } else {
+        if (history.Count() > 0) FileUnchanged();
+        OUndoStep step;
+        step.kind = OUndoKind::Typing;
+        step.typed.push_back(typed);
+        step.sizeBefore = sizeBefore;
+        step.before.caret = typed.offset;
+        step.after.caret = typed.offset;
+        history.MakeRoom(0);
+        history.Push(std::move(step));
+        top = history.NextUndo();
+    }
+    OOffset size = 0;
+    top->sizeAfter = m_file->QuietLogicalSize(size) ? size : top->sizeAfter;
+    m_typingOpen = true;
+    NoteFileState();
+}
+
+bool ODoc::Undo() {
+    m_typingOpen = false;
+    if (!m_history || !m_history->CanUndo() || !m_file) return false;
+    if (!FileUnchanged()) return false;
+    OUndoStep& step = *m_history->NextUndo();
+    const bool done =
+        step.kind == OUndoKind::Typing ? RunTyping(step, false) : RunStructural(step, false);
+    NoteFileState();
+    UpdateAllViews();
+    return done;
+}
+
+bool ODoc::Redo() {
+    m_typingOpen = false;
+    if (!m_history || !m_history->CanRedo() || !m_file) return false;
+    if (!FileUnchanged()) return false;
+    OUndoStep& step = *m_history->NextRedo();
+    const bool done =
+        step.kind == OUndoKind::Typing ? RunTyping(step, true) : RunStructural(step, true);
+    NoteFileState();
+    UpdateAllViews();
+    return done;
+}
+
+// Pending steps put the pending map back as it was on the other side; saved
+// ones write the bytes (and the length) to the file.
+bool ODoc::RunTyping(OUndoStep& step, bool redo) {
+    OFile& file = *m_file;
+    if (!step.saved) {
+        auto apply = [&file](const OTypedByte& t, bool forward) {
+            const bool pending = forward ? t.pendingAfter : t.pendingBefore;
+            if (pending)
+                file.SetByte(t.offset, forward ? t.before : t.after, forward ? t.after : t.before);
+            else
+                file.UndoByte(t.offset);
+        };
+        if (redo) {
+            for (const OTypedByte& t : step.typed)
+                apply(t, true);
+        } else {
+            for (auto it = step.typed.rbegin(); it != step.typed.rend(); ++it)
+                apply(*it, false);
+        }
+    } else {
+        // Typed bytes of a later run would be written under these.
+        if (file.HasPending() && !ResolvePending()) return false;
+        if (!file.EnsureWritable()) return false;
+        const OOffset size = redo ? step.sizeAfter : step.sizeBefore;
+        bool ok = true;
+        if (redo) {
+            for (const OTypedByte& t : step.typed)
+                ok = ok && file.WriteAllAt(t.offset, &t.after, 1);
+        } else {
+            for (auto it = step.typed.rbegin(); it != step.typed.rend() && ok; ++it) {
+                if (it->offset < size) ok = file.WriteAllAt(it->offset, &it->before, 1);
+            }
+        }
+        OOffset now = 0;
+        if (ok && file.TryGetSize(now) && now != size) ok = file.SetSize(size);
+        file.Touched();
+        if (!ok) {
+            // Part of the step is on the file: neither side of it is.
+            m_history->Clear();
+            return false;
+        }
+        if (!redo) m_markers.ClipAll(size, m_selection, m_lastFound);
+    }
+    if (redo)
+        m_history->Redone();
+    else
+        m_history->Undone();
+    if (m_context) {
+        const OOffset caret = redo ? step.after.caret + 1 : step.before.caret;
+        m_context->MoveCaretAfterEdit(std::min(caret, file.LogicalSize()));
+    }
+    return true;
+}
+
+// 1. Undo only: keep the bytes the undo removes, so that redo can put them
+//    back (an insertion's zeros need nothing).
+// 2. Each region through the edit operations: the last first for undo, the
+//    first first for redo, so that every region's offset shifts only by the
+//    regions before it.
+// 3. The ranges of the other side.
+bool ODoc::RunStructural(OUndoStep& step, bool redo) {
+    OFile& file = *m_file;
+    if (!ResolvePending()) return false;
+    OUndoStore& store = m_history->Store();
+    bool keepRedo = true;
+    if (!redo && step.kind != OUndoKind::Insert) {
+        OOffset shift = 0;
+        for (OUndoRegion& r : step.regions) {
+            if (r.newLength > 0 && r.newAt < 0) {
+                if (m_history->MakeRoomBelow(static_cast<std::uint64_t>(r.newLength)))
+                    r.newAt = store.Append(file, r.offset + shift, r.newLength);
+                // Without them the change can still be undone, but not redone.
+                if (r.newAt < 0) keepRedo = false;
+            }
+            shift += r.newLength - r.oldLength;
+        }
+    }
+    std::vector<OOffset> shifts;
+    OOffset shift = 0;
+    for (const OUndoRegion& r : step.regions) {
+        shifts.push_back(shift);
+        shift += r.newLength - r.oldLength;
+    }
+    m_changing = true;
+    bool ok = true;
+    auto run = [&](const OUndoRegion& r, OOffset at) {
+        if (redo) {
+            if (step.kind == OUndoKind::Insert) return InsertZeros(file, at, r.newLength);
+            return ResizeRegion(file, at, r.oldLength, r.newLength) &&
+                   store.CopyTo(r.newAt, r.newLength, file, at);
+        }
+        return ResizeRegion(file, at, r.newLength, r.oldLength) &&
+               store.CopyTo(r.oldAt, r.oldLength, file, at);
+    };
+    if (redo) {
+        for (std::size_t i = 0; i < step.regions.size() && ok; ++i)
+            ok = run(step.regions[i], step.regions[i].offset + shifts[i]);
+    } else {
+        for (std::size_t i = step.regions.size(); i-- > 0 && ok;)
+            ok = run(step.regions[i], step.regions[i].offset + shifts[i]);
+    }
+    m_changing = false;
+    if (!ok) {
+        // The file is partly one side and partly the other: no step fits it.
+        m_history->Clear();
+        UpdateAllViews();
+        return false;
+    }
+    // The ranges follow one edit over the whole span the regions cover.
+    const OUndoRegion& first = step.regions.front();
+    const OUndoRegion& last = step.regions.back();
+    const OOffset oldSpan = last.offset + last.oldLength - first.offset;
+    const OOffset newSpan = last.offset + shifts.back() + last.newLength - first.offset;
+    if (redo) {
+        RestoreRanges(step.before, step.after, {first.offset, oldSpan, newSpan});
+        m_history->Redone();
+    } else {
+        RestoreRanges(step.after, step.before, {first.offset, newSpan, oldSpan});
+        m_history->Undone();
+        if (!keepRedo) m_history->DropFromCursor();
+    }
+    return true;
+}

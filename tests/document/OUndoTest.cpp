@@ -1,0 +1,262 @@
+// Undo and redo of every kind of change against a plain model: the bytes,
+// the length, the markers and the selection after every step.
+#include "document/OEditOps.h"
+#include "document/OTransferBuffer.h"
+#include "document/OUndoStore.h"
+#include "res/OResourceIds.h"
+#include "res/OStringTable.h"
+#include "support/ODocFixture.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+using Positions = std::vector<std::pair<OOffset, OOffset>>;
+
+struct State {
+    OBytes bytes;
+    Positions markers;
+    std::pair<OOffset, OOffset> selection;
+    bool operator==(const State&) const = default;
+};
+
+// A step as the model sees it: the document before and after it.
+struct ModelStep {
+    State before;
+    State after;
+    bool typing = false;
+};
+
+class UndoTest : public ODocFixture {
+protected:
+    void SetUp() override {
+        ODocFixture::SetUp();
+        OTransferBuffer::SetLimitForTesting(13); // every move takes many blocks
+    }
+    void TearDown() override {
+        OTransferBuffer::SetLimitForTesting(0);
+        OUndoStore::SetNoHolesForTesting(false);
+    }
+    State Now(const OBytes& bytes) {
+        State s{bytes, {}, {doc.Selection().Begin(), doc.Selection().End()}};
+        for (std::size_t i = 0; i < doc.Markers().Count(); ++i)
+            s.markers.emplace_back(doc.Markers().At(i).Begin(), doc.Markers().At(i).End());
+        return s;
+    }
+    OBytes Shown() {
+        OBytes out(static_cast<std::size_t>(doc.File()->LogicalSize()));
+        out.resize(doc.File()->ReadAt(0, out.data(), out.size()));
+        return out;
+    }
+    // What the view does for a typed byte.
+    void Type(OOffset at, OByte value) {
+        OFile& file = *doc.File();
+        OByte before = 0;
+        file.ReadAt(at, &before, 1);
+        const bool pending = file.IsChanged(at);
+        const OOffset size = file.LogicalSize();
+        ASSERT_TRUE(file.SetByte(at, before, value));
+        doc.RecordTyping({at, before, value, pending, true}, size);
+    }
+    void Select(OOffset a, OOffset b) {
+        doc.Selection().Set(a, b);
+        context.caret = a;
+    }
+};
+
+TEST_F(UndoTest, RandomChangesUndoAndRedoToTheModel) {
+    std::mt19937 rng(TestSeed());
+    auto pick = [&rng](OOffset n) {
+        return n <= 0 ? OOffset{0} : static_cast<OOffset>(rng() % static_cast<unsigned>(n));
+    };
+    OBytes bytes = RandomBytes(120, static_cast<unsigned>(rng()));
+    Open(bytes);
+    for (int i = 0; i < 8; ++i) {
+        ORange marker;
+        const OOffset b = pick(110);
+        marker.Set(b, b + pick(12));
+        doc.Markers().Insert(marker);
+    }
+    std::vector<ModelStep> steps;
+    std::size_t done = 0;
+    OBytes clip;
+    ASSERT_TRUE(host.holder.Set(*doc.File(), 0, 5, host.temp));
+    clip.assign(bytes.begin(), bytes.begin() + 5);
+
+    for (int round = 0; round < 600; ++round) {
+        SCOPED_TRACE(round);
+        const auto size = static_cast<OOffset>(bytes.size());
+        const int action = static_cast<int>(rng() % 100);
+        if (action < 18 && done > 0) {
+            ASSERT_TRUE(doc.OnCommand(ids::ID_EDIT_UNDO));
+            --done;
+            bytes = steps[done].before.bytes;
+            ASSERT_EQ(Now(Shown()), steps[done].before);
+            continue;
+        }
+        if (action < 30 && done < steps.size()) {
+            ASSERT_TRUE(doc.OnCommand(ids::ID_EDIT_REDO));
+            bytes = steps[done].after.bytes;
+            ASSERT_EQ(Now(Shown()), steps[done].after);
+            ++done;
+            continue;
+        }
+        if (action < 34) { // save
+            ASSERT_TRUE(doc.DoFileSave() || !doc.File()->HasPending());
+            continue;
+        }
+        if (action < 36 && size > 0) { // a new clip, of up to 30 bytes
+            const OOffset b = pick(size);
+            const OOffset e = std::min(size - 1, b + pick(30));
+            ASSERT_TRUE(host.holder.Set(*doc.File(), b, e - b + 1, host.temp));
+            clip.assign(bytes.begin() + b, bytes.begin() + e + 1);
+            continue;
+        }
+        // A structural change settles typed bytes first, always by saving.
+        if (doc.File()->HasPending()) platform.Answer(OAnswer::Yes);
+        const std::size_t stepsBefore = doc.History() ? doc.History()->UndoCount() : 0;
+        doc.Selection().Reset();
+        ModelStep step;
+        if (action < 65) { // typing, often a run at consecutive offsets
+            const bool runOn = done > 0 && steps[done - 1].typing && rng() % 3 != 0;
+            OOffset at = pick(size + 1);
+            if (runOn) context.caret = std::min(context.caret, size);
+            if (runOn) at = context.caret;
+            step.before = Now(bytes);
+            const auto value = static_cast<OByte>(rng());
+            Type(at, value);
+            if (at == size) bytes.push_back(0);
+            bytes[at] = value;
+            context.caret = at + 1;
+            step.typing = true;
+        } else {
+            if (size == 0) continue;
+            const OOffset b = pick(size);
+            const OOffset e = std::min(size - 1, b + pick(25));
+            if (action < 75) { // delete
+                Select(b, e);
+                step.before = Now(bytes);
+                ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+                bytes.erase(bytes.begin() + b, bytes.begin() + e + 1);
+            } else if (action < 85) { // paste over
+                Select(b, e);
+                step.before = Now(bytes);
+                ASSERT_TRUE(doc.OnCommand(ids::ID_PASTE));
+                bytes.erase(bytes.begin() + b, bytes.begin() + e + 1);
+                bytes.insert(bytes.begin() + b, clip.begin(), clip.end());
+            } else if (action < 93) { // paste here
+                context.caret = b;
+                step.before = Now(bytes);
+                ASSERT_TRUE(doc.OnCommand(ids::ID_PASTE_HERE));
+                bytes.insert(bytes.begin() + b, clip.begin(), clip.end());
+            } else { // insert zeros, as the Insert command does
+                const OOffset n = 1 + pick(20);
+                step.before = Now(bytes);
+                ASSERT_TRUE(doc.BeginChange(OUndoKind::Insert, b, 0, context.caret));
+                const bool inserted = InsertZeros(*doc.File(), b, n);
+                ASSERT_TRUE(inserted);
+                doc.Apply({b, 0, n});
+                doc.EndChange(inserted, n, context.caret);
+                bytes.insert(bytes.begin() + b, static_cast<std::size_t>(n), OByte{0});
+            }
+        }
+        step.after = Now(bytes);
+        ASSERT_EQ(Now(Shown()), step.after);
+        // A byte typed next to the last joins its step.
+        if (step.typing && doc.History()->UndoCount() == stepsBefore) {
+            ASSERT_TRUE(done > 0 && steps[done - 1].typing);
+            steps[done - 1].after = step.after;
+            continue;
+        }
+        steps.resize(done);
+        steps.push_back(step);
+        done = steps.size();
+        ASSERT_EQ(doc.History()->UndoCount(), done);
+    }
+    // Back to the start, then forward to the end.
+    while (done > 0) {
+        ASSERT_TRUE(doc.Undo());
+        ASSERT_EQ(Now(Shown()), steps[--done].before);
+    }
+    while (done < steps.size()) {
+        ASSERT_TRUE(doc.Redo());
+        ASSERT_EQ(Now(Shown()), steps[done++].after);
+    }
+    EXPECT_FALSE(doc.Redo());
+}
+
+// The store keeps within its limit by dropping the oldest steps, and its
+// file's disk use follows, with holes or without.
+TEST_F(UndoTest, TheLimitDropsTheOldestSteps) {
+    for (const bool holes : {true, false}) {
+        SCOPED_TRACE(holes);
+        OUndoStore::SetNoHolesForTesting(!holes);
+        ODoc other{&host};
+        host.limit = 3 * 8192;
+        const std::string name = dir.Write(holes ? "a.bin" : "b.bin", RandomBytes(65536, 7));
+        ASSERT_TRUE(other.OnOpenDocument(name, io));
+        other.SetReadOnly(false);
+        OTestEditContext at;
+        other.SetEditContext(&at);
+        for (int i = 0; i < 5; ++i) {
+            other.Selection().Set(0, 8191);
+            ASSERT_TRUE(other.OnCommand(ids::ID_DELETE));
+            ASSERT_LE(other.History()->Store().Used(), host.limit);
+        }
+        EXPECT_EQ(other.History()->UndoCount(), 3u);
+        if (holes) {
+            EXPECT_LE(other.History()->Store().DiskUsage(), host.limit + 8192);
+        }
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(other.Undo());
+        EXPECT_FALSE(other.Undo());
+        EXPECT_EQ(other.File()->GetSize(), 65536 - 2 * 8192);
+        // A change over the limit asks first: No leaves everything, Yes
+        // makes it and ends the history.
+        other.Selection().Set(0, 30000);
+        platform.Answer(OAnswer::No);
+        ASSERT_TRUE(other.OnCommand(ids::ID_DELETE));
+        EXPECT_EQ(other.File()->GetSize(), 65536 - 2 * 8192);
+        EXPECT_TRUE(other.History()->CanRedo());
+        platform.Answer(OAnswer::Yes);
+        ASSERT_TRUE(other.OnCommand(ids::ID_DELETE));
+        EXPECT_EQ(other.File()->GetSize(), 65536 - 2 * 8192 - 30001);
+        EXPECT_EQ(other.History()->Count(), 0u);
+        EXPECT_EQ(other.History()->Store().DiskUsage(), 0u);
+        host.limit = 0;
+    }
+}
+
+// Another program changed the file: the history goes, with a word, and
+// nothing is applied to the wrong bytes.
+TEST_F(UndoTest, AChangeUnderneathDropsTheHistory) {
+    Open(RandomBytes(100, 3));
+    Select(10, 19);
+    ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "x", 1), 1);
+    ::close(fd);
+    EXPECT_FALSE(doc.Undo());
+    EXPECT_EQ(doc.History()->Count(), 0u);
+    EXPECT_EQ(doc.File()->GetSize(), 91);
+    ASSERT_FALSE(platform.StatusHistory().empty());
+    EXPECT_EQ(platform.StatusHistory().back(), LoadString(ids::IDS_UNDO_DROPPED));
+}
+
+TEST(UndoMenuText, NamesTheStep) {
+    OUndoStep step;
+    step.kind = OUndoKind::Delete;
+    step.regions.push_back({0x1000, 4096, 0, 0, -1});
+    EXPECT_EQ(UndoMenuText(&step, false, 0x10000), "&Undo delete of 4,096 bytes at 0x1000\tCtrl+Z");
+    step.kind = OUndoKind::Typing;
+    step.regions.clear();
+    step.typed = {{0x10, 0, 1, false, true}, {0x11, 0, 1, false, true}, {0x10, 1, 2, true, true}};
+    EXPECT_EQ(UndoMenuText(&step, true, 0x100), "&Redo typing of 2 bytes at 0x0010\tCtrl+Y");
+    EXPECT_EQ(UndoMenuText(nullptr, false, 0), "&Undo\tCtrl+Z");
+}
+
+} // namespace
