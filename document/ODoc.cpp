@@ -51,9 +51,13 @@ bool ODoc::DoFileSave() {
     if (!m_file) return false;
     const bool pending = m_file->HasPending();
     const bool saved = m_file->Commit();
+    if (!pending) {
+        NoteFileState();
+        return saved;
+    }
     // A save that wrote part of the typed bytes leaves steps that fit
     // neither side.
-    if (pending && !saved && m_history) m_history->Clear();
+    if (!saved && m_history) m_history->Clear();
     PendingSettled(saved);
     return saved;
 }
@@ -124,7 +128,14 @@ bool ODoc::ResolvePending() {
     case OAnswer::Yes:
         // A failed write was reported where it happened; the structural
         // edit must not run over bytes that did not reach the disk.
-        return m_file->CommitPending() != 0;
+        if (m_file->CommitPending() == 0) {
+            // Part of the typed bytes may be on the file: no step fits it.
+            if (m_history) m_history->Clear();
+            PendingSettled(false);
+            return false;
+        }
+        PendingSettled(true);
+        return true;
     case OAnswer::No:
         // Typed bytes past the end are gone: ranges over them go too. An
         // unknown size (said) clips nothing: read as 0 it would drop them all.

@@ -174,17 +174,19 @@ private:
 
     // Undo's part (in ODocUndo.cpp).
     OUndoHistory& MakeHistory();
-    OUndoRanges CaptureRanges(OOffset from, OOffset to, OOffset caret) const;
+    OUndoRanges CaptureRanges(OOffset from, OOffset to, OOffset caret, bool markers = true) const;
     // Puts the ranges of one side of a step back after the edit that the step
     // undoes or redoes: removes the markers of the other side, adapts the
     // rest to edit, inserts these.
     void RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const OEdit& edit);
+    void RestoreSelection(const OUndoRanges& to);
     bool RunStructural(OUndoStep& step, bool redo);
     bool RunTyping(OUndoStep& step, bool redo);
     // The file's identity after this program's last change.
     void NoteFileState();
     // False (the history dropped, said) when the file changed underneath.
-    bool FileUnchanged();
+    // ownChanges: changes of the file's generation made since by the caller.
+    bool FileUnchanged(std::uint64_t ownChanges = 0);
     // After typed bytes were settled: committed (true) or dropped.
     void PendingSettled(bool written);
 

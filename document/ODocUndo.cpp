@@ -26,10 +26,22 @@ OUndoHistory& ODoc::MakeHistory() {
 // The span a change touches, widened by one byte each side: the markers
 // that end just before it or begin just after it are the ones an insertion
 // there may grow or a deletion merge, so they are kept exactly too.
-OUndoRanges ODoc::CaptureRanges(OOffset from, OOffset to, OOffset caret) const {
+OUndoRanges ODoc::CaptureRanges(OOffset from, OOffset to, OOffset caret, bool markers) const {
     OUndoRanges r;
     std::vector<const ORange*> hits;
-    m_markers.Overlapping(std::max<OOffset>(from - 1, 0), to, hits);
+    // Markers are listed newest first among equal begins: every marker of a
+    // begin taken is taken, so that putting them back keeps their order.
+    if (markers) {
+        OOffset low = std::max<OOffset>(from - 1, 0);
+        for (;;) {
+            m_markers.Overlapping(low, to, hits);
+            OOffset lowest = low;
+            for (const ORange* m : hits)
+                lowest = std::min(lowest, m->Begin());
+            if (lowest == low) break;
+            low = lowest;
+        }
+    }
     r.markers.reserve(hits.size());
     for (const ORange* m : hits)
         r.markers.push_back(*m);
@@ -48,11 +60,17 @@ void ODoc::RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const O
     m_changing = true;
     Apply(edit);
     m_changing = changing;
-    for (const ORange& m : to.markers)
-        m_markers.Insert(m);
+    // Last first: each goes before the markers of its begin, so the newest
+    // stays first among equal begins.
+    for (auto it = to.markers.rbegin(); it != to.markers.rend(); ++it)
+        m_markers.Insert(*it);
+    RestoreSelection(to);
+    if (m_context) m_context->MoveCaretAfterEdit(to.caret);
+}
+
+void ODoc::RestoreSelection(const OUndoRanges& to) {
     m_selection.Set(to.selectionBegin, to.selectionEnd);
     m_lastFound.Set(to.foundBegin, to.foundEnd);
-    if (m_context) m_context->MoveCaretAfterEdit(to.caret);
 }
 
 void ODoc::NoteFileState() {
@@ -69,8 +87,9 @@ void ODoc::NoteFileState() {
     m_fileState.mtimeNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
 }
 
-bool ODoc::FileUnchanged() {
-    const OFileState noted = m_fileState;
+bool ODoc::FileUnchanged(std::uint64_t ownChanges) {
+    OFileState noted = m_fileState;
+    noted.generation += ownChanges;
     NoteFileState();
     if (m_fileState == noted) return true;
     if (m_history) m_history->Clear();
@@ -159,16 +178,18 @@ void ODoc::RecordTyping(const OTypedByte& typed, OOffset sizeBefore) {
         } else {
             top->typed.push_back(typed);
         }
-        top->after.caret = typed.offset;
+        top->after = CaptureRanges(0, 0, typed.offset, false);
         history.Grew(top->MemoryBytes() - before);
     } else {
-        if (history.Count() > 0) FileUnchanged();
+        // The byte itself has advanced the file's generation once.
+        if (history.Count() > 0) FileUnchanged(1);
         OUndoStep step;
         step.kind = OUndoKind::Typing;
         step.typed.push_back(typed);
         step.sizeBefore = sizeBefore;
-        step.before.caret = typed.offset;
-        step.after.caret = typed.offset;
+        // Typing moves no range: before and after it they are as now.
+        step.before = CaptureRanges(0, 0, typed.offset, false);
+        step.after = step.before;
         history.MakeRoom(0);
         history.Push(std::move(step));
         top = history.NextUndo();
@@ -246,6 +267,7 @@ bool ODoc::RunTyping(OUndoStep& step, bool redo) {
         }
         if (!redo) m_markers.ClipAll(size, m_selection, m_lastFound);
     }
+    RestoreSelection(redo ? step.after : step.before);
     if (redo)
         m_history->Redone();
     else
