@@ -40,6 +40,7 @@ OSettings Edited() {
     s.backupMode = 2;
     s.markerJumpWrap = false;
     s.readOnly = false;
+    s.undoStoreLimit = 5000000000; // past an int
     return s;
 }
 
@@ -70,6 +71,9 @@ const RowCase kRows[] = {
      [](const OSettings& s) { return s.markerJumpWrap; }},
     {M::kReadOnly, "Read-only mode", K::Flag, "disable", "Enable",
      [](const OSettings& s) { return s.readOnly; }},
+    {M::kUndoStoreLimit, "Undo store limit (bytes, 0 = a quarter of the free space)", K::Number,
+     "5000000000", "17179869184",
+     [](const OSettings& s) { return s.undoStoreLimit == 17179869184u; }},
 };
 
 // Each row in order: its label and kind, what it shows, and that a typed
@@ -111,6 +115,8 @@ TEST(OptionsModel, NumbersOutsideTheirBoundsAreRefusedAndKeepTheValue) {
         {M::kRecordWidth, "", false},       {M::kRecentFiles, "17", false},
         {M::kRecentFiles, "", true},        {M::kSaveFiles, "65", false},
         {M::kFindHistory, "33", false},     {M::kFindHistory, "99999999999", false},
+        {M::kUndoStoreLimit, "-1", false},  {M::kUndoStoreLimit, "1e9", false},
+        {M::kUndoStoreLimit, "0", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

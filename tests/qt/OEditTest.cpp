@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -162,6 +164,51 @@ TEST_F(EditTest, CancelledSavingQuestionLeavesEverything) {
     EXPECT_EQ(platform.Messages().back().text, "Save changes to " + path + " ?");
     EXPECT_EQ(ReadText(path), "0123456789abcdef");
     EXPECT_TRUE(view->Doc().File()->HasPending());
+}
+
+} // namespace
+
+namespace {
+
+// The Edit menu's item of the given number in the menu bar.
+QString EditItem(OMainFrame& frame, int index) {
+    for (QAction* popup : frame.menuBar()->actions()) {
+        if (popup->text() == QStringLiteral("&Edit") && popup->menu()) {
+            emit popup->menu()->aboutToShow();
+            return popup->menu()->actions().value(index)->text();
+        }
+    }
+    return {};
+}
+
+TEST_F(EditTest, DeleteUndoRedoByKeysAndTheMenuNamesTheStep) {
+    OMainFrame& frame = *app.MainFrame();
+    EXPECT_EQ(EditItem(frame, 0), QStringLiteral("&Undo\tCtrl+Z"));
+    view->Doc().Selection().Set(3, 7);
+    view->Geometry().GoToOffset(3);
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "01289abcdef");
+    EXPECT_EQ(EditItem(frame, 0), QStringLiteral("&Undo delete of 5 bytes at 0x0003\tCtrl+Z"));
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "0123456789abcdef");
+    EXPECT_EQ(view->Doc().Selection().Begin(), 3);
+    EXPECT_EQ(view->Doc().Selection().End(), 7);
+    EXPECT_EQ(EditItem(frame, 0), QStringLiteral("&Undo\tCtrl+Z"));
+    EXPECT_EQ(EditItem(frame, 1), QStringLiteral("&Redo delete of 5 bytes at 0x0003\tCtrl+Y"));
+    Keys(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(ReadText(path), "01289abcdef");
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    Keys(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "01289abcdef");
+    // Typed bytes undo as one step, back to what the file holds.
+    QTest::keyClicks(view, "4142");
+    EXPECT_EQ(EditItem(frame, 0), QStringLiteral("&Undo typing of 2 bytes at 0x0003\tCtrl+Z"));
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(view->Doc().File()->HasPending());
+    // A read-only document undoes nothing.
+    view->Doc().SetReadOnly(true);
+    Keys(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ReadText(path), "01289abcdef");
 }
 
 } // namespace
