@@ -4,6 +4,8 @@
 #include "document/OTransferBuffer.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
+#include "platform/OProgress.h"
+#include "platform/OStatusText.h"
 #include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 
@@ -18,6 +20,63 @@ namespace {
 
 bool g_noUnnamedFiles = false;
 bool g_noHoles = false;
+bool g_noKernelCopy = false;
+
+// Copies length bytes of the disk file source at offset to fd at target in
+// the kernel, without passing them through memory here. 1 when done, 0 after
+// Cancel or a failure (shown), -1 when this way cannot be used (nothing shown,
+// nothing written that matters): then the caller copies through a buffer.
+int KernelCopy(OFile& source, OOffset offset, int fd, OOffset target, OOffset length) {
+    if (!dynamic_cast<ODiskFile*>(&source) || source.Path().empty() ||
+        source.Pending().AnyIn(offset, offset + length))
+        return -1;
+    const int in = ::open(source.Path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0) return -1;
+    // The name may lead elsewhere by now: only the open file's own bytes count.
+    if (!source.IsSameFile("/proc/self/fd/" + std::to_string(in))) {
+        ::close(in);
+        return -1;
+    }
+    constexpr OOffset kChunk = OOffset{1} << 24;
+    OLongOperation running;
+    OStatusText status;
+    if (length > kChunk) status.Show(ids::IDS_COPY_MB, static_cast<long long>(length >> 20));
+    std::unique_ptr<OProgress> progress;
+    loff_t from = offset;
+    loff_t to = target;
+    int result = 1;
+    for (OOffset done = 0; done < length;) {
+        if (done > 0) {
+            if (!progress) progress = CreateProgress(0, length, true);
+            progress->SetPos(done);
+            PumpMessages();
+            if (progress->Cancelled()) {
+                result = 0;
+                break;
+            }
+        }
+        const ssize_t n = ::copy_file_range(
+            in, &from, fd, &to, static_cast<std::size_t>(std::min(kChunk, length - done)), 0);
+        if (n > 0) {
+            done += n;
+            continue;
+        }
+        const int error = n == 0 ? EIO : errno;
+        // Not supported between these files: the buffer does it, from the start.
+        if (done == 0 && (error == EXDEV || error == EINVAL || error == ENOSYS ||
+                          error == EOPNOTSUPP || error == EBADF)) {
+            result = -1;
+            break;
+        }
+        SetLastError(error);
+        source.ShowFileError(-1);
+        result = 0;
+        break;
+    }
+    status.Restore();
+    ::close(in);
+    return result;
+}
 
 } // namespace
 
@@ -33,6 +92,10 @@ void OUndoStore::SetNoUnnamedFilesForTesting(bool on) {
 
 void OUndoStore::SetNoHolesForTesting(bool on) {
     g_noHoles = on;
+}
+
+void OUndoStore::SetNoKernelCopyForTesting(bool on) {
+    g_noKernelCopy = on;
 }
 
 // 1. A file without a name in the directory: nothing else can open it, and
@@ -83,11 +146,15 @@ bool OUndoStore::Open() {
 OOffset OUndoStore::Append(OFile& source, OOffset offset, OOffset length) {
     if (length <= 0) return length == 0 ? m_end : -1;
     if (!Open()) return -1;
-    // Large blocks through the program's one transfer buffer: measured at the
-    // speed of cp on the same disk.
-    OTransferBuffer buffer(length);
     const OOffset at = m_end;
-    if (!CopyRange(buffer, source, offset, *m_file, at, length, ids::IDS_COPY_MB, true)) {
+    // In the kernel where it can, else large blocks through the program's one
+    // transfer buffer.
+    int copied = g_noKernelCopy ? -1 : KernelCopy(source, offset, m_fd, at, length);
+    if (copied < 0) {
+        OTransferBuffer buffer(length);
+        copied = CopyRange(buffer, source, offset, *m_file, at, length, ids::IDS_COPY_MB, true);
+    }
+    if (copied == 0) {
         // Whatever landed goes back: the store must not grow by a failure.
         m_file->SetSize(at);
         return -1;

@@ -41,6 +41,9 @@ public:
     static void SetNoUnnamedFilesForTesting(bool on);
     // Makes new stores behave as on a file system that cannot punch holes.
     static void SetNoHolesForTesting(bool on);
+    // Makes every copy go through the transfer buffer, as where the kernel
+    // cannot copy between the two files.
+    static void SetNoKernelCopyForTesting(bool on);
 
 private:
     bool Open();

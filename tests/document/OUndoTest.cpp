@@ -46,6 +46,7 @@ protected:
     void TearDown() override {
         OTransferBuffer::SetLimitForTesting(0);
         OUndoStore::SetNoHolesForTesting(false);
+        OUndoStore::SetNoKernelCopyForTesting(false);
     }
     State Now(const OBytes& bytes) {
         State s{bytes, {}, {doc.Selection().Begin(), doc.Selection().End()}};
@@ -74,7 +75,11 @@ protected:
     }
 };
 
-TEST_F(UndoTest, RandomChangesUndoAndRedoToTheModel) {
+// Run with the kernel copying into the store and with the transfer buffer.
+class RandomUndoTest : public UndoTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
+    OUndoStore::SetNoKernelCopyForTesting(GetParam());
     std::mt19937 rng(TestSeed());
     auto pick = [&rng](OOffset n) {
         return n <= 0 ? OOffset{0} : static_cast<OOffset>(rng() % static_cast<unsigned>(n));
@@ -93,7 +98,7 @@ TEST_F(UndoTest, RandomChangesUndoAndRedoToTheModel) {
     ASSERT_TRUE(host.holder.Set(*doc.File(), 0, 5, host.temp));
     clip.assign(bytes.begin(), bytes.begin() + 5);
 
-    for (int round = 0; round < 600; ++round) {
+    for (int round = 0; round < 400; ++round) {
         SCOPED_TRACE(round);
         const auto size = static_cast<OOffset>(bytes.size());
         const int action = static_cast<int>(rng() % 100);
@@ -196,6 +201,8 @@ TEST_F(UndoTest, RandomChangesUndoAndRedoToTheModel) {
     }
     EXPECT_FALSE(doc.Redo());
 }
+
+INSTANTIATE_TEST_SUITE_P(Copies, RandomUndoTest, ::testing::Bool());
 
 // The store keeps within its limit by dropping the oldest steps, and its
 // file's disk use follows, with holes or without.
