@@ -118,6 +118,10 @@ bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffse
     OUndoStep step;
     step.kind = kind;
     OUndoRegion region{offset, oldLength, 0, -1, -1};
+    // A region the file no longer holds: the edit refuses it and says so.
+    if (OOffset size = 0;
+        oldLength > 0 && (!m_file->QuerySize(size) || offset < 0 || offset > size - oldLength))
+        return true;
     if (oldLength > 0) {
         if (history.MakeRoom(static_cast<std::uint64_t>(oldLength)))
             region.oldAt = history.Store().Append(*m_file, offset, oldLength);
