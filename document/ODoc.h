@@ -180,6 +180,10 @@ private:
     // rest to edit, inserts these.
     void RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const OEdit& edit);
     void RestoreSelection(const OUndoRanges& to);
+    // Moves a large marker set of a step to the store, and reads one back
+    // (false after a failure, said).
+    void SpillMarkers(OUndoRanges& ranges);
+    bool LoadMarkers(const OUndoRanges& ranges, std::vector<ORange>& out);
     bool RunStructural(OUndoStep& step, bool redo);
     bool RunTyping(OUndoStep& step, bool redo);
     // The file's identity after this program's last change.

@@ -53,8 +53,51 @@ OUndoRanges ODoc::CaptureRanges(OOffset from, OOffset to, OOffset caret, bool ma
     return r;
 }
 
+// Many markers wait in the store: deleting a span with a million markers
+// costs their memory only while it runs.
+void ODoc::SpillMarkers(OUndoRanges& ranges) {
+    if (ranges.markers.size() <= OUndoHistory::MarkersInMemory()) return;
+    std::string text;
+    for (const ORange& m : ranges.markers) {
+        text += m.ToText();
+        text += '\n';
+    }
+    OUndoHistory& history = MakeHistory();
+    // Without room, or after a failure, they stay in memory.
+    if (!history.MakeRoom(text.size())) return;
+    const OOffset at =
+        history.Store().AppendBytes(reinterpret_cast<const OByte*>(text.data()), text.size());
+    if (at < 0) return;
+    ranges.markersAt = at;
+    ranges.markersLength = static_cast<OOffset>(text.size());
+    std::vector<ORange>().swap(ranges.markers);
+}
+
+bool ODoc::LoadMarkers(const OUndoRanges& ranges, std::vector<ORange>& out) {
+    if (ranges.markersAt < 0) {
+        out = ranges.markers;
+        return true;
+    }
+    std::string text(static_cast<std::size_t>(ranges.markersLength), '\0');
+    if (!m_history->Store().ReadBytes(ranges.markersAt, reinterpret_cast<OByte*>(text.data()),
+                                      text.size()))
+        return false;
+    out.clear();
+    for (std::size_t begin = 0; begin < text.size();) {
+        const std::size_t end = text.find('\n', begin);
+        ORange& m = out.emplace_back();
+        m.FromText(std::string_view(text).substr(begin, end - begin));
+        begin = end == std::string::npos ? text.size() : end + 1;
+    }
+    return true;
+}
+
 void ODoc::RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const OEdit& edit) {
-    for (const ORange& m : from.markers)
+    // Markers that cannot be read back (said) are left as the edit moves them.
+    std::vector<ORange> removed;
+    std::vector<ORange> restored;
+    const bool markers = LoadMarkers(from, removed) && LoadMarkers(to, restored);
+    for (const ORange& m : removed)
         m_markers.Remove(m);
     const bool changing = m_changing;
     m_changing = true;
@@ -62,8 +105,10 @@ void ODoc::RestoreRanges(const OUndoRanges& from, const OUndoRanges& to, const O
     m_changing = changing;
     // Last first: each goes before the markers of its begin, so the newest
     // stays first among equal begins.
-    for (auto it = to.markers.rbegin(); it != to.markers.rend(); ++it)
-        m_markers.Insert(*it);
+    if (markers) {
+        for (auto it = restored.rbegin(); it != restored.rend(); ++it)
+            m_markers.Insert(*it);
+    }
     RestoreSelection(to);
     if (m_context) m_context->MoveCaretAfterEdit(to.caret);
 }
@@ -138,6 +183,7 @@ bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffse
     }
     step.regions.push_back(region);
     step.before = CaptureRanges(offset, offset + oldLength, caret);
+    SpillMarkers(step.before);
     m_building = std::move(step);
     return true;
 }
@@ -161,6 +207,7 @@ void ODoc::EndChange(bool succeeded, OOffset newLength, OOffset caret) {
     }
     region.newLength = newLength;
     step.after = CaptureRanges(region.offset, region.offset + newLength, caret);
+    SpillMarkers(step.after);
     MakeHistory().Push(std::move(step));
     NoteFileState();
 }

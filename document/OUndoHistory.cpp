@@ -7,6 +7,9 @@
 
 namespace {
 
+constexpr std::size_t kMarkersInMemory = 4096;
+std::size_t g_markersInMemory = kMarkersInMemory;
+
 std::size_t RangesBytes(const OUndoRanges& r) {
     std::size_t n = r.markers.capacity() * sizeof(ORange);
     for (const ORange& m : r.markers)
@@ -45,6 +48,14 @@ const char* KindWord(OUndoKind kind) {
 
 } // namespace
 
+std::size_t OUndoHistory::MarkersInMemory() {
+    return g_markersInMemory;
+}
+
+void OUndoHistory::SetMarkersInMemoryForTesting(std::size_t count) {
+    g_markersInMemory = count == 0 ? kMarkersInMemory : count;
+}
+
 std::size_t OUndoStep::MemoryBytes() const {
     return sizeof(OUndoStep) + regions.capacity() * sizeof(OUndoRegion) +
            typed.capacity() * sizeof(OTypedByte) + RangesBytes(before) + RangesBytes(after);
@@ -52,6 +63,9 @@ std::size_t OUndoStep::MemoryBytes() const {
 
 std::uint64_t OUndoStep::StoredBytes() const {
     std::uint64_t n = 0;
+    for (const OUndoRanges* side : {&before, &after}) {
+        if (side->markersAt >= 0) n += static_cast<std::uint64_t>(side->markersLength);
+    }
     for (const OUndoRegion& r : regions) {
         if (r.oldAt >= 0) n += static_cast<std::uint64_t>(r.oldLength);
         if (r.newAt >= 0) n += static_cast<std::uint64_t>(r.newLength);
@@ -67,6 +81,10 @@ void OUndoHistory::Release(OUndoStep& step) {
         if (r.oldAt >= 0) m_store.Release(r.oldAt, r.oldLength);
         if (r.newAt >= 0) m_store.Release(r.newAt, r.newLength);
         r.oldAt = r.newAt = -1;
+    }
+    for (OUndoRanges* side : {&step.before, &step.after}) {
+        if (side->markersAt >= 0) m_store.Release(side->markersAt, side->markersLength);
+        side->markersAt = -1;
     }
 }
 

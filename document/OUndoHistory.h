@@ -39,6 +39,9 @@ struct OTypedByte {
 // others simply follow the edit), the selection, the last-found range.
 struct OUndoRanges {
     std::vector<ORange> markers;
+    // Many markers wait in the store instead, one ToText line each.
+    OOffset markersAt = -1;
+    OOffset markersLength = 0;
     OOffset selectionBegin = -1;
     OOffset selectionEnd = -1;
     OOffset foundBegin = -1;
@@ -71,6 +74,12 @@ public:
     static constexpr std::size_t kDefaultMemoryLimit = std::size_t{32} << 20;
     // The most typed bytes one step keeps; a longer run starts a new step.
     static constexpr std::size_t kMaxTyped = std::size_t{1} << 18;
+
+    // The most markers one side of a step keeps in memory; more go to the store.
+    static std::size_t MarkersInMemory();
+    // Sets that number (0 restores the normal one), so that a test with a
+    // few markers spills them.
+    static void SetMarkersInMemoryForTesting(std::size_t count);
 
     OUndoHistory(std::string tempDir, std::uint64_t storeLimit,
                  std::size_t memoryLimit = kDefaultMemoryLimit);

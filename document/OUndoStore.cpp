@@ -164,6 +164,30 @@ OOffset OUndoStore::Append(OFile& source, OOffset offset, OOffset length) {
     return at;
 }
 
+OOffset OUndoStore::AppendBytes(const OByte* data, std::size_t count) {
+    if (count == 0) return m_end;
+    if (!Open()) return -1;
+    const OOffset at = m_end;
+    if (!m_file->WriteAllAt(at, data, count)) {
+        m_file->SetSize(at);
+        return -1;
+    }
+    m_end = at + static_cast<OOffset>(count);
+    m_used += count;
+    return at;
+}
+
+bool OUndoStore::ReadBytes(OOffset at, OByte* out, std::size_t count) {
+    if (count == 0) return true;
+    if (!m_file || at < 0 || at > m_end - static_cast<OOffset>(count)) {
+        SetLastError(EINVAL);
+        return false;
+    }
+    SetLastError(0);
+    if (m_file->ReadAt(at, out, count) == count) return true;
+    return m_file->ShowFileError(-1);
+}
+
 bool OUndoStore::CopyTo(OOffset at, OOffset length, OFile& target, OOffset offset) {
     if (length <= 0) return true;
     if (!m_file || at < 0 || at > m_end - length) {

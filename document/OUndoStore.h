@@ -26,6 +26,10 @@ public:
     // a new segment and returns where it lies in the store; -1 after a
     // failure or Cancel, which leave the store as it was.
     OOffset Append(OFile& source, OOffset offset, OOffset length);
+    // The same for count bytes of memory.
+    OOffset AppendBytes(const OByte* data, std::size_t count);
+    // Reads count bytes of the segment at at; false after a failure (shown).
+    bool ReadBytes(OOffset at, OByte* out, std::size_t count);
     // Writes length bytes of the segment at at over target at offset.
     bool CopyTo(OOffset at, OOffset length, OFile& target, OOffset offset);
     // The segment's bytes are no longer needed.

@@ -47,6 +47,7 @@ protected:
         OTransferBuffer::SetLimitForTesting(0);
         OUndoStore::SetNoHolesForTesting(false);
         OUndoStore::SetNoKernelCopyForTesting(false);
+        OUndoHistory::SetMarkersInMemoryForTesting(0);
     }
     State Now(const OBytes& bytes) {
         State s{bytes, {}, {doc.Selection().Begin(), doc.Selection().End()}};
@@ -80,6 +81,7 @@ class RandomUndoTest : public UndoTest, public ::testing::WithParamInterface<boo
 
 TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
     OUndoStore::SetNoKernelCopyForTesting(GetParam());
+    OUndoHistory::SetMarkersInMemoryForTesting(2); // more go through the store
     std::mt19937 rng(TestSeed());
     auto pick = [&rng](OOffset n) {
         return n <= 0 ? OOffset{0} : static_cast<OOffset>(rng() % static_cast<unsigned>(n));
