@@ -202,8 +202,8 @@ void BM_ResidentAfter1000Steps(benchmark::State& state) {
     while (d.doc.Undo()) {}
 }
 
-BENCHMARK(BM_Delete4KiBAt0_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Undo_Delete4KiBAt0)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Delete4KiBAt0_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(15);
+BENCHMARK(BM_Undo_Delete4KiBAt0)->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_Delete512MiBAt0_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Delete512MiBAt0_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Cp512MiB)->Unit(benchmark::kMillisecond)->Iterations(5);
