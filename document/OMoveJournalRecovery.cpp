@@ -131,8 +131,8 @@ void OfferToFinishMove(OFile& file) {
         return;
     }
     if (MessageBox(FormatId(ids::IDS_MOVE_INTERRUPTED, file.Path().c_str(),
-                            static_cast<long long>(journal->MovedBytes()),
-                            static_cast<long long>(journal->TotalBytes())),
+                            GroupDigits(journal->MovedBytes()).c_str(),
+                            GroupDigits(journal->TotalBytes()).c_str()),
                    OButtons::YesNo, OIcon::Question) != OAnswer::Yes)
         return;
     if (FinishMove(file, *journal))

@@ -70,3 +70,11 @@ std::string FormatId(OTextId stringId, ...) {
     va_end(args);
     return text;
 }
+
+std::string GroupDigits(long long value) {
+    std::string digits = std::to_string(value);
+    const std::size_t first = digits[0] == '-' ? 1 : 0;
+    for (std::size_t i = digits.size(); i > first + 3; i -= 3)
+        digits.insert(i - 3, 1, ',');
+    return digits;
+}

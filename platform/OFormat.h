@@ -12,3 +12,5 @@ std::string FormatV(const char* format, va_list args);
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The same with a string-table text as the format.
 std::string FormatId(OTextId stringId, ...);
+// A count as people read it: 4096 as "4,096".
+std::string GroupDigits(long long value);

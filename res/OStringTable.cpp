@@ -120,8 +120,8 @@ constexpr OStringEntry kStrings[] = {
     {40112, "%s is a device: its size cannot change"},
     {40113, "%s: %s\nIt is not written during this run."},
     {40114, "Please enter an integer between %I64d and %I64d."},
-    {40115, "%s: a change of this file was interrupted after %I64d of the %I64d bytes it moves "
-            "had moved, so part of the file is out of place.\nFinish the change now? (No opens "
+    {40115, "%s: a change of this file was interrupted with %s of %s bytes moved, so part "
+            "of the file is out of place.\nFinish the change now? (No opens "
             "the file as it is and asks again next time.)"},
     {40116, "%s: the record of an interrupted change, %s, is damaged or was not written by this "
             "version of the program.\nIt was not applied; the file opens as it is."},

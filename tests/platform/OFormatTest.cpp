@@ -3,8 +3,10 @@
 #include "platform/OSystem.h"
 
 #include <cerrno>
+#include <climits>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -28,6 +30,18 @@ TEST(Format, I64Prefix) {
     EXPECT_EQ(Fmt("I64 %s", "x"), "I64 x");
     // A string-table text as the program uses it.
     EXPECT_EQ(FormatId(ids::IDS_INSERTING, 5000000000LL), "Inserting 5000000000 bytes ..");
+}
+
+TEST(Format, GroupDigits) {
+    const std::pair<long long, const char*> cases[] = {{0, "0"},
+                                                       {999, "999"},
+                                                       {1000, "1,000"},
+                                                       {-1000, "-1,000"},
+                                                       {-999, "-999"},
+                                                       {1073741824, "1,073,741,824"},
+                                                       {LLONG_MIN, "-9,223,372,036,854,775,808"}};
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(GroupDigits(value), text);
 }
 
 TEST(Format, OutputPastStackBuffer) {
