@@ -4,6 +4,7 @@
 #include "document/ODocView.h"
 #include "document/OMemFile.h"
 #include "document/OMoveJournalRecovery.h"
+#include "document/OReplaceRecorder.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OSystem.h"

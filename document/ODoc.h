@@ -18,6 +18,7 @@ class OClipHolder;
 class ODoc;
 class ODocView;
 class OMarkerDialogs;
+class OReplaceRecorder;
 
 // The services a document takes from the application around it.
 class ODocHost {
@@ -137,6 +138,16 @@ public: // undo
     // Null until the first change.
     const OUndoHistory* History() const { return m_history.get(); }
 
+public: // a replace run, through the search's host
+    // Around a replace run: each replacement the file holds, in ascending
+    // order with its offset before the run; the run's one edit of the
+    // length (instead of Apply); the end, failed when a failure was said.
+    void BeginReplaceRun();
+    void RecordReplaced(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+                        std::size_t newLength);
+    void ReplaceRunEdited(const OEdit& edit);
+    void EndReplaceRun(bool failed);
+
 public: // commands
     // The active view, for the caret and text form of the edit commands.
     void SetEditContext(OEditContext* context) { m_context = context; }
@@ -219,5 +230,9 @@ private:
     std::optional<OUndoStep> m_building; // between BeginChange and EndChange
     bool m_changing = false;             // a change or an undo adapts the ranges
     bool m_typingOpen = false;
+    // The replace run under way: its recorder and its step's ranges.
+    std::unique_ptr<OReplaceRecorder> m_recorder;
+    OUndoStep m_replaceStep;
+    bool m_replaceEdited = false;
     OFileState m_fileState;
 };

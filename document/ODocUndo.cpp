@@ -5,6 +5,7 @@
 #include "document/ODoc.h"
 #include "document/ODocView.h"
 #include "document/OEditOps.h"
+#include "document/OReplaceRecorder.h"
 #include "platform/OPlatform.h"
 #include "platform/OStatusText.h"
 #include "platform/OSystem.h"
@@ -398,4 +399,66 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
         if (!keepRedo) m_history->DropFromCursor();
     }
     return true;
+}
+
+// A replace run becomes one step: its regions and their bytes come from the
+// run as it goes; the markers are taken around the run's one edit of the
+// length, or over its regions when the length stays.
+void ODoc::BeginReplaceRun() {
+    m_typingOpen = false;
+    // History that no longer matches the file is dropped with its own word.
+    if (m_history && m_history->Count() > 0) FileUnchanged();
+    m_recorder = std::make_unique<OReplaceRecorder>(MakeHistory());
+    m_replaceStep = {};
+    m_replaceStep.kind = OUndoKind::Replace;
+    m_replaceStep.before = CaptureRanges(0, 0, Caret(), false);
+    m_replaceEdited = false;
+}
+
+void ODoc::RecordReplaced(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+                          std::size_t newLength) {
+    if (m_recorder) m_recorder->Add(before, old, oldLength, now, newLength);
+}
+
+void ODoc::ReplaceRunEdited(const OEdit& edit) {
+    const bool changing = m_changing;
+    if (m_recorder) {
+        m_replaceStep.before.markers =
+            CaptureRanges(edit.offset, edit.offset + edit.removed, 0).markers;
+        m_changing = true;
+    }
+    Apply(edit);
+    m_changing = changing;
+    if (m_recorder) {
+        m_replaceStep.after.markers =
+            CaptureRanges(edit.offset, edit.offset + edit.inserted, 0).markers;
+        m_replaceEdited = true;
+    }
+}
+
+void ODoc::EndReplaceRun(bool failed) {
+    const std::unique_ptr<OReplaceRecorder> recorder = std::move(m_recorder);
+    if (!recorder) return;
+    OUndoStep step = std::move(m_replaceStep);
+    m_replaceStep = {};
+    if (failed || (recorder->Count() > 0 && !recorder->Finish(step))) {
+        // Some of the run is in the file and no step says what.
+        m_history->Clear();
+        ShowStatus(ids::IDS_UNDO_REPLACE_CLEARED);
+    } else if (!step.regions.empty()) {
+        std::vector<ORange> after = std::move(step.after.markers);
+        step.after = CaptureRanges(0, 0, Caret(), false);
+        step.after.markers = std::move(after);
+        if (!m_replaceEdited) {
+            // The length stayed: no marker moved, those over the regions are kept as they are.
+            const OUndoRegion& last = step.regions.back();
+            step.before.markers =
+                CaptureRanges(step.regions.front().offset, last.offset + last.oldLength, 0).markers;
+            step.after.markers = step.before.markers;
+        }
+        SpillMarkers(step.before);
+        SpillMarkers(step.after);
+        m_history->Push(std::move(step));
+    }
+    NoteFileState();
 }

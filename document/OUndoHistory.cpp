@@ -58,7 +58,8 @@ void OUndoHistory::SetMarkersInMemoryForTesting(std::size_t count) {
 
 std::size_t OUndoStep::MemoryBytes() const {
     return sizeof(OUndoStep) + regions.capacity() * sizeof(OUndoRegion) +
-           typed.capacity() * sizeof(OTypedByte) + RangesBytes(before) + RangesBytes(after);
+           segments.capacity() * sizeof(OUndoSegment) + typed.capacity() * sizeof(OTypedByte) +
+           RangesBytes(before) + RangesBytes(after);
 }
 
 std::uint64_t OUndoStep::StoredBytes() const {
@@ -66,6 +67,9 @@ std::uint64_t OUndoStep::StoredBytes() const {
     for (const OUndoRanges* side : {&before, &after}) {
         if (side->markersAt >= 0) n += static_cast<std::uint64_t>(side->markersLength);
     }
+    for (const OUndoSegment& s : segments)
+        n += static_cast<std::uint64_t>(s.length);
+    if (!segments.empty()) return n;
     for (const OUndoRegion& r : regions) {
         if (r.oldAt >= 0) n += static_cast<std::uint64_t>(r.oldLength);
         if (r.newAt >= 0) n += static_cast<std::uint64_t>(r.newLength);
@@ -77,6 +81,13 @@ OUndoHistory::OUndoHistory(std::string tempDir, std::uint64_t storeLimit, std::s
     : m_store(std::move(tempDir)), m_storeLimit(storeLimit), m_memoryLimit(memoryLimit) {}
 
 void OUndoHistory::Release(OUndoStep& step) {
+    for (const OUndoSegment& s : step.segments)
+        m_store.Release(s.at, s.length);
+    if (!step.segments.empty()) {
+        step.segments.clear();
+        for (OUndoRegion& r : step.regions)
+            r.oldAt = r.newAt = -1;
+    }
     for (OUndoRegion& r : step.regions) {
         if (r.oldAt >= 0) m_store.Release(r.oldAt, r.oldLength);
         if (r.newAt >= 0) m_store.Release(r.newAt, r.newLength);
@@ -189,6 +200,14 @@ std::string UndoMenuText(const OUndoStep* step, bool redo, OOffset fileLength) {
             count = std::unique(offsets.begin(), offsets.end()) - offsets.begin();
             if (!offsets.empty()) offset = offsets.front();
         }
+    } else if (step->kind == OUndoKind::Replace) {
+        // A replace run: its matches, however long each.
+        offset = step->regions.empty() ? 0 : step->regions.front().offset;
+        count = static_cast<OOffset>(step->regions.size());
+        OffsetFormat format;
+        format.SetWidthClass(fileLength);
+        return Format("%s replace of %s match%s at 0x%s%s", verb, Grouped(count).c_str(),
+                      count == 1 ? "" : "es", format.Hex(offset).c_str(), key);
     } else if (!step->regions.empty()) {
         offset = step->regions.front().offset;
         for (const OUndoRegion& r : step->regions)

@@ -24,6 +24,12 @@ struct OUndoRegion {
     OOffset newAt = -1; // the bytes the change put there, kept by the first undo
 };
 
+// A run of the store that a step holds as a whole.
+struct OUndoSegment {
+    OOffset at = 0;
+    OOffset length = 0;
+};
+
 // One typed byte (or one taken back): the byte shown before and after, and
 // whether each was a pending change.
 struct OTypedByte {
@@ -53,8 +59,10 @@ struct OUndoStep {
     OUndoKind kind = OUndoKind::Typing;
     std::vector<OUndoRegion> regions; // structural changes
     std::vector<OTypedByte> typed;    // typing, in the order typed
-    bool saved = false;               // typing: the bytes have been written to the file
-    OOffset sizeBefore = 0;           // typing: the length shown before and after
+    // When not empty, the regions' bytes lie inside these and go with them.
+    std::vector<OUndoSegment> segments;
+    bool saved = false;     // typing: the bytes have been written to the file
+    OOffset sizeBefore = 0; // typing: the length shown before and after
     OOffset sizeAfter = 0;
     OUndoRanges before;
     OUndoRanges after;

@@ -3,6 +3,7 @@
 #include "markers/OEdit.h"
 #include "platform/OTypes.h"
 
+#include <cstddef>
 #include <string>
 
 enum class OConfirmAnswer { Yes, No, All, Cancel };
@@ -22,6 +23,20 @@ public:
     // its first replacement to the end of its last (or to the end of the
     // file, when the run stopped early), once the run is over.
     virtual void Edited(const OEdit& edit) = 0;
+
+public: // a replace run, for undo
+    // A replace run starts, before its first question or replacement.
+    virtual void ReplaceStarted() {}
+    // One replacement the file now holds, in ascending file order: the
+    // oldLength bytes old at offset before (in the file as it was before the
+    // run) became the newLength bytes now. The bytes are valid for the call.
+    virtual void Replaced(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+                          std::size_t newLength) {
+        (void)before, (void)old, (void)oldLength, (void)now, (void)newLength;
+    }
+    // The run is over (after Edited). failed: a failure was said, and the
+    // file may hold fewer replacements than were reported.
+    virtual void ReplaceEnded(bool failed) { (void)failed; }
 
 protected:
     ~OFindHost() = default;

@@ -269,6 +269,10 @@ bool OSearchRun::StreamReplace(Stream& stream, OOffset matchEnd, OOffset consume
                         target[k] = at + k < n ? in[at + k] : 0; // past the end of the file
                 }
                 m_lastMatch = stream.write + static_cast<OOffset>(outLength);
+                m_host.Replaced(m_lastMatch - static_cast<OOffset>(m_replaced) *
+                                                  (static_cast<OOffset>(replacementLength) -
+                                                   static_cast<OOffset>(patternLength)),
+                                in + at, patternLength, target, replacementLength);
                 ++m_found;
                 ++m_replaced;
                 outLength += replacementLength;

@@ -10,6 +10,7 @@
 #include "res/OStringTable.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -300,6 +301,7 @@ OOffset OSearchRun::ReplaceLoop(OOffset start) {
     const bool sized = m_buffer.Attach(m_file);
     const OOffset sizeBefore = m_buffer.FileSize();
     OOffset firstReplaced = -1;
+    m_host.ReplaceStarted();
 
     OOffset r = -1;
     Scan scan = sized ? FindFrom(start, true, r) : Scan::Failed;
@@ -331,10 +333,16 @@ OOffset OSearchRun::ReplaceLoop(OOffset start) {
             if (answer == OConfirmAnswer::All) confirm = false;
         }
         if (firstReplaced < 0) firstReplaced = r;
+        std::array<OByte, OPattern::kMaxLength> old{};
+        std::copy_n(m_buffer.Data() + index, patternLength, old.begin());
         if (!m_buffer.Replace(m_file, index, patternLength, s.m_replacement)) {
             failed = true;
             break;
         }
+        // Every replacement before this one moved it by delta.
+        m_host.Replaced(r - static_cast<OOffset>(m_replaced) * delta, old.data(),
+                        static_cast<std::size_t>(patternLength), m_buffer.Data() + index,
+                        replacementLength);
         ++m_replaced;
         s.m_matchLength = s.m_replacement.length;
         s.m_areaEnd += delta;
@@ -354,6 +362,7 @@ OOffset OSearchRun::ReplaceLoop(OOffset start) {
     ReportEdit(
         sizeBefore, firstReplaced,
         failed || m_cancelled ? -1 : m_lastMatch + std::max(patternLength, s.m_replacement.length));
+    m_host.ReplaceEnded(failed);
     if (failed) {
         m_status->Restore();
         s.m_lastFound = -1;

@@ -102,10 +102,12 @@ enum class OTextId : unsigned {
     IDS_MOVE_NO_JOURNAL = 40121,
     IDS_MOVE_FINISHED = 40122,
     // Undo: a change past the store's limit, a history dropped because the
-    // file changed underneath, the store limit's option label.
+    // file changed underneath, the store limit's option label, a replace
+    // run that could not be recorded.
     IDS_UNDO_IMPOSSIBLE = 40123,
     IDS_UNDO_DROPPED = 40124,
     IDS_OPT_UNDO_STORE_LIMIT = 40125,
+    IDS_UNDO_REPLACE_CLEARED = 40126,
 };
 using enum OTextId;
 

@@ -106,5 +106,18 @@ bool OFindController::ResolvePending() {
 }
 
 void OFindController::Edited(const OEdit& edit) {
-    m_doc.Apply(edit);
+    m_doc.ReplaceRunEdited(edit);
+}
+
+void OFindController::ReplaceStarted() {
+    m_doc.BeginReplaceRun();
+}
+
+void OFindController::Replaced(OOffset before, const OByte* old, std::size_t oldLength,
+                               const OByte* now, std::size_t newLength) {
+    m_doc.RecordReplaced(before, old, oldLength, now, newLength);
+}
+
+void OFindController::ReplaceEnded(bool failed) {
+    m_doc.EndReplaceRun(failed);
 }

@@ -44,6 +44,10 @@ private:
     OConfirmAnswer ConfirmReplace(const std::string& source, const std::string& target) override;
     bool ResolvePending() override;
     void Edited(const OEdit& edit) override;
+    void ReplaceStarted() override;
+    void Replaced(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+                  std::size_t newLength) override;
+    void ReplaceEnded(bool failed) override;
 
     ODoc& m_doc;
     OEditContext& m_view;

@@ -3,10 +3,12 @@
 #include "document/OEditOps.h"
 #include "document/OTransferBuffer.h"
 #include "document/OUndoStore.h"
+#include "find/OFinder.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
 #include "support/ODocFixture.h"
 
+#include <cctype>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
@@ -35,6 +37,27 @@ struct ModelStep {
     State before;
     State after;
     bool typing = false;
+};
+
+// The search's host as the window has it: the replace run reaches the
+// document; each question gets the next answer, then All.
+struct ODocFindHost final : OFindHost {
+    explicit ODocFindHost(ODoc& d) : doc(d) {}
+    ODoc& doc;
+    std::vector<OConfirmAnswer> answers;
+    std::size_t asked = 0;
+    void ShowMatch(OOffset, int) override {}
+    OConfirmAnswer ConfirmReplace(const std::string&, const std::string&) override {
+        return asked < answers.size() ? answers[asked++] : OConfirmAnswer::All;
+    }
+    bool ResolvePending() override { return doc.ResolvePending(); }
+    void Edited(const OEdit& edit) override { doc.ReplaceRunEdited(edit); }
+    void ReplaceStarted() override { doc.BeginReplaceRun(); }
+    void Replaced(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+                  std::size_t newLength) override {
+        doc.RecordReplaced(before, old, oldLength, now, newLength);
+    }
+    void ReplaceEnded(bool failed) override { doc.EndReplaceRun(failed); }
 };
 
 class UndoTest : public ODocFixture {
@@ -70,11 +93,56 @@ protected:
         ASSERT_TRUE(file.SetByte(at, before, value));
         doc.RecordTyping({at, before, value, pending, true}, size);
     }
+    // Replace from the file's start, case ignored, as the Find dialog runs it.
+    void ReplaceRun(const std::string& pattern, const std::string& replacement,
+                    std::vector<OConfirmAnswer> answers = {}) {
+        auto& search = doc.Search();
+        if (!search) search = std::make_shared<OFinder>();
+        ODocFindHost findHost(doc);
+        findHost.answers = std::move(answers);
+        static_cast<OFinder&>(*search).Run(*doc.File(), pattern, replacement,
+                                           {.fromBeginEnd = true, .replace = true}, 0, -1, -1,
+                                           false, findHost);
+    }
     void Select(OOffset a, OOffset b) {
         doc.Selection().Set(a, b);
         context.caret = a;
     }
 };
+
+// What ReplaceRun makes of bytes, the answers given in turn and All after
+// them; false when it replaced nothing.
+bool ModelReplace(OBytes& bytes, const std::string& pattern, const std::string& replacement,
+                  const std::vector<OConfirmAnswer>& answers) {
+    const auto same = [](OByte a, char b) {
+        return std::tolower(a) == std::tolower(static_cast<unsigned char>(b));
+    };
+    OBytes out;
+    std::size_t asked = 0;
+    bool all = false;
+    bool replaced = false;
+    std::size_t p = 0;
+    while (p + pattern.size() <= bytes.size()) {
+        if (!std::equal(pattern.begin(), pattern.end(), bytes.begin() + p, same)) {
+            out.push_back(bytes[p++]);
+            continue;
+        }
+        const OConfirmAnswer answer =
+            all || asked >= answers.size() ? OConfirmAnswer::All : answers[asked++];
+        if (answer == OConfirmAnswer::Cancel) break;
+        if (answer == OConfirmAnswer::No) {
+            out.push_back(bytes[p++]);
+            continue;
+        }
+        all = all || answer == OConfirmAnswer::All;
+        out.insert(out.end(), replacement.begin(), replacement.end());
+        p += pattern.size();
+        replaced = true;
+    }
+    out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(p), bytes.end());
+    bytes = std::move(out);
+    return replaced;
+}
 
 // Run with the kernel copying into the store and with the transfer buffer.
 class RandomUndoTest : public UndoTest, public ::testing::WithParamInterface<bool> {};
@@ -86,7 +154,11 @@ TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
     auto pick = [&rng](OOffset n) {
         return n <= 0 ? OOffset{0} : static_cast<OOffset>(rng() % static_cast<unsigned>(n));
     };
-    OBytes bytes = RandomBytes(120, static_cast<unsigned>(rng()));
+    // Letters of both cases, so that a replace run ignoring case meets
+    // different bytes at each match.
+    OBytes bytes(120);
+    for (OByte& b : bytes)
+        b = static_cast<OByte>("aAbBc\x00"[rng() % 6]);
     Open(bytes);
     for (int i = 0; i < 8; ++i) {
         ORange marker;
@@ -96,6 +168,7 @@ TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
     }
     std::vector<ModelStep> steps;
     std::size_t done = 0;
+    int replaceSteps = 0;
     OBytes clip;
     ASSERT_TRUE(host.holder.Set(*doc.File(), 0, 5, host.temp));
     clip.assign(bytes.begin(), bytes.begin() + 5);
@@ -147,11 +220,25 @@ TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
             bytes[at] = value;
             context.caret = at + 1;
             step.typing = true;
+        } else if (action < 75) { // a replace run: shorter, as long or longer
+            std::string pattern;
+            std::string replacement;
+            for (OOffset n = 1 + pick(3); n > 0; --n)
+                pattern += "abAB"[pick(4)];
+            for (OOffset n = 1 + pick(4); n > 0; --n)
+                replacement += "xyzXY"[pick(5)];
+            std::vector<OConfirmAnswer> answers;
+            for (OOffset n = pick(4); n > 0; --n)
+                answers.push_back(static_cast<OConfirmAnswer>(pick(4)));
+            step.before = Now(bytes);
+            ReplaceRun(pattern, replacement, answers);
+            if (!ModelReplace(bytes, pattern, replacement, answers)) continue;
+            ++replaceSteps;
         } else {
             if (size == 0) continue;
             const OOffset b = pick(size);
             const OOffset e = std::min(size - 1, b + pick(25));
-            if (action < 75) { // delete
+            if (action < 80) { // delete
                 Select(b, e);
                 step.before = Now(bytes);
                 ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
@@ -202,6 +289,7 @@ TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
         ASSERT_EQ(Now(Shown()), steps[done++].after);
     }
     EXPECT_FALSE(doc.Redo());
+    EXPECT_GT(replaceSteps, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, RandomUndoTest, ::testing::Bool());
@@ -265,6 +353,24 @@ TEST_F(UndoTest, AChangeUnderneathDropsTheHistory) {
     EXPECT_EQ(platform.StatusHistory().back(), LoadString(ids::IDS_UNDO_DROPPED));
 }
 
+// A replace run that cannot be kept as a step ends the history with its
+// own word, not as a change made by another program.
+TEST_F(UndoTest, AReplaceRunNotKeptEndsTheHistory) {
+    host.limit = 1; // room for the delete's byte, not for the run's bytes
+    Open(OBytes{'a', 'b', 'A', 'B', 'x', 'a', 'b'});
+    Select(4, 4);
+    ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+    ReplaceRun("ab", "xyz");
+    EXPECT_EQ(Shown(), (OBytes{'x', 'y', 'z', 'x', 'y', 'z', 'x', 'y', 'z'}));
+    EXPECT_FALSE(doc.History()->CanUndo());
+    EXPECT_FALSE(doc.Undo());
+    ASSERT_FALSE(platform.StatusHistory().empty());
+    const auto& said = platform.StatusHistory();
+    EXPECT_NE(std::find(said.begin(), said.end(), LoadString(ids::IDS_UNDO_REPLACE_CLEARED)),
+              said.end());
+    EXPECT_EQ(std::find(said.begin(), said.end(), LoadString(ids::IDS_UNDO_DROPPED)), said.end());
+}
+
 TEST(UndoMenuText, NamesTheStep) {
     OUndoStep step;
     step.kind = OUndoKind::Delete;
@@ -275,6 +381,9 @@ TEST(UndoMenuText, NamesTheStep) {
     step.typed = {{0x10, 0, 1, false, true}, {0x11, 0, 1, false, true}, {0x10, 1, 2, true, true}};
     EXPECT_EQ(UndoMenuText(&step, true, 0x100), "&Redo typing of 2 bytes at 0x0010\tCtrl+Y");
     EXPECT_EQ(UndoMenuText(nullptr, false, 0), "&Undo\tCtrl+Z");
+    step.kind = OUndoKind::Replace;
+    step.regions = {{0x20, 4, 5, 0, 4}, {0x40, 4, 5, 9, 13}};
+    EXPECT_EQ(UndoMenuText(&step, false, 0x100), "&Undo replace of 2 matches at 0x0020\tCtrl+Z");
 }
 
 } // namespace

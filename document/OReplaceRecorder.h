@@ -1,0 +1,46 @@
+#pragma once
+
+#include "document/OUndoHistory.h"
+#include "platform/OTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Records a replace run as one undo step while it runs. Each replacement's
+// old and new bytes gather in one buffer that goes to the store a batch at a
+// time: a run of millions of small matches costs a few large writes, not a
+// write per match. Regions come in ascending order of their offsets before
+// the run and must not overlap. Only the interface thread uses a recorder.
+class OReplaceRecorder {
+public:
+    static constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
+
+    explicit OReplaceRecorder(OUndoHistory& history);
+    // Gives back what a run not finished kept.
+    ~OReplaceRecorder();
+    OReplaceRecorder(const OReplaceRecorder&) = delete;
+    OReplaceRecorder& operator=(const OReplaceRecorder&) = delete;
+
+    // One replacement; from the first that cannot be kept (no room in the
+    // store's limit, or a failure, shown) the recorder has failed and keeps
+    // nothing more.
+    void Add(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+             std::size_t newLength);
+    bool Failed() const { return m_failed; }
+    std::uint64_t Count() const { return m_regions.size(); }
+    // Moves the regions and the store segments holding their bytes into
+    // step; false (everything given back) when the recorder failed.
+    bool Finish(OUndoStep& step);
+
+private:
+    bool Flush();
+    void GiveBack();
+
+    OUndoHistory& m_history;
+    std::vector<OByte> m_batch;
+    std::vector<OUndoRegion> m_regions;
+    std::vector<OUndoSegment> m_segments;
+    std::size_t m_unflushed = 0; // the first region whose bytes are in the batch
+    bool m_failed = false;
+};
