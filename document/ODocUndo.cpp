@@ -401,6 +401,25 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
     return true;
 }
 
+namespace {
+
+// Undo takes a step's regions one at a time, each moving the file's tail:
+// a run of many replacements of another length would take that many
+// passes over the file. Such a run is not kept; a few passes are.
+bool FewTailMoves(const std::vector<OUndoRegion>& regions, OOffset size) {
+    constexpr OOffset kSlack = OOffset{64} << 20;
+    const OOffset budget = size > (kOffsetMax - kSlack) / 4 ? kOffsetMax : 4 * size + kSlack;
+    OOffset moved = 0;
+    for (const OUndoRegion& r : regions) {
+        if (r.oldLength == r.newLength) continue;
+        moved += std::max<OOffset>(size - r.offset, 0);
+        if (moved > budget) return false;
+    }
+    return true;
+}
+
+} // namespace
+
 // A replace run becomes one step: its regions and their bytes come from the
 // run as it goes; the markers are taken around the run's one edit of the
 // length, or over its regions when the length stays.
@@ -441,7 +460,11 @@ void ODoc::EndReplaceRun(bool failed) {
     if (!recorder) return;
     OUndoStep step = std::move(m_replaceStep);
     m_replaceStep = {};
-    if (failed || (recorder->Count() > 0 && !recorder->Finish(step))) {
+    OOffset size = 0;
+    if (failed || recorder->Failed() ||
+        (recorder->Count() > 0 && (!recorder->Finish(step) || !m_file->QuerySize(size) ||
+                                   !FewTailMoves(step.regions, size)))) {
+        MakeHistory().Release(step);
         // Some of the run is in the file and no step says what.
         m_history->Clear();
         ShowStatus(ids::IDS_UNDO_REPLACE_CLEARED);

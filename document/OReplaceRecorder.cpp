@@ -1,5 +1,20 @@
 #include "document/OReplaceRecorder.h"
 
+namespace {
+
+constexpr std::size_t kMaxRegions = std::size_t{1} << 18;
+std::size_t g_maxRegions = kMaxRegions;
+
+} // namespace
+
+std::size_t OReplaceRecorder::MaxRegions() {
+    return g_maxRegions;
+}
+
+void OReplaceRecorder::SetMaxRegionsForTesting(std::size_t count) {
+    g_maxRegions = count == 0 ? kMaxRegions : count;
+}
+
 OReplaceRecorder::OReplaceRecorder(OUndoHistory& history) : m_history(history) {}
 
 OReplaceRecorder::~OReplaceRecorder() {
@@ -9,6 +24,11 @@ OReplaceRecorder::~OReplaceRecorder() {
 void OReplaceRecorder::Add(OOffset before, const OByte* old, std::size_t oldLength,
                            const OByte* now, std::size_t newLength) {
     if (m_failed) return;
+    if (m_regions.size() >= g_maxRegions) {
+        m_failed = true;
+        GiveBack();
+        return;
+    }
     if (m_batch.capacity() == 0) m_batch.reserve(kBatchBytes);
     if (m_batch.size() + oldLength + newLength > kBatchBytes && !Flush()) return;
     // Until the flush, a region's store offsets are its bytes' place in the batch.

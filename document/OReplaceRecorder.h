@@ -15,6 +15,11 @@
 class OReplaceRecorder {
 public:
     static constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
+    // The most regions a run keeps (about 10 MiB of them in memory); a
+    // longer run cannot be undone.
+    static std::size_t MaxRegions();
+    // Sets that number (0 restores the normal one).
+    static void SetMaxRegionsForTesting(std::size_t count);
 
     explicit OReplaceRecorder(OUndoHistory& history);
     // Gives back what a run not finished kept.

@@ -362,17 +362,17 @@ OOffset OSearchRun::ReplaceLoop(OOffset start) {
     ReportEdit(
         sizeBefore, firstReplaced,
         failed || m_cancelled ? -1 : m_lastMatch + std::max(patternLength, s.m_replacement.length));
-    m_host.ReplaceEnded(failed);
     if (failed) {
         m_status->Restore();
         s.m_lastFound = -1;
-        return -1;
-    }
-    if (m_found > 0)
+    } else if (m_found > 0) {
         SetStatusText(CountText(ids::IDS_TOTAL_REPLACES, m_found, m_replaced));
-    else if (!m_cancelled) // a cancelled run cannot say the pattern is not there
+    } else if (!m_cancelled) { // a cancelled run cannot say the pattern is not there
         ShowStatus(ids::IDS_PATTERN_NOT_FOUND, source.c_str());
-    return m_lastMatch;
+    }
+    // Last, so that a word about the undo history stands.
+    m_host.ReplaceEnded(failed);
+    return failed ? -1 : m_lastMatch;
 }
 
 // The span from the first replacement to endAfter (the end of the last one,

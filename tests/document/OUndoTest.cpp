@@ -1,6 +1,7 @@
 // Undo and redo of every kind of change against a plain model: the bytes,
 // the length, the markers and the selection after every step.
 #include "document/OEditOps.h"
+#include "document/OReplaceRecorder.h"
 #include "document/OTransferBuffer.h"
 #include "document/OUndoStore.h"
 #include "find/OFinder.h"
@@ -71,6 +72,7 @@ protected:
         OUndoStore::SetNoHolesForTesting(false);
         OUndoStore::SetNoKernelCopyForTesting(false);
         OUndoHistory::SetMarkersInMemoryForTesting(0);
+        OReplaceRecorder::SetMaxRegionsForTesting(0);
     }
     State Now(const OBytes& bytes) {
         State s{bytes, {}, {doc.Selection().Begin(), doc.Selection().End()}};
@@ -369,6 +371,23 @@ TEST_F(UndoTest, AReplaceRunNotKeptEndsTheHistory) {
     EXPECT_NE(std::find(said.begin(), said.end(), LoadString(ids::IDS_UNDO_REPLACE_CLEARED)),
               said.end());
     EXPECT_EQ(std::find(said.begin(), said.end(), LoadString(ids::IDS_UNDO_DROPPED)), said.end());
+}
+
+// A run of more replacements than a step keeps is not kept either, and
+// its bytes leave the store.
+TEST_F(UndoTest, ARunOfTooManyReplacementsIsNotKept) {
+    OReplaceRecorder::SetMaxRegionsForTesting(2);
+    Open(OBytes{'a', 'b', 'a', 'b', 'a'});
+    Select(4, 4);
+    ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+    ReplaceRun("a", "b", {OConfirmAnswer::Yes, OConfirmAnswer::Yes});
+    ASSERT_EQ(doc.History()->UndoCount(), 2u);
+    ReplaceRun("b", "cc");
+    OReplaceRecorder::SetMaxRegionsForTesting(0);
+    EXPECT_EQ(Shown(), (OBytes{'c', 'c', 'c', 'c', 'c', 'c', 'c', 'c'}));
+    EXPECT_EQ(doc.History()->Count(), 0u);
+    EXPECT_EQ(doc.History()->Store().Used(), 0u);
+    EXPECT_EQ(platform.StatusHistory().back(), LoadString(ids::IDS_UNDO_REPLACE_CLEARED));
 }
 
 TEST(UndoMenuText, NamesTheStep) {
