@@ -1,0 +1,154 @@
+// A Replace All kept as one undo step against the same run with nothing
+// kept, its undo, and the memory a run of millions of matches leaves.
+#include "document/ODoc.h"
+#include "find/OFinder.h"
+#include "platform/OScriptedPlatform.h"
+#include "platform/OSystem.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kBlock = 16777216;
+
+// size bytes of 'x' with "QRVL" every spacing bytes, in a fresh directory.
+class OReplaceBenchFile {
+public:
+    OReplaceBenchFile(OOffset size, std::size_t spacing) {
+        std::string dir = SystemTempDirectory() + "quorvalis-replace-bench-XXXXXX";
+        if (!::mkdtemp(dir.data())) std::abort();
+        m_dir = dir;
+        path = dir + "/data.bin";
+        const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
+        if (fd < 0) std::abort();
+        std::vector<char> block(kBlock, 'x');
+        for (std::size_t at = 0; at + 4 <= kBlock; at += spacing)
+            std::memcpy(block.data() + at, "QRVL", 4);
+        for (OOffset at = 0; at < size; at += static_cast<OOffset>(kBlock)) {
+            const auto n = static_cast<std::size_t>(std::min<OOffset>(kBlock, size - at));
+            if (::pwrite(fd, block.data(), n, at) != static_cast<ssize_t>(n)) std::abort();
+        }
+        ::close(fd);
+    }
+    ~OReplaceBenchFile() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    std::string path;
+
+private:
+    std::string m_dir;
+};
+
+// The host as the window has it, or with recording off.
+struct OBenchFindHost final : OFindHost {
+    ODoc* doc = nullptr; // null: nothing recorded
+    void ShowMatch(OOffset, int) override {}
+    OConfirmAnswer ConfirmReplace(const std::string&, const std::string&) override {
+        return OConfirmAnswer::All;
+    }
+    bool ResolvePending() override { return true; }
+    void Edited(const OEdit& edit) override {
+        if (doc) doc->ReplaceRunEdited(edit);
+    }
+    void ReplaceStarted() override {
+        if (doc) doc->BeginReplaceRun();
+    }
+    void Replaced(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
+                  std::size_t newLength) override {
+        if (doc) doc->RecordReplaced(before, old, oldLength, now, newLength);
+    }
+    void ReplaceEnded(bool failed) override {
+        if (doc) doc->EndReplaceRun(failed);
+    }
+};
+
+struct OBenchDoc {
+    OScriptedPlatform platform;
+    ODoc doc;
+    OFinder finder;
+    explicit OBenchDoc(const std::string& path) {
+        if (!doc.OnOpenDocument(path)) std::abort();
+        doc.SetReadOnly(false);
+    }
+    void Replace(const char* pattern, const char* replacement, bool record) {
+        OBenchFindHost host;
+        host.doc = record ? &doc : nullptr;
+        finder.Run(*doc.File(), pattern, replacement,
+                   {.matchCase = true, .fromBeginEnd = true, .replace = true}, 0, -1, -1, false,
+                   host);
+    }
+};
+
+double ResidentMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
+}
+
+// 1 GiB with 100,000 matches of 4 bytes, replaced by 4 bytes: the run with
+// its step kept, the run with nothing kept, and the step's undo.
+OReplaceBenchFile& GiB() {
+    static OReplaceBenchFile file(OOffset{1} << 30, 10737);
+    return file;
+}
+
+void BM_ReplaceAll100k_WithUndo(benchmark::State& state) {
+    OBenchDoc d(GiB().path);
+    for (auto _ : state) {
+        d.Replace("QRVL", "qrvl", true);
+        state.PauseTiming();
+        if (!d.doc.Undo()) state.SkipWithError("undo failed");
+        state.ResumeTiming();
+    }
+}
+
+void BM_ReplaceAll100k_WithoutUndo(benchmark::State& state) {
+    OBenchDoc d(GiB().path);
+    for (auto _ : state) {
+        d.Replace("QRVL", "qrvl", false);
+        state.PauseTiming();
+        d.Replace("qrvl", "QRVL", false);
+        state.ResumeTiming();
+    }
+}
+
+void BM_Undo_ReplaceAll100k(benchmark::State& state) {
+    OBenchDoc d(GiB().path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        d.Replace("QRVL", "qrvl", true);
+        state.ResumeTiming();
+        if (!d.doc.Undo()) state.SkipWithError("undo failed");
+    }
+}
+
+// 40 MiB of matches every 4 bytes: 10 million replacements, more than a
+// step keeps. Resident memory idle and after the run, kept (1) or not (0).
+void BM_ResidentAfter10MMatches(benchmark::State& state) {
+    OReplaceBenchFile file(OOffset{40} << 20, 4);
+    OBenchDoc d(file.path);
+    const double idle = ResidentMiB();
+    for (auto _ : state)
+        d.Replace("QRVL", "qrvl", state.range(0) != 0);
+    state.counters["idle_MiB"] = idle;
+    state.counters["after_MiB"] = ResidentMiB();
+}
+
+BENCHMARK(BM_ReplaceAll100k_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReplaceAll100k_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Undo_ReplaceAll100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ResidentAfter10MMatches)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
