@@ -1,13 +1,8 @@
-#include "app/OApp.h"
-#include "app/qt/OMainFrame.h"
-#include "app/qt/OQtApp.h"
 #include "document/OClipStore.h"
 #include "document/OFile.h"
 #include "find/qt/OFindDlg.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
+#include "qt/OAppFixture.h"
 #include "res/OCommandTable.h"
-#include "support/OTempDir.h"
 #include "view/qt/OGotoDlg.h"
 #include "view/qt/OInsertDlg.h"
 #include "view/qt/OView.h"
@@ -33,24 +28,22 @@ struct Walk;
 // A window on 64 bytes 00 01 02 ... 3F, writable, caret at 0. Each command
 // is walked twice, in a fresh window each time: once with its rule false,
 // once with it true.
-class CommandWalk : public ::testing::TestWithParam<std::tuple<std::size_t, bool>> {
+class CommandWalk : public ::testing::TestWithParam<std::tuple<std::size_t, bool>>,
+                    public OAppFixture {
 public:
     void SetUp() override {
         m_dialogs.setInterval(5);
         QObject::connect(&m_dialogs, &QTimer::timeout, [this] { Answer(); });
         m_dialogs.start();
-        core.Startup(dir.File("quorvalis.ini"));
         std::vector<OByte> bytes(64);
         std::iota(bytes.begin(), bytes.end(), OByte{0});
-        int exitCode = 0;
-        ASSERT_TRUE(app.Startup({dir.Write("data.bin", bytes)}, exitCode));
+        ASSERT_TRUE(Start({dir.Write("data.bin", bytes)}));
         Frame().resize(900, 500);
         view = Frame().ActiveView();
         ASSERT_NE(view, nullptr);
         Doc().SetReadOnly(false);
         view->Relayout();
     }
-    OMainFrame& Frame() { return *app.MainFrame(); }
     ODoc& Doc() { return view->Doc(); }
     OOffset Length() { return Doc().ShownLength(); }
     OOffset Caret() { return view->Geometry().Caret(); }
@@ -78,11 +71,6 @@ public:
         Doc().Selection().Reset();
     }
 
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform;
-    OTempDir dir;
-    OApp core;
-    OQtApp app{core, qtPlatform};
     OView* view = nullptr;
     int dialogs = 0;
 

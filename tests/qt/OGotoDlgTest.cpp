@@ -1,32 +1,19 @@
 #include "view/qt/OGotoDlg.h"
 
 #include "platform/OScriptedPlatform.h"
+#include "qt/OModalSteps.h"
 #include "view/ORecordView.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 using F = OGotoField;
-
-// Runs steps on the dialog once it is open; whatever they leave open is
-// cancelled, so a failed step cannot hang the test.
-void WhenOpen(std::function<void(OGotoDlg&)> steps) {
-    QTimer::singleShot(0, [steps = std::move(steps)] {
-        auto* dialog = qobject_cast<OGotoDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        steps(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-}
 
 void Type(OGotoDlg& dialog, F field, const char* keys, bool replace = true) {
     QLineEdit* edit = dialog.Field(field)->lineEdit();
@@ -57,7 +44,7 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
 
     // Keys reach the model through the line edits and the boxes alike; the
     // model's own arithmetic is tested with it.
-    WhenOpen([](OGotoDlg& d) {
+    WhenOpen<OGotoDlg>([](OGotoDlg& d) {
         EXPECT_TRUE(Focused(d, F::HexOffset));
         Type(d, F::HexOffset, "1A");
         EXPECT_EQ(Text(d, F::DecOffset), "26");
@@ -73,7 +60,7 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
 
     // Reopened in the record field; past the end asks: Cancel stays, OK
     // goes to the end.
-    WhenOpen([&platform](OGotoDlg& d) {
+    WhenOpen<OGotoDlg>([&platform](OGotoDlg& d) {
         EXPECT_TRUE(Focused(d, F::Record));
         EXPECT_EQ(Text(d, F::Record), "3");
         Type(d, F::DecOffset, "+1000");
@@ -92,7 +79,7 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
     // No completion from the list: a typed 4 stays 4, not the earlier 48.
     // A choice from the list is an edit; Clear empties everything; Cancel
     // moves nothing.
-    WhenOpen([](OGotoDlg& d) {
+    WhenOpen<OGotoDlg>([](OGotoDlg& d) {
         QComboBox* dec = d.Field(F::DecOffset);
         ASSERT_EQ(dec->count(), 2);
         Type(d, F::DecOffset, "4");
@@ -112,7 +99,7 @@ TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {
               (std::vector<std::string>{"+1000", "48"}));
 
     // Enter in a field is OK.
-    WhenOpen([](OGotoDlg& d) {
+    WhenOpen<OGotoDlg>([](OGotoDlg& d) {
         Type(d, F::HexOffset, "1F");
         QTest::keyClick(d.Field(F::HexOffset), Qt::Key_Return);
         EXPECT_FALSE(d.isVisible());

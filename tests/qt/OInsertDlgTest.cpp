@@ -2,30 +2,19 @@
 
 #include "document/ODoc.h"
 #include "platform/OScriptedPlatform.h"
+#include "qt/OModalSteps.h"
 #include "support/OTempDir.h"
 #include "view/ORecordView.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
-
-void WhenOpen(std::function<void(OInsertDlg&)> steps) {
-    QTimer::singleShot(0, [steps = std::move(steps)] {
-        auto* dialog = qobject_cast<OInsertDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        steps(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-}
 
 // Check boxes and radio buttons take clicks on their indicator and text only.
 void Click(QAbstractButton* button) {
@@ -46,7 +35,7 @@ TEST(InsertDialog, RecordsAtTheNextRecordSelected) {
     view.Layout(1 << 20, 100, 10);
     ASSERT_TRUE(view.SetCaret(87)); // the middle of record 5
 
-    WhenOpen([&platform](OInsertDlg& d) {
+    WhenOpen<OInsertDlg>([&platform](OInsertDlg& d) {
         EXPECT_EQ(d.Count()->text(), "1");
         EXPECT_TRUE(d.Bytes()->isChecked());
         EXPECT_FALSE(d.SelectAfter()->isChecked());
@@ -70,7 +59,7 @@ TEST(InsertDialog, RecordsAtTheNextRecordSelected) {
     EXPECT_EQ(doc.Selection().End(), 127);
 
     // Cancel inserts nothing; the dialog opens as new every time.
-    WhenOpen([](OInsertDlg& d) {
+    WhenOpen<OInsertDlg>([](OInsertDlg& d) {
         EXPECT_EQ(d.Count()->text(), "1");
         EXPECT_TRUE(d.Bytes()->isChecked());
         d.reject();

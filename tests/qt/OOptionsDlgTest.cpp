@@ -2,32 +2,19 @@
 
 #include "app/OApp.h"
 #include "platform/OScriptedPlatform.h"
+#include "qt/OModalSteps.h"
 #include "support/OTempDir.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 using M = OOptionsModel;
-
-// Runs steps on the dialog once it is open; whatever they leave open is
-// cancelled, so a failed step cannot hang the test.
-void WhenOpen(std::function<void(OOptionsDlg&)> steps) {
-    QTimer::singleShot(0, [steps = std::move(steps)] {
-        auto* dialog = qobject_cast<OOptionsDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        steps(*dialog);
-        if (dialog->isVisible()) dialog->reject();
-    });
-}
 
 // Makes row current by clicking its label, which opens the value's editor.
 QWidget* Open(OOptionsDlg& d, M::Row row) {
@@ -65,7 +52,7 @@ TEST(OptionsDialog, OutOfRangeIsSaidAndSaveWritesGeneralOnly) {
     // A width of 1 is refused with the message and the row keeps 20. The
     // editor keeps the focus with 20 selected: the number typed over it and
     // one Enter reach Apply, and the next Enter applies.
-    WhenOpen([&platform](OOptionsDlg& d) {
+    WhenOpen<OOptionsDlg>([&platform](OOptionsDlg& d) {
         TypeNumber(d, M::kRecordWidth, "1");
         EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Number out range"});
         EXPECT_EQ(Shown(d, M::kRecordWidth), "20");
@@ -93,7 +80,7 @@ TEST(OptionsDialog, OutOfRangeIsSaidAndSaveWritesGeneralOnly) {
     }
 
     // A flag through its combo box, then Save.
-    WhenOpen([](OOptionsDlg& d) {
+    WhenOpen<OOptionsDlg>([](OOptionsDlg& d) {
         auto* combo = qobject_cast<QComboBox*>(Open(d, M::kMarkerJumpWrap));
         ASSERT_NE(combo, nullptr);
         EXPECT_EQ(combo->currentText(), "enable");
@@ -112,7 +99,7 @@ TEST(OptionsDialog, OutOfRangeIsSaidAndSaveWritesGeneralOnly) {
     EXPECT_EQ(file.GetString("Mine", "Hand"), "written");
 
     // Cancel keeps the record as it was.
-    WhenOpen([](OOptionsDlg& d) {
+    WhenOpen<OOptionsDlg>([](OOptionsDlg& d) {
         TypeNumber(d, M::kRecentFiles, "9");
         QTest::mouseClick(d.CancelButton(), Qt::LeftButton);
     });

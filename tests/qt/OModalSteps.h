@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+// Runs steps on the Dialog once it is open as the modal window; whatever they
+// leave open is cancelled, so a failed step cannot hang the test.
+template <class Dialog> void WhenOpen(std::function<void(Dialog&)> steps) {
+    QTimer::singleShot(0, [steps = std::move(steps)] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        steps(*dialog);
+        if (dialog->isVisible()) dialog->reject();
+    });
+}
