@@ -121,24 +121,6 @@ TEST_F(DocTest, TheLastFoundRangeCoversTheMatchOrNothing) {
     }
 }
 
-struct ViewSpy final : ODocView {
-    int updates = 0;
-    void OnUpdate() override { ++updates; }
-};
-
-TEST_F(DocTest, ViewsAreUpdatedAndTheFirstKeepsItsState) {
-    ASSERT_TRUE(doc.OnNewDocument());
-    ViewSpy first, second;
-    doc.AddView(&first);
-    doc.AddView(&second);
-    doc.UpdateAllViews();
-    EXPECT_EQ(first.updates + second.updates, 2);
-    doc.OnCloseDocument();
-    EXPECT_EQ(host.stored, 1);
-    doc.RemoveView(&first);
-    doc.RemoveView(&second);
-}
-
 struct Target final : OCommandTarget {
     OCommandId handles;
     bool enabled;

@@ -15,21 +15,16 @@ struct FakeClock {
     }
 };
 
-// Asking does not start the interval; only running does. The steady clock
-// is the default.
+// Asking does not start the interval; only running does (the paced loop
+// below shows it on a clock of its own). The steady clock is the default.
 TEST(Throttle, FirstRequestAndFirstAfterResetAreDueAtOnce) {
-    FakeClock clock;
-    OThrottle throttle = clock.Throttle(40ms);
     OThrottle steady(1h);
-    for (OThrottle* t : {&throttle, &steady}) {
-        EXPECT_TRUE(t->Due());
-        clock.now += 1ms;
-        EXPECT_TRUE(t->Due());
-        t->Ran();
-        EXPECT_FALSE(t->Due());
-        t->Reset();
-        EXPECT_TRUE(t->Due());
-    }
+    EXPECT_TRUE(steady.Due());
+    EXPECT_TRUE(steady.Due());
+    steady.Ran();
+    EXPECT_FALSE(steady.Due());
+    steady.Reset();
+    EXPECT_TRUE(steady.Due());
 }
 
 TEST(Throttle, DueOnceAnIntervalAfterTheWorkEnded) {

@@ -1,12 +1,7 @@
-#include "app/OApp.h"
-#include "app/qt/OMainFrame.h"
-#include "app/qt/OQtApp.h"
 #include "document/OFile.h"
 #include "platform/OProgress.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
+#include "qt/OAppFixture.h"
 #include "res/OResourceIds.h"
-#include "support/OTempDir.h"
 #include "view/qt/OView.h"
 
 #include <QApplication>
@@ -18,13 +13,11 @@
 
 namespace {
 
-class EditTest : public ::testing::Test {
+class EditTest : public ::testing::Test, protected OAppFixture {
 protected:
     void SetUp() override {
-        core.Startup(dir.File("quorvalis.ini"));
         path = dir.Write("data.bin", std::string("0123456789abcdef"));
-        int exitCode = 0;
-        ASSERT_TRUE(app.Startup({path}, exitCode));
+        ASSERT_TRUE(Start({path}));
         app.MainFrame()->resize(900, 500);
         view = app.MainFrame()->ActiveView();
         ASSERT_NE(view, nullptr);
@@ -61,32 +54,17 @@ protected:
                 static_cast<int>(offset / 16) * l.lineHeight + l.lineHeight / 2};
     }
 
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform;
-    OTempDir dir;
-    OApp core;
-    OQtApp app{core, qtPlatform};
     std::string path;
     OView* view = nullptr;
 };
 
+// Regression: on X11 Delete carries the text "\x7f", which the text pane
+// typed over the caret byte; Shift+Tab did not switch panes.
 TEST_F(EditTest, TypingInBothPanesAndSaving) {
     QTest::keyClicks(view, "4142");
     EXPECT_EQ(Content().substr(0, 3), "AB2");
     EXPECT_EQ(view->Geometry().Caret(), 2);
     Keys(Qt::Key_Tab);
-    QTest::keyClicks(view, "xy");
-    EXPECT_EQ(Content().substr(0, 5), "ABxy4");
-    EXPECT_EQ(ReadText(path), "0123456789abcdef"); // still pending
-    EXPECT_TRUE(app.MainFrame()->ExecuteCommand(ids::ID_FILE_SAVE));
-    EXPECT_EQ(ReadText(path), "ABxy456789abcdef");
-    EXPECT_EQ(ReadText(path + ".bak"), "0123456789abcdef"); // backed up before the first change
-}
-
-// Regression: on X11 Delete carries the text "\x7f", which the text pane
-// typed over the caret byte; Shift+Tab did not switch panes.
-TEST_F(EditTest, ControlCharactersTypeNothingAndShiftTabSwitchesPanes) {
-    Keys(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(view->Input().ActivePane(), 0); // the text pane
     for (const auto& [key, text] : {std::pair{Qt::Key_Delete, QStringLiteral("\x7f")},
                                     std::pair{Qt::Key_Return, QStringLiteral("\r")},
@@ -94,12 +72,15 @@ TEST_F(EditTest, ControlCharactersTypeNothingAndShiftTabSwitchesPanes) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QApplication::sendEvent(view, &press);
     }
-    EXPECT_EQ(Content(), "0123456789abcdef");
-    EXPECT_FALSE(view->Doc().File()->HasPending());
-    QTest::keyClicks(view, "x");
-    EXPECT_EQ(Content().substr(0, 2), "x1");
+    EXPECT_EQ(Content(), "AB23456789abcdef");
+    QTest::keyClicks(view, "xy");
+    EXPECT_EQ(Content().substr(0, 5), "ABxy4");
     Keys(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(view->Input().ActivePane(), 1);
+    EXPECT_EQ(ReadText(path), "0123456789abcdef"); // still pending
+    EXPECT_TRUE(app.MainFrame()->ExecuteCommand(ids::ID_FILE_SAVE));
+    EXPECT_EQ(ReadText(path), "ABxy456789abcdef");
+    EXPECT_EQ(ReadText(path + ".bak"), "0123456789abcdef"); // backed up before the first change
 }
 
 TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
@@ -126,15 +107,23 @@ TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
     EXPECT_EQ(view->Geometry().Caret(), 15);
 }
 
-TEST_F(EditTest, MouseSelectsAndDeleteRemoves) {
+// Delete settles typed bytes first: Cancel leaves everything, No drops them
+// and deletes; without a selection the command only says so.
+TEST_F(EditTest, MouseSelectsAndDeleteAsksAboutTypedBytesFirst) {
+    QTest::keyClicks(view, "ff");
     QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, HexPoint(3));
     QTest::mouseMove(view->viewport(), HexPoint(7));
     QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, HexPoint(7));
     EXPECT_EQ(view->Doc().Selection().Begin(), 3);
     EXPECT_EQ(view->Doc().Selection().End(), 7);
+    platform.Answer(OAnswer::Cancel);
+    Keys(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(platform.Messages().back().text, "Save changes to " + path + " ?");
+    EXPECT_EQ(ReadText(path), "0123456789abcdef");
+    EXPECT_TRUE(view->Doc().File()->HasPending());
+    platform.Answer(OAnswer::No);
     Keys(Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "01289abcdef");
-    // Without a selection the commands only say so.
     view->Doc().Selection().Reset();
     Keys(Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "01289abcdef");
@@ -155,20 +144,6 @@ TEST_F(EditTest, ShiftVariantsUseTheSystemClipboardAsText) {
     EXPECT_EQ(ReadText(path), "caf\xE9 cr\xE8me"
                               "456789abcdef");
 }
-
-TEST_F(EditTest, CancelledSavingQuestionLeavesEverything) {
-    QTest::keyClicks(view, "ff");
-    view->Doc().Selection().Set(4, 5);
-    platform.Answer(OAnswer::Cancel);
-    Keys(Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(platform.Messages().back().text, "Save changes to " + path + " ?");
-    EXPECT_EQ(ReadText(path), "0123456789abcdef");
-    EXPECT_TRUE(view->Doc().File()->HasPending());
-}
-
-} // namespace
-
-namespace {
 
 // The Edit menu's item of the given number in the menu bar.
 QString EditItem(OMainFrame& frame, int index) {

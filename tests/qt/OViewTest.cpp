@@ -1,14 +1,9 @@
 #include "view/qt/OView.h"
 
-#include "app/OApp.h"
-#include "app/qt/OMainFrame.h"
-#include "app/qt/OQtApp.h"
 #include "document/OFile.h"
-#include "platform/OScriptedPlatform.h"
-#include "platform/qt/OQtPlatform.h"
+#include "qt/OAppFixture.h"
 #include "res/OResourceIds.h"
 #include "support/OFaultyFileIo.h"
-#include "support/OTempDir.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -26,17 +21,15 @@ QColor Colour(std::uint32_t value) {
                   static_cast<int>((value >> 16) & 0xFF));
 }
 
-class ViewTest : public ::testing::Test {
+class ViewTest : public ::testing::Test, protected OAppFixture {
 protected:
     void SetUp() override {
-        core.Startup(dir.File("quorvalis.ini"));
         core.Settings().saveFilesCount = 8;
         std::string bytes;
         for (int i = 0; i < 256; ++i)
             bytes += static_cast<char>(i);
         path = dir.Write("data.bin", bytes);
-        int exitCode = 0;
-        ASSERT_TRUE(app.Startup({"/W16", path}, exitCode));
+        ASSERT_TRUE(Start({"/W16", path}));
         app.MainFrame()->resize(1000, 600);
         view = app.MainFrame()->ActiveView();
         ASSERT_NE(view, nullptr);
@@ -128,11 +121,6 @@ protected:
         ASSERT_EQ(core.Settings().tooltipUnderOffset, on);
     }
 
-    OQtPlatform qtPlatform;
-    OScriptedPlatform platform;
-    OTempDir dir;
-    OApp core;
-    OQtApp app{core, qtPlatform};
     std::string path;
     OView* view = nullptr;
 };
@@ -244,24 +232,11 @@ TEST_F(ViewTest, TheStateOfAClosedFileComesBack) {
     EXPECT_EQ(view->Doc().Markers().At(0).Begin(), 5);
 }
 
-TEST_F(ViewTest, ScrollBarDragReachesTheEndOfAHugeFile) {
-    const std::string huge = dir.Sparse("huge.bin", OOffset{100} << 30);
-    ASSERT_NE(app.OpenDocumentFile(huge), nullptr);
-    view = app.MainFrame()->ActiveView();
-    view->Relayout();
-    QScrollBar* bar = view->verticalScrollBar();
-    bar->setSliderPosition(bar->maximum());
-    bar->triggerAction(QAbstractSlider::SliderMove);
-
-    QTest::qWait(10);
-    EXPECT_EQ(view->Geometry().Top(), view->Geometry().LastPageTop());
-    EXPECT_EQ(view->Geometry().Top() + (view->Geometry().Rows() - 1) * 16,
-              (OOffset{100} << 30) / 16 * 16);
-}
-
-TEST_F(ViewTest, WindowsScrollingInStepMoveTogether) {
-    const std::string big = dir.Write("big.bin", std::string(1 << 16, 'x'));
-    ASSERT_NE(app.OpenDocumentFile(big), nullptr);
+// A bar moves the windows that scroll in step with it; its thumb dragged to
+// the end shows the last record of a file too large for the bar's 31 bits.
+TEST_F(ViewTest, ScrollBarsMoveTheWindowsInStepAndReachTheEnd) {
+    const OOffset size = OOffset{100} << 30;
+    ASSERT_NE(app.OpenDocumentFile(dir.Sparse("huge.bin", size)), nullptr);
     OView* first = app.MainFrame()->ActiveView();
     ASSERT_TRUE(app.MainFrame()->ExecuteCommand(ids::ID_WINDOW_NEW));
     OView* second = app.MainFrame()->ActiveView();
@@ -274,6 +249,12 @@ TEST_F(ViewTest, WindowsScrollingInStepMoveTogether) {
     EXPECT_GT(first->Geometry().Top(), 0);
     EXPECT_GT(second->Geometry().Top(), 0); // by its own page
     EXPECT_EQ(view->Geometry().Top(), 0);   // not in step
+    QScrollBar* bar = first->verticalScrollBar();
+    bar->setSliderPosition(bar->maximum());
+    bar->triggerAction(QAbstractSlider::SliderMove);
+    const ORecordView& g = first->Geometry();
+    EXPECT_EQ(g.Top(), g.LastPageTop());
+    EXPECT_EQ(g.Top() + (g.Rows() - 1) * 16, size / 16 * 16);
 }
 
 // Regression: every document update laid the view out again, and the
@@ -395,9 +376,9 @@ TEST_F(ViewTest, AOneEndedSelectionIsNoSelection) {
     }
 }
 
-// The texts themselves are tested with the tip's model; here, which point
+// The texts themselves are tested with the tips' model; here, which point
 // shows which tip, and the setting.
-TEST_F(ViewTest, ByteCellsShowTheirValuesOnlyWithTheSetting) {
+TEST_F(ViewTest, ByteCellsShowTheirValuesOnlyWithTheSettingTheGutterAlways) {
     view->Relayout();
     SetValueTips(true);
     const QString value = TipAt(HexCell(0x12).center());
@@ -411,11 +392,7 @@ TEST_F(ViewTest, ByteCellsShowTheirValuesOnlyWithTheSetting) {
     EXPECT_EQ(TipAt(HexCell(0x101).center()), "");
     SetValueTips(false);
     EXPECT_EQ(TipAt(HexCell(0x12).center()), "");
-}
-
-TEST_F(ViewTest, GutterAndOffsetPaneShowTipsWithoutTheSetting) {
-    view->Relayout();
-    SetValueTips(false);
+    // The gutter and the offset pane show theirs without it.
     const OPaneLayout& l = view->PaneLayout();
     EXPECT_EQ(TipAt({l.offset.left + 2, l.lineHeight / 2}),
               "Filelength(hex) = 0100\nFilelength(dec) = 256\nRecords = 16");

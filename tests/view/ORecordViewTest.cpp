@@ -1,7 +1,5 @@
 #include "view/ORecordView.h"
 
-#include "view/ORecordWidth.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,6 +79,8 @@ TEST(ORecordView, WidthRulesAndOffsetAtTop) {
     EXPECT_EQ(v.Width(), 2);
     v.SetRecordWidth(-5);
     EXPECT_EQ(v.Width(), 2);
+    v.SetRecordWidth(1048577);
+    EXPECT_EQ(v.Width(), 1048576);
     v.SetRecordWidth(16);
     ASSERT_TRUE(v.SetCaret(1000));
     v.OffsetAtTop();
@@ -295,15 +295,6 @@ TEST(ORecordView, CaretAndTopFollowAnEdit) {
         EXPECT_EQ(v.Caret(), c.caret) << c.edit.offset << " " << c.edit.removed;
         EXPECT_EQ(v.Top(), c.top) << c.edit.offset << " " << c.edit.removed;
     }
-}
-
-TEST(RecordWidth, Apply) {
-    EXPECT_EQ(ApplyRecordWidth(-1, 24, 1024), 24);
-    EXPECT_EQ(ApplyRecordWidth(0, 24, 1024), 1024);
-    EXPECT_EQ(ApplyRecordWidth(1025, 24, 1024), 1024);
-    EXPECT_EQ(ApplyRecordWidth(1024, 24, 1024), 1024);
-    EXPECT_EQ(ApplyRecordWidth(1, 24, 1024), 2);
-    EXPECT_EQ(ApplyRecordWidth(16, 24, 1024), 16);
 }
 
 } // namespace

@@ -57,15 +57,22 @@ TEST_F(InputTest, HexDigitsFillTheNibblesThenMoveOn) {
     EXPECT_EQ(view->Caret(), 1);
     EXPECT_FALSE(input->Type(U'x', false)); // not a hex digit
     EXPECT_TRUE(doc.IsModified());
+    doc.SetReadOnly(true);
+    EXPECT_FALSE(input->Type(U'1', false));
+    EXPECT_FALSE(input->Backspace());
+    EXPECT_EQ(At(0), 0x41);
+    doc.SetReadOnly(false);
     // Backspace restores the byte typed over and steps back onto it.
     ASSERT_TRUE(input->Backspace());
     EXPECT_EQ(At(0), 0xFF);
     EXPECT_EQ(view->Caret(), 0);
 }
 
-TEST_F(InputTest, TypingInTheTextPaneAndAtTheEnd) {
+TEST_F(InputTest, TabToTheTextPaneTypingThereAndAtTheEnd) {
     Open("abc");
-    input->SetActivePane(0);
+    EXPECT_EQ(input->ActivePane(), 1);
+    input->Tab();
+    EXPECT_EQ(input->ActivePane(), 0);
     ASSERT_TRUE(view->SetCaret(3));
     ASSERT_TRUE(input->Type(U'Z', false));
     EXPECT_EQ(doc.File()->LogicalSize(), 4);
@@ -79,14 +86,9 @@ TEST_F(InputTest, TypingInTheTextPaneAndAtTheEnd) {
     ASSERT_TRUE(input->Type(U'é', false)); // the ANSI code page
     EXPECT_EQ(At(6), 0xE9);
     EXPECT_FALSE(input->Type(U'€', true)); // no byte for it in code page 437
-}
-
-TEST_F(InputTest, ReadOnlyIgnoresTyping) {
-    Open("abc");
-    doc.SetReadOnly(true);
-    EXPECT_FALSE(input->Type(U'1', false));
-    EXPECT_FALSE(input->Backspace());
-    EXPECT_FALSE(doc.File()->HasPending());
+    view->Settings().paneText = false;     // Tab switches only when both panes show
+    input->Tab();
+    EXPECT_EQ(input->ActivePane(), 1);
 }
 
 TEST_F(InputTest, ShiftExtendsTheSelectionAndReleaseEndsIt) {
@@ -263,16 +265,6 @@ TEST_F(InputTest, GutterClicksJumpBetweenMarkers) {
     EXPECT_EQ(view->Caret(), 2000);
     ASSERT_TRUE(input->Click(layout, 2, 10, 300, true)); // upper half: previous
     EXPECT_EQ(view->Caret(), 100);
-}
-
-TEST_F(InputTest, TabSwitchesPanesOnlyWhenBothShow) {
-    Open("abc");
-    EXPECT_EQ(input->ActivePane(), 1);
-    input->Tab();
-    EXPECT_EQ(input->ActivePane(), 0);
-    view->Settings().paneText = false;
-    input->Tab();
-    EXPECT_EQ(input->ActivePane(), 1);
 }
 
 } // namespace
