@@ -64,12 +64,17 @@ bool WriteBlock(const OByte* buffer, OFile& target, OOffset offset, std::size_t 
 }
 
 // 1. Growing: reserve the new size, so that a full disk shows before a byte
-//    moves; move the tail last block first; set the new size. Recovering,
-//    a failure or Cancel moves the landed blocks back and cuts the file to
-//    its old size (a growing plan has one step: a rollback undoes only the
-//    step that stopped); otherwise only a grow that landed nothing is cut
-//    back. A resumed run has nothing to go back to.
-// 2. Shrinking: move first block first, then cut.
+//    moves.
+// 2. Each step in its own direction: one moving up last block first, one
+//    moving down first block first. A plan of one step moves up when it
+//    grows and down when it shrinks; a rewrite of many regions mixes both.
+//    A backward step that stops: recovering, the blocks that landed of a
+//    fresh run's first step move back and the file is cut to its old size
+//    (a rollback undoes only that step; any later one has others before it
+//    landed, which stay); otherwise only a run that landed nothing is cut
+//    back. A forward step that stops leaves the file where it is, cut back
+//    only when nothing landed. A resumed run has nothing to go back to.
+// 3. Set the new size.
 bool OMoveExecutor::Resume(const OMovePlan& plan, std::size_t first, OOffset firstMoved) {
     m_cancelled = false;
     m_unfinished = false;
@@ -81,42 +86,39 @@ bool OMoveExecutor::Resume(const OMovePlan& plan, std::size_t first, OOffset fir
         m_unfinished = resumed;
         return false;
     }
-    if (plan.Grows()) {
-        if (!m_file.Reserve(plan.newSize)) {
-            m_unfinished = resumed;
-            return false;
-        }
-        for (std::size_t index = first; index < plan.steps.size(); ++index) {
-            const OMoveStep& step = plan.steps[index];
-            OOffset moved = index == first ? firstMoved : 0;
-            const Outcome outcome = MoveBackward(index, step, moved);
-            if (outcome == Outcome::Done) continue;
-            // A file not brought back as it was has failed, whatever the user asked.
-            bool restored = false;
-            const bool fresh = !resumed && index == 0;
-            if (outcome == Outcome::Broken || !fresh)
-                restored = false;
-            else if (moved == 0)
-                restored = Cut(plan.oldSize) && !m_damaged && !m_landed;
-            else if (m_recover)
-                restored = MoveForward(kNoStep, UndoLanded(step, moved)) != Outcome::Stopped &&
-                           Cut(plan.oldSize);
-            m_cancelled = m_cancelled && restored;
-            m_unfinished = !restored;
-            return false;
-        }
-        m_unfinished = !Cut(plan.newSize);
-        return !m_unfinished;
+    if (plan.Grows() && !m_file.Reserve(plan.newSize)) {
+        m_unfinished = resumed;
+        return false;
     }
     bool clean = true;
     for (std::size_t index = first; index < plan.steps.size(); ++index) {
-        const Outcome outcome =
-            MoveForward(index, plan.steps[index], index == first ? firstMoved : 0);
-        if (outcome == Outcome::Stopped) {
-            m_unfinished = resumed || m_landed || m_damaged;
-            return false;
+        const OMoveStep& step = plan.steps[index];
+        OOffset moved = index == first ? firstMoved : 0;
+        if (!step.backward) {
+            const Outcome outcome = MoveForward(index, step, moved);
+            if (outcome == Outcome::Stopped) {
+                m_unfinished = resumed || m_landed || m_damaged;
+                if (!m_unfinished && plan.Grows()) m_unfinished = !Cut(plan.oldSize);
+                return false;
+            }
+            clean = clean && outcome == Outcome::Done;
+            continue;
         }
-        clean = clean && outcome == Outcome::Done;
+        const Outcome outcome = MoveBackward(index, step, moved);
+        if (outcome == Outcome::Done) continue;
+        // A file not brought back as it was has failed, whatever the user asked.
+        bool restored = false;
+        const bool fresh = !resumed && index == 0;
+        if (outcome == Outcome::Broken || !fresh)
+            restored = false;
+        else if (moved == 0)
+            restored = Cut(plan.oldSize) && !m_damaged && !m_landed;
+        else if (m_recover)
+            restored = MoveForward(kNoStep, UndoLanded(step, moved)) != Outcome::Stopped &&
+                       Cut(plan.oldSize);
+        m_cancelled = m_cancelled && restored;
+        m_unfinished = !restored;
+        return false;
     }
     m_unfinished = plan.ChangesSize() && !Cut(plan.newSize);
     return !m_unfinished && clean;

@@ -38,13 +38,15 @@ protected:
     ~OMoveLog() = default;
 };
 
-// Runs plans over one file through one block of memory. Every failure is
-// shown where it happens (a message box) and Run returns false.
+// Runs plans over one file through one block of memory, each step in its
+// own direction (OMoveStep::backward). Every failure is shown where it
+// happens (a message box) and Run returns false.
 //
 // Without recovery a failure or Cancel stops the plan where it is: the file
 // keeps its old size (a grow whose first block did not land is cut back to
-// it) and the tail may be partly moved. With recovery the file ends in one
-// of two states, never in between:
+// it) and the tail may be partly moved. A plan of several steps (a rewrite
+// of many regions) always stops where it is, the steps before kept. With
+// recovery a plan of one step ends in one of two states, never in between:
 // - growing: the plan's end, or (failure or Cancel) as it was: the blocks
 //   that landed move back and the file is cut to its old size. Only when
 //   even that fails is the tail left partly moved, with the failure shown;
