@@ -24,7 +24,10 @@ constexpr OOffset kPage = 4096;
 constexpr OOffset kCheckpointSize = 64;
 // A slot holds the overlap of one block, which is never larger than this.
 constexpr OOffset kSlotSize = static_cast<OOffset>(OTransferBuffer::kMaxBlock);
-constexpr std::size_t kMaxSteps = 1024;
+// A rewrite of many regions moves each stretch between them as a step: the
+// most regions a replace run keeps for undo, and one more.
+constexpr std::size_t kMaxSteps = (std::size_t{1} << 18) + 1;
+constexpr std::size_t kStepBytes = 3 * sizeof(OOffset) + 1;
 constexpr std::size_t kMaxPath = 65536;
 
 std::uint64_t Fnv1a(const void* data, std::size_t count,
@@ -180,6 +183,11 @@ std::unique_ptr<OMoveJournal> OMoveJournal::Create(OFileIo& io, const std::strin
     }
     header.PutChecksum();
 
+    // Loading would refuse it.
+    if (plan.steps.size() > kMaxSteps) {
+        SetLastError(E2BIG);
+        return nullptr;
+    }
     const int fd = io.Open(temporary.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
         SetLastError(errno);
@@ -221,27 +229,49 @@ OMoveJournal::OLoad OMoveJournal::Load(OFileIo& io, const std::string& directory
         return errno == ENOENT ? OLoad::None : OLoad::Unreadable;
     }
     std::unique_ptr<OMoveJournal> loaded(new OMoveJournal(io, fd, path));
-    // The header is at most a few pages: the path and the steps are bounded.
+    // A header of a few steps fits a few pages; one of many steps is read
+    // again whole once its step count says how long it is.
     std::vector<OByte> bytes(static_cast<std::size_t>(kPage) * 20);
-    const ssize_t got = io.PRead(fd, bytes.data(), bytes.size(), 0);
+    ssize_t got = io.PRead(fd, bytes.data(), bytes.size(), 0);
     if (got < 0) {
         SetLastError(errno);
         return OLoad::Unreadable;
     }
-    OReader in(bytes.data(), static_cast<std::size_t>(got));
     char magic[sizeof kMagic] = {};
     std::uint32_t version = 0;
     std::uint32_t steps = 0;
     Identity& stored = loaded->m_identity;
     OMovePlan& plan = loaded->m_plan;
-    bool ok = true;
-    for (char& c : magic)
-        ok = ok && in.Get(c);
-    ok = ok && std::memcmp(magic, kMagic, sizeof kMagic) == 0 && in.Get(version) &&
-         version == kVersion && in.Get(stored.device) && in.Get(stored.inode) &&
-         in.GetText(stored.path) && in.Get(plan.oldSize) && in.Get(plan.newSize) &&
-         in.Get(loaded->m_fill.offset) && in.Get(loaded->m_fill.length) && in.Get(steps) &&
-         steps <= kMaxSteps;
+    auto readPrefix = [&](OReader& in) {
+        bool ok = true;
+        for (char& c : magic)
+            ok = ok && in.Get(c);
+        return ok && std::memcmp(magic, kMagic, sizeof kMagic) == 0 && in.Get(version) &&
+               version == kVersion && in.Get(stored.device) && in.Get(stored.inode) &&
+               in.GetText(stored.path) && in.Get(plan.oldSize) && in.Get(plan.newSize) &&
+               in.Get(loaded->m_fill.offset) && in.Get(loaded->m_fill.length) && in.Get(steps) &&
+               steps <= kMaxSteps;
+    };
+    OReader first(bytes.data(), static_cast<std::size_t>(got));
+    bool ok = readPrefix(first);
+    const std::size_t length = first.Consumed() + steps * kStepBytes + sizeof(std::uint64_t);
+    if (ok && length > bytes.size()) {
+        bytes.resize(length);
+        while (static_cast<std::size_t>(got) < length) {
+            const ssize_t n =
+                io.PRead(fd, bytes.data() + got, length - static_cast<std::size_t>(got), got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                SetLastError(errno);
+                return OLoad::Unreadable;
+            }
+            if (n == 0) break;
+            got += n;
+        }
+    }
+    OReader in(bytes.data(), static_cast<std::size_t>(got));
+    ok = ok && readPrefix(in);
+    plan.steps.reserve(ok ? steps : 0);
     for (std::uint32_t i = 0; ok && i < steps; ++i) {
         OMoveStep step;
         std::uint8_t backward = 0;

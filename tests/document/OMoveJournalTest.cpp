@@ -5,6 +5,7 @@
 #include "document/OEditOps.h"
 #include "document/OMoveExecutor.h"
 #include "document/OMoveJournalRecovery.h"
+#include "document/ORewritePlan.h"
 #include "document/OTransferBuffer.h"
 #include "platform/OFormat.h"
 #include "platform/OScriptedPlatform.h"
@@ -170,6 +171,82 @@ TEST_F(MoveJournalTest, AChangeKilledAtAnyWriteIsFinishedOnOpen) {
             ASSERT_EQ(platform.StatusHistory().back(), "The interrupted change was finished");
             if (change == OChange::Grow && result.size() == expected.size())
                 std::fill_n(result.begin() + static_cast<std::ptrdiff_t>(offset), newLength, 0);
+            ASSERT_EQ(result, expected);
+            ASSERT_FALSE(std::filesystem::exists(JournalOf(file)));
+        }
+    }
+    EXPECT_GT(finished, 0);
+}
+
+// A rewrite of many regions, its stretches moving up and down, killed at
+// every write and finished on open: every byte between the regions is where
+// the rewrite puts it (the regions' content is its caller's), or, killed
+// before the journal existed, the file is as it was.
+TEST_F(MoveJournalTest, ARewriteKilledAtAnyWriteIsFinishedOnOpen) {
+    std::mt19937 rng(TestSeed());
+    auto pick = [&rng](std::size_t low, std::size_t high) {
+        return std::uniform_int_distribution<std::size_t>(low, high)(rng);
+    };
+    int finished = 0;
+    for (int round = 0; round < 30; ++round) {
+        const std::size_t blockSize = pick(2, 16);
+        const Bytes original = RandomBytes(pick(10, 80), static_cast<unsigned>(rng()));
+        const auto size = static_cast<OOffset>(original.size());
+        std::vector<ORewriteRegion> regions;
+        Bytes expected;
+        std::vector<std::pair<std::size_t, std::size_t>> holes; // the regions, in the result
+        for (std::size_t at = 0, n = pick(2, 6); n > 0; --n) {
+            const std::size_t offset = pick(at, std::min(original.size(), at + 12));
+            const std::size_t oldLength =
+                pick(0, std::min<std::size_t>(original.size() - offset, 4));
+            const std::size_t newLength = pick(0, 2 * blockSize);
+            regions.push_back({static_cast<OOffset>(offset), static_cast<OOffset>(oldLength),
+                               static_cast<OOffset>(newLength)});
+            expected.insert(expected.end(), original.begin() + static_cast<std::ptrdiff_t>(at),
+                            original.begin() + static_cast<std::ptrdiff_t>(offset));
+            holes.emplace_back(expected.size(), newLength);
+            expected.insert(expected.end(), newLength, 0);
+            at = offset + oldLength;
+            if (n == 1)
+                expected.insert(expected.end(), original.begin() + static_cast<std::ptrdiff_t>(at),
+                                original.end());
+        }
+        const auto plan = PlanRewrite(size, false, regions).plan;
+        ASSERT_TRUE(plan);
+        if (plan->steps.empty()) continue;
+        const std::string path = dir.Write("f.bin", original);
+        OStopDeadIo counter;
+        RunKilled(counter, path, *plan, {}, blockSize);
+        const int writes = counter.writes;
+
+        for (int stopAt = 1; stopAt <= writes; ++stopAt) {
+            dir.Write("f.bin", original);
+            OStopDeadIo io;
+            io.stopAt = stopAt;
+            io.tornBytes = pick(0, 2) == 0 ? 0 : pick(1, blockSize);
+            EXPECT_THROW(RunKilled(io, path, *plan, {}, blockSize), OKilled);
+            SCOPED_TRACE(Format("round %d: %zu steps over %lld bytes, block %zu, killed in write "
+                                "%d of %d after %zu bytes",
+                                round, plan->steps.size(), static_cast<long long>(size), blockSize,
+                                stopAt, writes, io.tornBytes));
+            OTransferBuffer::SetLimitForTesting(pick(1, 30));
+            platform.Clear();
+            platform.Answer(OAnswer::Yes);
+            ODiskFile file;
+            ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
+            const bool journaled = std::filesystem::exists(JournalOf(file));
+            OfferToFinishMove(file);
+            file.Close();
+            Bytes result = ReadWholeFile(path);
+            if (!journaled) {
+                ASSERT_EQ(result, original);
+                continue;
+            }
+            ++finished;
+            ASSERT_EQ(platform.StatusHistory().back(), "The interrupted change was finished");
+            ASSERT_EQ(result.size(), expected.size());
+            for (const auto& [at, length] : holes)
+                std::fill_n(result.begin() + static_cast<std::ptrdiff_t>(at), length, 0);
             ASSERT_EQ(result, expected);
             ASSERT_FALSE(std::filesystem::exists(JournalOf(file)));
         }
