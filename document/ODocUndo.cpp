@@ -5,14 +5,21 @@
 #include "document/ODoc.h"
 #include "document/ODocView.h"
 #include "document/OEditOps.h"
+#include "document/OMoveExecutor.h"
+#include "document/OMoveJournal.h"
 #include "document/OReplaceRecorder.h"
+#include "document/ORewritePlan.h"
+#include "document/OTransferBuffer.h"
+#include "platform/OFormat.h"
 #include "platform/OPlatform.h"
+#include "platform/OProgress.h"
 #include "platform/OStatusText.h"
 #include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <sys/stat.h>
 
 OUndoHistory& ODoc::MakeHistory() {
@@ -331,11 +338,151 @@ bool ODoc::RunTyping(OUndoStep& step, bool redo) {
     return true;
 }
 
+namespace {
+
+constexpr OOffset kMegabyte = 1048576;
+
+// One progress window over the bytes of every step of a rewrite, made at
+// the first block; no Cancel: a rewrite stopped half way fits neither side.
+class ORewriteObserver final : public OMoveObserver {
+public:
+    ORewriteObserver(OOffset total, std::size_t block)
+        : m_total(total), m_block(static_cast<OOffset>(block)) {}
+    void Reached(const OMoveStep& step, OOffset moved) override {
+        if (&step != m_step) {
+            if (m_step) m_done += m_step->length;
+            m_step = &step;
+        }
+        if (moved >= step.length) return;
+        if (!m_progress) m_progress = CreateProgress(0, m_total, false);
+        m_progress->SetPos(std::min(m_total, m_done + moved + m_block));
+    }
+    bool CancelRequested() override { return false; }
+
+private:
+    std::unique_ptr<OProgress> m_progress;
+    const OMoveStep* m_step = nullptr;
+    OOffset m_done = 0;
+    OOffset m_total;
+    OOffset m_block;
+};
+
+// Every region of a step changes its length in one pass over the file.
+// 1. Plan: refuse before anything changes what cannot finish.
+// 2. Make the file writable, take the block for the longest step.
+// 3. Journal the plan and run it; the journal goes when the change ends,
+//    unless the file was left part way, which is said.
+bool Rewrite(OFile& file, std::span<const ORewriteRegion> regions) {
+    OOffset size = 0;
+    const bool known = file.TryGetSize(size);
+    const OPlanResult planned =
+        PlanRewrite(known ? std::optional<OOffset>(size) : std::nullopt, file.FixedSize(), regions);
+    if (!planned.plan) return ShowRefusal(file, planned.refusal);
+    const OMovePlan& plan = *planned.plan;
+    if (plan.steps.empty() && !plan.ChangesSize()) return true;
+    OLongOperation running;
+    if (!file.EnsureWritable()) return false;
+    OOffset longest = 0;
+    OOffset total = 0;
+    for (const OMoveStep& step : plan.steps) {
+        longest = std::max(longest, step.length);
+        total += step.length;
+    }
+    std::unique_ptr<OTransferBuffer> buffer;
+    std::span<OByte> block;
+    if (longest > 0) {
+        buffer = std::make_unique<OTransferBuffer>(longest);
+        if (!buffer->Valid()) return false;
+        block = {buffer->Data(), buffer->Size()};
+    }
+    bool refused = false;
+    std::unique_ptr<OMoveJournal> journal = BeginJournal(file, plan, {}, refused);
+    if (refused) return false;
+    OStatusText status;
+    if (total > kMegabyte) status.Show(ids::IDS_MOVE_MB, static_cast<long long>(total / kMegabyte));
+    ORewriteObserver observer(total, block.size());
+    OMoveExecutor executor(file, block, observer);
+    executor.SetLog(journal.get());
+    const bool ok = executor.Run(plan);
+    status.Restore();
+    file.Sync();
+    if (!journal) return ok;
+    if (executor.Unfinished())
+        MessageBox(FormatId(ids::IDS_MOVE_UNFINISHED, file.Path().c_str(), journal->Path().c_str()),
+                   OButtons::Ok, OIcon::Exclamation);
+    else
+        journal->Remove();
+    return ok;
+}
+
+// A region's bytes in the store and their place in the file.
+struct OStoredBytes {
+    OOffset at = 0;
+    OOffset length = 0;
+    OOffset offset = 0;
+};
+
+// Writes each region's bytes from the store, reading the store a window of
+// many regions at a time: a run's regions lie side by side in its batches,
+// and a read per region of a few bytes cost more than the rewrite.
+bool WriteStored(OUndoStore& store, OFile& file, const std::vector<OStoredBytes>& pieces) {
+    constexpr OOffset kWindow = OOffset{1} << 20;
+    if (!file.EnsureWritable()) return false;
+    std::vector<OByte> window;
+    for (std::size_t i = 0; i < pieces.size();) {
+        const OStoredBytes& head = pieces[i];
+        if (head.length > kWindow) {
+            if (!store.CopyTo(head.at, head.length, file, head.offset)) return false;
+            ++i;
+            continue;
+        }
+        OOffset end = head.at + head.length;
+        std::size_t last = i + 1;
+        for (; last < pieces.size(); ++last) {
+            const OStoredBytes& p = pieces[last];
+            if (p.at < head.at || p.at + p.length - head.at > kWindow) break;
+            end = std::max(end, p.at + p.length);
+        }
+        window.resize(static_cast<std::size_t>(end - head.at));
+        if (!store.ReadBytes(head.at, window.data(), window.size())) return false;
+        for (; i < last; ++i) {
+            const OStoredBytes& p = pieces[i];
+            if (p.length > 0 && !file.WriteAllAt(p.offset, window.data() + (p.at - head.at),
+                                                 static_cast<std::size_t>(p.length)))
+                return false;
+        }
+    }
+    return true;
+}
+
+// 1. One rewrite moves every stretch between the regions to its place on
+//    the other side.
+// 2. The regions' bytes of that side from the store.
+bool RewriteRegions(OFile& file, OUndoStore& store, const OUndoStep& step,
+                    const std::vector<OOffset>& shifts, bool redo) {
+    std::vector<ORewriteRegion> regions;
+    std::vector<OStoredBytes> pieces;
+    regions.reserve(step.regions.size());
+    pieces.reserve(step.regions.size());
+    for (std::size_t i = 0; i < step.regions.size(); ++i) {
+        const OUndoRegion& r = step.regions[i];
+        if (redo) {
+            regions.push_back({r.offset, r.oldLength, r.newLength});
+            if (r.newLength > 0) pieces.push_back({r.newAt, r.newLength, r.offset + shifts[i]});
+        } else {
+            regions.push_back({r.offset + shifts[i], r.newLength, r.oldLength});
+            if (r.oldLength > 0) pieces.push_back({r.oldAt, r.oldLength, r.offset});
+        }
+    }
+    return Rewrite(file, regions) && WriteStored(store, file, pieces);
+}
+
+} // namespace
+
 // 1. Undo only: keep the bytes the undo removes, so that redo can put them
 //    back (an insertion's zeros need nothing).
-// 2. Each region through the edit operations: the last first for undo, the
-//    first first for redo, so that every region's offset shifts only by the
-//    regions before it.
+// 2. Many regions in one rewrite of the file. One region (or an insert)
+//    through the edit operations.
 // 3. The ranges of the other side.
 bool ODoc::RunStructural(OUndoStep& step, bool redo) {
     OFile& file = *m_file;
@@ -371,7 +518,9 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
         return ResizeRegion(file, at, r.newLength, r.oldLength) &&
                store.CopyTo(r.oldAt, r.oldLength, file, at);
     };
-    if (redo) {
+    if (step.regions.size() > 1 && step.kind != OUndoKind::Insert) {
+        ok = RewriteRegions(file, store, step, shifts, redo);
+    } else if (redo) {
         for (std::size_t i = 0; i < step.regions.size() && ok; ++i)
             ok = run(step.regions[i], step.regions[i].offset + shifts[i]);
     } else {
@@ -400,25 +549,6 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
     }
     return true;
 }
-
-namespace {
-
-// Undo takes a step's regions one at a time, each moving the file's tail:
-// a run of many replacements of another length would take that many
-// passes over the file. Such a run is not kept; a few passes are.
-bool FewTailMoves(const std::vector<OUndoRegion>& regions, OOffset size) {
-    constexpr OOffset kSlack = OOffset{64} << 20;
-    const OOffset budget = size > (kOffsetMax - kSlack) / 4 ? kOffsetMax : 4 * size + kSlack;
-    OOffset moved = 0;
-    for (const OUndoRegion& r : regions) {
-        if (r.oldLength == r.newLength) continue;
-        moved += std::max<OOffset>(size - r.offset, 0);
-        if (moved > budget) return false;
-    }
-    return true;
-}
-
-} // namespace
 
 // A replace run becomes one step: its regions and their bytes come from the
 // run as it goes; the markers are taken around the run's one edit of the
@@ -460,10 +590,7 @@ void ODoc::EndReplaceRun(bool failed) {
     if (!recorder) return;
     OUndoStep step = std::move(m_replaceStep);
     m_replaceStep = {};
-    OOffset size = 0;
-    if (failed || recorder->Failed() ||
-        (recorder->Count() > 0 && (!recorder->Finish(step) || !m_file->QuerySize(size) ||
-                                   !FewTailMoves(step.regions, size)))) {
+    if (failed || recorder->Failed() || (recorder->Count() > 0 && !recorder->Finish(step))) {
         MakeHistory().Release(step);
         // Some of the run is in the file and no step says what.
         m_history->Clear();
