@@ -134,6 +134,28 @@ void BM_Undo_ReplaceAll100k(benchmark::State& state) {
     }
 }
 
+// The same with 5 bytes for 4: the run and its undo each move nearly the
+// whole file once.
+void BM_ReplaceAll100k_4To5_WithUndo(benchmark::State& state) {
+    OBenchDoc d(GiB().path);
+    for (auto _ : state) {
+        d.Replace("QRVL", "qrvl5", true);
+        state.PauseTiming();
+        if (!d.doc.Undo()) state.SkipWithError("undo failed");
+        state.ResumeTiming();
+    }
+}
+
+void BM_Undo_ReplaceAll100k_4To5(benchmark::State& state) {
+    OBenchDoc d(GiB().path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        d.Replace("QRVL", "qrvl5", true);
+        state.ResumeTiming();
+        if (!d.doc.Undo()) state.SkipWithError("undo failed");
+    }
+}
+
 // 40 MiB of matches every 4 bytes: 10 million replacements, more than a
 // step keeps. Resident memory idle and after the run, kept (1) or not (0).
 void BM_ResidentAfter10MMatches(benchmark::State& state) {
@@ -149,6 +171,8 @@ void BM_ResidentAfter10MMatches(benchmark::State& state) {
 BENCHMARK(BM_ReplaceAll100k_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ReplaceAll100k_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Undo_ReplaceAll100k)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReplaceAll100k_4To5_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Undo_ReplaceAll100k_4To5)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ResidentAfter10MMatches)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
