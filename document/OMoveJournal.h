@@ -20,7 +20,8 @@ class OFileIo;
 // Contents: a header with the file's identity, the plan and the zeros the
 // change writes after its moves (an insert's gap), fsync'ed with its
 // directory before the first byte of the file changes; then one checkpoint
-// per block, written before the block's write. Checkpoints go to two slots
+// per block, written before the block's write (none between two steps:
+// nothing lands until the next step's first block). Checkpoints go to two slots
 // in turn, each with its own checksum, so the last whole one survives a torn
 // write; the header has one too. A journal whose checksums, version or
 // identity do not match is refused, never applied.

@@ -17,15 +17,6 @@ std::size_t RangesBytes(const OUndoRanges& r) {
     return n;
 }
 
-// 4096 as "4,096".
-std::string Grouped(OOffset value) {
-    std::string digits = std::to_string(value);
-    const std::size_t first = digits[0] == '-' ? 1 : 0;
-    for (std::size_t i = digits.size(); i > first + 3; i -= 3)
-        digits.insert(i - 3, 1, ',');
-    return digits;
-}
-
 const char* KindWord(OUndoKind kind) {
     switch (kind) {
     case OUndoKind::Typing:
@@ -206,7 +197,7 @@ std::string UndoMenuText(const OUndoStep* step, bool redo, OOffset fileLength) {
         count = static_cast<OOffset>(step->regions.size());
         OffsetFormat format;
         format.SetWidthClass(fileLength);
-        return Format("%s replace of %s match%s at 0x%s%s", verb, Grouped(count).c_str(),
+        return Format("%s replace of %s match%s at 0x%s%s", verb, GroupDigits(count).c_str(),
                       count == 1 ? "" : "es", format.Hex(offset).c_str(), key);
     } else if (!step->regions.empty()) {
         offset = step->regions.front().offset;
@@ -217,5 +208,6 @@ std::string UndoMenuText(const OUndoStep* step, bool redo, OOffset fileLength) {
     OffsetFormat format;
     format.SetWidthClass(fileLength);
     return Format("%s %s of %s byte%s at 0x%s%s", verb, KindWord(step->kind),
-                  Grouped(count).c_str(), count == 1 ? "" : "s", format.Hex(offset).c_str(), key);
+                  GroupDigits(count).c_str(), count == 1 ? "" : "s", format.Hex(offset).c_str(),
+                  key);
 }
