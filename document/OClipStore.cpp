@@ -140,29 +140,11 @@ void OClipFileStore::SetNoUnnamedFilesForTesting(bool on) {
 }
 
 OClipFileStore::OClipFileStore(const std::string& tempDir) {
-    std::string dir = tempDir.empty() ? SystemTempDirectory() : tempDir;
-    if (dir.back() != '/') dir += '/';
-    const std::string path = dir + "Quorvalis.clip";
     // A file without a name: another instance can neither share nor replace
     // it, no symbolic link can redirect it, and it vanishes with the program.
-    int fd = -1;
-    int error = 0;
-    bool named = g_noUnnamedFiles;
-    if (!named) {
-        fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-        error = errno;
-        named = fd < 0 && (error == EOPNOTSUPP || error == EISDIR);
-    }
-    if (named) {
-        std::string unique = path + ".XXXXXX";
-        fd = ::mkostemp(unique.data(), O_CLOEXEC);
-        error = errno;
-        if (fd >= 0 && ::unlink(unique.c_str()) != 0) {
-            error = errno;
-            ::close(fd);
-            fd = -1;
-        }
-    }
+    std::string path;
+    const int fd = OpenNamelessFile(tempDir, "Quorvalis.clip", g_noUnnamedFiles, path);
+    int error = errno;
     if (fd < 0 || !m_file.Adopt(fd, path)) {
         if (fd >= 0) error = LastError();
         SetLastError(error);

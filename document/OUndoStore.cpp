@@ -98,32 +98,11 @@ void OUndoStore::SetNoKernelCopyForTesting(bool on) {
     g_noKernelCopy = on;
 }
 
-// 1. A file without a name in the directory: nothing else can open it, and
-//    it vanishes with the program, even one that is killed.
-// 2. Where the file system refuses that, a named file removed at once.
 bool OUndoStore::Open() {
     if (m_file) return true;
-    std::string dir = m_tempDir.empty() ? SystemTempDirectory() : m_tempDir;
-    if (dir.back() != '/') dir += '/';
-    const std::string path = dir + "Quorvalis.undo";
-    int fd = -1;
-    int error = 0;
-    bool named = g_noUnnamedFiles;
-    if (!named) {
-        fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
-        error = errno;
-        named = fd < 0 && (error == EOPNOTSUPP || error == EISDIR);
-    }
-    if (named) {
-        std::string unique = path + ".XXXXXX";
-        fd = ::mkostemp(unique.data(), O_CLOEXEC);
-        error = errno;
-        if (fd >= 0 && ::unlink(unique.c_str()) != 0) {
-            error = errno;
-            ::close(fd);
-            fd = -1;
-        }
-    }
+    std::string path;
+    const int fd = OpenNamelessFile(m_tempDir, "Quorvalis.undo", g_noUnnamedFiles, path);
+    int error = errno;
     const int second = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
     auto file = std::make_unique<ODiskFile>();
     if (fd < 0 || second < 0 || !file->Adopt(fd, path)) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <limits.h>
@@ -63,6 +64,26 @@ std::string SystemTempDirectory() {
         dir = "/tmp";
     if (dir.back() != '/') dir += '/';
     return dir;
+}
+
+int OpenNamelessFile(const std::string& tempDir, const char* base, bool forceNamed,
+                     std::string& path) {
+    std::string dir = tempDir.empty() ? SystemTempDirectory() : tempDir;
+    if (dir.back() != '/') dir += '/';
+    path = dir + base;
+    if (!forceNamed) {
+        const int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR)) return fd;
+    }
+    std::string unique = path + ".XXXXXX";
+    const int fd = ::mkostemp(unique.data(), O_CLOEXEC);
+    if (fd >= 0 && ::unlink(unique.c_str()) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
 }
 
 std::string ExecutablePath() {

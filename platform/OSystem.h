@@ -23,6 +23,14 @@ std::uint64_t AvailableMemory(unsigned divisor);
 // The system's temporary directory, always ending in '/'.
 std::string SystemTempDirectory();
 
+// A temporary file without a name in tempDir (the system's when empty), 0600:
+// nothing else can open it, and it vanishes with the program, even one that
+// is killed. Where the file system refuses that, or always with
+// forceNamed, a file named after base (with a unique suffix) is removed at
+// once. path is what messages call it. -1 with errno set on failure.
+int OpenNamelessFile(const std::string& tempDir, const char* base, bool forceNamed,
+                     std::string& path);
+
 // Absolute path of the running executable; empty when it cannot be found.
 std::string ExecutablePath();
 
