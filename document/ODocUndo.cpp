@@ -6,10 +6,8 @@
 #include "document/ODocView.h"
 #include "document/OEditOps.h"
 #include "document/OMoveExecutor.h"
-#include "document/OMoveJournal.h"
 #include "document/OReplaceRecorder.h"
 #include "document/ORewritePlan.h"
-#include "document/OTransferBuffer.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
@@ -340,81 +338,6 @@ bool ODoc::RunTyping(OUndoStep& step, bool redo) {
 
 namespace {
 
-constexpr OOffset kMegabyte = 1048576;
-
-// One progress window over the bytes of every step of a rewrite, made at
-// the first block; no Cancel: a rewrite stopped half way fits neither side.
-class ORewriteObserver final : public OMoveObserver {
-public:
-    ORewriteObserver(OOffset total, std::size_t block)
-        : m_total(total), m_block(static_cast<OOffset>(block)) {}
-    void Reached(const OMoveStep& step, OOffset moved) override {
-        if (&step != m_step) {
-            if (m_step) m_done += m_step->length;
-            m_step = &step;
-        }
-        if (moved >= step.length) return;
-        if (!m_progress) m_progress = CreateProgress(0, m_total, false);
-        m_progress->SetPos(std::min(m_total, m_done + moved + m_block));
-    }
-    bool CancelRequested() override { return false; }
-
-private:
-    std::unique_ptr<OProgress> m_progress;
-    const OMoveStep* m_step = nullptr;
-    OOffset m_done = 0;
-    OOffset m_total;
-    OOffset m_block;
-};
-
-// Every region of a step changes its length in one pass over the file.
-// 1. Plan: refuse before anything changes what cannot finish.
-// 2. Make the file writable, take the block for the longest step.
-// 3. Journal the plan and run it; the journal goes when the change ends,
-//    unless the file was left part way, which is said.
-bool Rewrite(OFile& file, std::span<const ORewriteRegion> regions) {
-    OOffset size = 0;
-    const bool known = file.TryGetSize(size);
-    const OPlanResult planned =
-        PlanRewrite(known ? std::optional<OOffset>(size) : std::nullopt, file.FixedSize(), regions);
-    if (!planned.plan) return ShowRefusal(file, planned.refusal);
-    const OMovePlan& plan = *planned.plan;
-    if (plan.steps.empty() && !plan.ChangesSize()) return true;
-    OLongOperation running;
-    if (!file.EnsureWritable()) return false;
-    OOffset longest = 0;
-    OOffset total = 0;
-    for (const OMoveStep& step : plan.steps) {
-        longest = std::max(longest, step.length);
-        total += step.length;
-    }
-    std::unique_ptr<OTransferBuffer> buffer;
-    std::span<OByte> block;
-    if (longest > 0) {
-        buffer = std::make_unique<OTransferBuffer>(longest);
-        if (!buffer->Valid()) return false;
-        block = {buffer->Data(), buffer->Size()};
-    }
-    bool refused = false;
-    std::unique_ptr<OMoveJournal> journal = BeginJournal(file, plan, {}, refused);
-    if (refused) return false;
-    OStatusText status;
-    if (total > kMegabyte) status.Show(ids::IDS_MOVE_MB, static_cast<long long>(total / kMegabyte));
-    ORewriteObserver observer(total, block.size());
-    OMoveExecutor executor(file, block, observer);
-    executor.SetLog(journal.get());
-    const bool ok = executor.Run(plan);
-    status.Restore();
-    file.Sync();
-    if (!journal) return ok;
-    if (executor.Unfinished())
-        MessageBox(FormatId(ids::IDS_MOVE_UNFINISHED, file.Path().c_str(), journal->Path().c_str()),
-                   OButtons::Ok, OIcon::Exclamation);
-    else
-        journal->Remove();
-    return ok;
-}
-
 // A region's bytes in the store and their place in the file.
 struct OStoredBytes {
     OOffset at = 0;
@@ -474,7 +397,7 @@ bool RewriteRegions(OFile& file, OUndoStore& store, const OUndoStep& step,
             if (r.oldLength > 0) pieces.push_back({r.oldAt, r.oldLength, r.offset});
         }
     }
-    return Rewrite(file, regions) && WriteStored(store, file, pieces);
+    return RewriteRegions(file, regions) && WriteStored(store, file, pieces);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "document/OMoveExecutor.h"
 #include "document/OMoveJournal.h"
 #include "document/OMovePlan.h"
+#include "document/ORewritePlan.h"
 #include "document/OTransferBuffer.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
@@ -29,49 +30,56 @@ bool ValidRange(OOffset offset, OOffset length) {
     return offset >= 0 && length >= 0 && length <= kOffsetMax - offset;
 }
 
-// A move's or copy's progress window over the bytes it moves, made at the
-// first block. Each block shows the bytes done once it has landed.
+// A move's or copy's progress window over the bytes of all its steps, made
+// at the first block. Each block shows the bytes done once it has landed.
 class OProgressObserver final : public OMoveObserver {
 public:
-    OProgressObserver(OOffset length, std::size_t block, bool cancelEnabled)
-        : m_length(length), m_block(static_cast<OOffset>(block)), m_cancelEnabled(cancelEnabled) {}
-    void Reached(const OMoveStep&, OOffset moved) override {
-        if (moved >= m_length) return;
-        if (!m_progress) m_progress = CreateProgress(0, m_length, m_cancelEnabled);
-        m_progress->SetPos(std::min(m_length, moved + m_block));
+    OProgressObserver(OOffset total, std::size_t block, bool cancelEnabled)
+        : m_total(total), m_block(static_cast<OOffset>(block)), m_cancelEnabled(cancelEnabled) {}
+    void Reached(const OMoveStep& step, OOffset moved) override {
+        if (&step != m_step) {
+            if (m_step) m_done += m_step->length;
+            m_step = &step;
+        }
+        if (moved >= step.length) return;
+        if (!m_progress) m_progress = CreateProgress(0, m_total, m_cancelEnabled);
+        m_progress->SetPos(std::min(m_total, m_done + moved + m_block));
     }
     bool CancelRequested() override { return m_progress && m_progress->Cancelled(); }
 
 private:
     std::unique_ptr<OProgress> m_progress;
-    OOffset m_length;
+    const OMoveStep* m_step = nullptr;
+    OOffset m_done = 0;
+    OOffset m_total;
     OOffset m_block;
     bool m_cancelEnabled;
 };
 
-// 1. Plan: refuse before anything changes what cannot finish.
-// 2. Make the file writable (the backup first) before taking the block, so
-//    that the backup reuses the kept block.
+// 1. Refuse before anything changes what cannot finish.
+// 2. Make the file writable (the backup first) before taking the block for
+//    the longest step, so that the backup reuses the kept block.
 // 3. Journal the plan, then run it behind a progress window and a status
 //    text for long moves. The journal goes when the change ends, unless the
-//    tail was left partly moved; with fill, a journal that was made is
-//    handed to the caller to remove once the zeros are written.
-bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength,
-            OMoveJournal::Fill fill = {}, std::unique_ptr<OMoveJournal>* keep = nullptr) {
-    OOffset size = 0;
-    const bool known = file.TryGetSize(size);
-    const OPlanResult planned = PlanResize(known ? std::optional<OOffset>(size) : std::nullopt,
-                                           file.FixedSize(), offset, oldLength, newLength);
+//    file was left part way, which is said; with keep, a journal that was
+//    made is handed to the caller to remove once its fill is written.
+bool RunPlan(OFile& file, const OPlanResult& planned, OMoveJournal::Fill fill = {},
+             std::unique_ptr<OMoveJournal>* keep = nullptr) {
     if (!planned.plan) return ShowRefusal(file, planned.refusal);
     const OMovePlan& plan = *planned.plan;
     if (plan.steps.empty() && !plan.ChangesSize()) return true;
     OLongOperation running;
     if (!file.EnsureWritable()) return false;
-    const OOffset tail = plan.steps.empty() ? 0 : plan.steps.front().length;
+    OOffset longest = 0;
+    OOffset total = 0;
+    for (const OMoveStep& step : plan.steps) {
+        longest = std::max(longest, step.length);
+        total += step.length;
+    }
     std::unique_ptr<OTransferBuffer> buffer;
     std::span<OByte> block;
-    if (tail > 0) {
-        buffer = std::make_unique<OTransferBuffer>(tail);
+    if (longest > 0) {
+        buffer = std::make_unique<OTransferBuffer>(longest);
         if (!buffer->Valid()) return false;
         block = {buffer->Data(), buffer->Size()};
     }
@@ -79,8 +87,8 @@ bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength,
     std::unique_ptr<OMoveJournal> journal = BeginJournal(file, plan, fill, refused);
     if (refused) return false;
     OStatusText status;
-    if (tail > kMegabyte) status.Show(ids::IDS_MOVE_MB, static_cast<long long>(tail / kMegabyte));
-    OProgressObserver observer(tail, block.size(), false);
+    if (total > kMegabyte) status.Show(ids::IDS_MOVE_MB, static_cast<long long>(total / kMegabyte));
+    OProgressObserver observer(total, block.size(), false);
     OMoveExecutor executor(file, block, observer);
     executor.SetLog(journal.get());
     const bool ok = executor.Run(plan);
@@ -95,6 +103,18 @@ bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength,
     else
         journal->Remove();
     return ok;
+}
+
+std::optional<OOffset> SizeForPlan(OFile& file) {
+    OOffset size = 0;
+    return file.TryGetSize(size) ? std::optional<OOffset>(size) : std::nullopt;
+}
+
+bool Resize(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength,
+            OMoveJournal::Fill fill = {}, std::unique_ptr<OMoveJournal>* keep = nullptr) {
+    return RunPlan(file,
+                   PlanResize(SizeForPlan(file), file.FixedSize(), offset, oldLength, newLength),
+                   fill, keep);
 }
 
 } // namespace
@@ -123,6 +143,10 @@ bool CopyRange(OTransferBuffer& buffer, OFile& source, OOffset sourceOffset, OFi
                                {buffer.Data(), buffer.Size()}, observer);
     status.Restore();
     return ok;
+}
+
+bool RewriteRegions(OFile& file, std::span<const ORewriteRegion> regions) {
+    return RunPlan(file, PlanRewrite(SizeForPlan(file), file.FixedSize(), regions));
 }
 
 bool DeleteRange(OFile& file, OOffset offset, OOffset length) {

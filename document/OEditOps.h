@@ -5,8 +5,10 @@
 #include "res/OResourceIds.h"
 
 #include <cstddef>
+#include <span>
 
 class OFile;
+struct ORewriteRegion;
 class OTransferBuffer;
 
 // Structural edits in place, each planned (OMovePlan) and run by the block
@@ -34,6 +36,10 @@ bool DeleteRange(OFile& file, OOffset offset, OOffset length);
 // then undefined, the tail keeps its content. A growing file has its new
 // length reserved on disk before anything moves.
 bool ResizeRegion(OFile& file, OOffset offset, OOffset oldLength, OOffset newLength);
+// Every region [offset, offset + oldLength) becomes newLength bytes long in
+// one pass over the file (regions sorted, not overlapping); their content is
+// then undefined, the bytes between them keep theirs.
+bool RewriteRegions(OFile& file, std::span<const ORewriteRegion> regions);
 // Inserts count zero bytes at offset. Cancel or a failed write during the
 // fill leaves the new length with part of the gap unfilled, says so in the
 // status bar, and still returns true: the gap has been opened.
