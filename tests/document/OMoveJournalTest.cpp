@@ -72,6 +72,31 @@ protected:
                                                : std::string();
     }
 
+    // Opens path again and answers Yes to finishing, moving in blocks of
+    // blockSize: result is the file then, journaled says a journal was there.
+    // A journal gets one question, the status and is gone; none gets nothing.
+    void FinishOnOpen(const std::string& path, std::size_t blockSize, bool& journaled,
+                      Bytes& result) {
+        OTransferBuffer::SetLimitForTesting(blockSize);
+        platform.Clear();
+        platform.Answer(OAnswer::Yes);
+        ODiskFile file;
+        ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
+        const std::string journal = JournalOf(file);
+        journaled = std::filesystem::exists(journal);
+        OfferToFinishMove(file);
+        file.Close();
+        result = ReadWholeFile(path);
+        if (!journaled) {
+            ASSERT_TRUE(platform.Messages().empty());
+            return;
+        }
+        ASSERT_EQ(platform.Messages().size(), 1u) << platform.Messages().back().text;
+        ASSERT_EQ(platform.Messages()[0].buttons, OButtons::YesNo);
+        ASSERT_EQ(platform.StatusHistory().back(), "The interrupted change was finished");
+        ASSERT_FALSE(std::filesystem::exists(journal));
+    }
+
     OScriptedPlatform platform;
     OTempDir dir;
 };
@@ -151,28 +176,17 @@ TEST_F(MoveJournalTest, AChangeKilledAtAnyWriteIsFinishedOnOpen) {
                                 round, static_cast<int>(change), offset, oldLength, newLength, size,
                                 blockSize, stopAt, writes, io.tornBytes));
             // Finishing may move in other blocks than the run it finishes.
-            OTransferBuffer::SetLimitForTesting(pick(1, 30));
-            platform.Clear();
-            platform.Answer(OAnswer::Yes);
-            ODiskFile file;
-            ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
-            const bool journaled = std::filesystem::exists(JournalOf(file));
-            OfferToFinishMove(file);
-            file.Close();
-            Bytes result = ReadWholeFile(path);
+            bool journaled = false;
+            Bytes result;
+            ASSERT_NO_FATAL_FAILURE(FinishOnOpen(path, pick(1, 30), journaled, result));
             if (!journaled) {
                 ASSERT_EQ(result, original);
-                ASSERT_TRUE(platform.Messages().empty());
                 continue;
             }
             ++finished;
-            ASSERT_EQ(platform.Messages().size(), 1u) << platform.Messages().back().text;
-            ASSERT_EQ(platform.Messages()[0].buttons, OButtons::YesNo);
-            ASSERT_EQ(platform.StatusHistory().back(), "The interrupted change was finished");
             if (change == OChange::Grow && result.size() == expected.size())
                 std::fill_n(result.begin() + static_cast<std::ptrdiff_t>(offset), newLength, 0);
             ASSERT_EQ(result, expected);
-            ASSERT_FALSE(std::filesystem::exists(JournalOf(file)));
         }
     }
     EXPECT_GT(finished, 0);
@@ -229,26 +243,18 @@ TEST_F(MoveJournalTest, ARewriteKilledAtAnyWriteIsFinishedOnOpen) {
                                 "%d of %d after %zu bytes",
                                 round, plan->steps.size(), static_cast<long long>(size), blockSize,
                                 stopAt, writes, io.tornBytes));
-            OTransferBuffer::SetLimitForTesting(pick(1, 30));
-            platform.Clear();
-            platform.Answer(OAnswer::Yes);
-            ODiskFile file;
-            ASSERT_TRUE(file.Open(path, OAccess::Read, ODisposition::OpenExisting));
-            const bool journaled = std::filesystem::exists(JournalOf(file));
-            OfferToFinishMove(file);
-            file.Close();
-            Bytes result = ReadWholeFile(path);
+            bool journaled = false;
+            Bytes result;
+            ASSERT_NO_FATAL_FAILURE(FinishOnOpen(path, pick(1, 30), journaled, result));
             if (!journaled) {
                 ASSERT_EQ(result, original);
                 continue;
             }
             ++finished;
-            ASSERT_EQ(platform.StatusHistory().back(), "The interrupted change was finished");
             ASSERT_EQ(result.size(), expected.size());
             for (const auto& [at, length] : holes)
                 std::fill_n(result.begin() + static_cast<std::ptrdiff_t>(at), length, 0);
             ASSERT_EQ(result, expected);
-            ASSERT_FALSE(std::filesystem::exists(JournalOf(file)));
         }
     }
     EXPECT_GT(finished, 0);
