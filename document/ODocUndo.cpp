@@ -177,8 +177,9 @@ bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffse
         if (history.MakeRoom(static_cast<std::uint64_t>(oldLength)))
             region.oldAt = history.Store().Append(*m_file, offset, oldLength);
         if (region.oldAt < 0) {
-            if (MessageBoxId(ids::IDS_UNDO_IMPOSSIBLE, OButtons::YesNo, OIcon::Question) !=
-                OAnswer::Yes) {
+            // Cancel while the bytes were kept cancels the change itself.
+            if (LastError() == ECANCELED || MessageBoxId(ids::IDS_UNDO_IMPOSSIBLE, OButtons::YesNo,
+                                                         OIcon::Question) != OAnswer::Yes) {
                 m_changing = false;
                 return false;
             }

@@ -224,7 +224,10 @@ bool CopyBlocks(OFile& source, OOffset sourceOffset, OFile& target, OOffset targ
     while (moved < length) {
         observer.Reached(step, moved);
         PumpMessages();
-        if (observer.CancelRequested()) return false;
+        if (observer.CancelRequested()) {
+            SetLastError(ECANCELED);
+            return false;
+        }
         const std::size_t count = BlockFor(block, length - moved);
         SetLastError(0);
         const std::size_t n = source.ReadAt(sourceOffset + moved, block.data(), count);

@@ -51,6 +51,7 @@ int KernelCopy(OFile& source, OOffset offset, int fd, OOffset target, OOffset le
             progress->SetPos(done);
             PumpMessages();
             if (progress->Cancelled()) {
+                SetLastError(ECANCELED);
                 result = 0;
                 break;
             }

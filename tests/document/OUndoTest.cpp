@@ -344,6 +344,16 @@ TEST_F(UndoTest, TheLimitDropsTheOldestSteps) {
         EXPECT_EQ(other.History()->Count(), 0u);
         EXPECT_EQ(other.History()->Store().DiskUsage(), 0u);
         host.limit = 0;
+        // Cancel while the bytes are kept cancels the change, unasked.
+        OUndoStore::SetNoKernelCopyForTesting(true);
+        const std::size_t asked = platform.Messages().size();
+        other.Selection().Set(0, 99);
+        platform.CancelAtProgressStep(1);
+        ASSERT_TRUE(other.OnCommand(ids::ID_DELETE));
+        platform.CancelAtProgressStep(0);
+        EXPECT_EQ(platform.Messages().size(), asked);
+        EXPECT_EQ(other.File()->GetSize(), 65536 - 2 * 8192 - 30001);
+        EXPECT_FALSE(other.History()->CanUndo());
     }
 }
 
