@@ -1,6 +1,7 @@
 // A structural edit near the start of a large file moves the whole tail, so
 // it must run at the speed of the copy itself: within 10% of a bare loop of
 // pread/pwrite in 16 MiB blocks moving the same 1 GiB tail.
+#include "OBenchData.h"
 #include "document/ODiskFile.h"
 #include "document/OEditOps.h"
 #include "platform/OScriptedPlatform.h"
@@ -19,48 +20,9 @@
 
 namespace {
 
-constexpr OOffset kFileSize = OOffset{1} << 30;
+constexpr OOffset kFileSize = OBenchData::kSize;
 constexpr OOffset kEdit = 4096;
 constexpr std::size_t kBlock = 16777216;
-
-// 1 GiB of pseudo-random bytes, really written (a sparse file would move
-// nothing but zero pages), made once and removed when the program ends.
-class OBenchData {
-public:
-    static const std::string& Path() {
-        static OBenchData data;
-        return data.m_path;
-    }
-    ~OBenchData() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
-private:
-    OBenchData() {
-        std::string dir = SystemTempDirectory() + "quorvalis-bench-XXXXXX";
-        if (!::mkdtemp(dir.data())) std::abort();
-        m_dir = dir;
-        m_path = dir + "/tail.bin";
-        const int fd = ::open(m_path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
-        if (fd < 0) std::abort();
-        std::vector<std::uint64_t> block(kBlock / sizeof(std::uint64_t));
-        std::mt19937_64 rng(42);
-        for (auto& word : block)
-            word = rng();
-        for (OOffset at = 0; at < kFileSize; at += static_cast<OOffset>(kBlock)) {
-            block[0] ^= static_cast<std::uint64_t>(at); // no two blocks alike
-            if (::pwrite(fd, block.data(), kBlock, at) != static_cast<ssize_t>(kBlock))
-                std::abort();
-        }
-        // Written back now, not by the flusher while the first benchmark runs.
-        if (::fsync(fd) != 0) std::abort();
-        ::close(fd);
-    }
-
-    std::string m_dir;
-    std::string m_path;
-};
 
 double PeakRssMiB() {
     rusage usage{};

@@ -2,6 +2,7 @@
 // over the same move without its journal: 1 GiB moved down by 64 MiB (the
 // journal only checkpoints) and by 4 KiB (each block's write lands on its
 // own source, so its overlap is stashed first), each next to its baseline.
+#include "OBenchData.h"
 #include "document/ODiskFile.h"
 #include "document/OMoveExecutor.h"
 #include "document/OMoveJournal.h"
@@ -22,47 +23,8 @@
 
 namespace {
 
-constexpr OOffset kFileSize = OOffset{1} << 30;
+constexpr OOffset kFileSize = OBenchData::kSize;
 constexpr std::size_t kBlock = OTransferBuffer::kMaxBlock;
-
-// 1 GiB of pseudo-random bytes, really written, and a state directory for
-// the journals beside it; removed when the program ends.
-class OJournalBenchData {
-public:
-    static const std::string& Path() {
-        static OJournalBenchData data;
-        return data.m_path;
-    }
-    ~OJournalBenchData() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
-private:
-    OJournalBenchData() {
-        std::string dir = SystemTempDirectory() + "quorvalis-journal-bench-XXXXXX";
-        if (!::mkdtemp(dir.data())) std::abort();
-        m_dir = dir;
-        m_path = dir + "/tail.bin";
-        ::setenv("XDG_STATE_HOME", dir.c_str(), 1);
-        const int fd = ::open(m_path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
-        if (fd < 0) std::abort();
-        std::vector<std::uint64_t> block(kBlock / sizeof(std::uint64_t));
-        std::mt19937_64 rng(7);
-        for (auto& word : block)
-            word = rng();
-        for (OOffset at = 0; at < kFileSize; at += static_cast<OOffset>(kBlock)) {
-            block[0] ^= static_cast<std::uint64_t>(at);
-            if (::pwrite(fd, block.data(), kBlock, at) != static_cast<ssize_t>(kBlock))
-                std::abort();
-        }
-        if (::fsync(fd) != 0) std::abort();
-        ::close(fd);
-    }
-
-    std::string m_dir;
-    std::string m_path;
-};
 
 struct OSilent final : OMoveObserver {
     void Reached(const OMoveStep&, OOffset) override {}
@@ -75,7 +37,7 @@ struct OSilent final : OMoveObserver {
 void TailMove(benchmark::State& state, OOffset shift, bool journaled,
               std::size_t blockBytes = kBlock) {
     OScriptedPlatform platform;
-    const std::string& path = OJournalBenchData::Path();
+    const std::string& path = OBenchData::Path();
     ODiskFile file;
     if (!file.Open(path, OAccess::ReadWrite, ODisposition::OpenExisting)) std::abort();
     OTransferBuffer buffer(kFileSize);

@@ -2,6 +2,7 @@
 // start of 1 GiB moves the same tail as the delete did; keeping 512 MiB of
 // removed bytes in the store costs one copy at the speed of cp; a long
 // history costs little memory.
+#include "OBenchData.h"
 #include "document/ODoc.h"
 #include "document/OEditOps.h"
 #include "platform/OScriptedPlatform.h"
@@ -20,45 +21,8 @@
 
 namespace {
 
-constexpr OOffset kFileSize = OOffset{1} << 30;
+constexpr OOffset kFileSize = OBenchData::kSize;
 constexpr std::size_t kBlock = 16777216;
-
-// 1 GiB of pseudo-random bytes, really written, made once for the program.
-class OUndoBenchData {
-public:
-    static const std::string& Path() {
-        static OUndoBenchData data;
-        return data.m_path;
-    }
-    ~OUndoBenchData() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_dir, ignored);
-    }
-
-private:
-    OUndoBenchData() {
-        std::string dir = SystemTempDirectory() + "quorvalis-undo-bench-XXXXXX";
-        if (!::mkdtemp(dir.data())) std::abort();
-        m_dir = dir;
-        m_path = dir + "/data.bin";
-        const int fd = ::open(m_path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
-        if (fd < 0) std::abort();
-        std::vector<std::uint64_t> block(kBlock / sizeof(std::uint64_t));
-        std::mt19937_64 rng(42);
-        for (auto& word : block)
-            word = rng();
-        for (OOffset at = 0; at < kFileSize; at += static_cast<OOffset>(kBlock)) {
-            block[0] ^= static_cast<std::uint64_t>(at);
-            if (::pwrite(fd, block.data(), kBlock, at) != static_cast<ssize_t>(kBlock))
-                std::abort();
-        }
-        if (::fsync(fd) != 0) std::abort();
-        ::close(fd);
-    }
-
-    std::string m_dir;
-    std::string m_path;
-};
 
 struct OBenchContext final : OEditContext {
     OOffset caret = 0;
@@ -75,7 +39,7 @@ struct OBenchDoc {
     ODoc doc;
     OBenchContext context;
     OBenchDoc() {
-        if (!doc.OnOpenDocument(OUndoBenchData::Path())) std::abort();
+        if (!doc.OnOpenDocument(OBenchData::Path())) std::abort();
         doc.SetReadOnly(false);
         doc.SetEditContext(&context);
     }
@@ -134,7 +98,7 @@ void BM_Delete512MiBAt0_WithUndo(benchmark::State& state) {
 void BM_Delete512MiBAt0_WithoutUndo(benchmark::State& state) {
     OScriptedPlatform platform;
     ODiskFile file;
-    if (!file.Open(OUndoBenchData::Path(), OAccess::ReadWrite, ODisposition::OpenExisting))
+    if (!file.Open(OBenchData::Path(), OAccess::ReadWrite, ODisposition::OpenExisting))
         std::abort();
     for (auto _ : state) {
         const bool ok = DeleteRange(file, 0, kFileSize / 2);
@@ -147,7 +111,7 @@ void BM_Delete512MiBAt0_WithoutUndo(benchmark::State& state) {
 // What cp does with 512 MiB of the data: read and written in 16 MiB blocks
 // to a new file in the same temporary directory.
 void BM_Cp512MiB(benchmark::State& state) {
-    const int in = ::open(OUndoBenchData::Path().c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(OBenchData::Path().c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) std::abort();
     std::vector<char> buffer(kBlock);
     for (auto _ : state) {
