@@ -12,6 +12,8 @@
 //   starts from clean pages. Both work on one file, taking turns: with a
 //   copy each, the gap followed the file (its pages in the cache), not the
 //   code, and changed sides when the copies were swapped.
+// - Undo of that delete: timed from Undo to the idle window; baseline: the
+//   Delete command just before it, in the same window.
 // "ratio" is the command's median time over the baseline's.
 #include "app/OApp.h"
 #include "app/qt/OMainFrame.h"
@@ -333,7 +335,46 @@ void BM_DeleteAtStartOf1GiB(benchmark::State& state) {
     times.Report(state, "plain_ms");
 }
 
+// Each iteration deletes 4 KiB at the start and takes it back, both through
+// the window, so the file ends each run as it began.
+void BM_UndoDeleteAtStartOf1GiB(benchmark::State& state) {
+    const OBenchFiles& files = OBenchFiles::Get();
+    OBenchApp bench(files.edit);
+    OView& view = *bench.view;
+    ODoc& doc = view.Doc();
+    doc.SetReadOnly(false);
+    OPairedTimes times;
+    for (auto _ : state) {
+        const OOffset size = doc.File()->GetSize();
+        view.Geometry().SetCaret(0);
+        doc.Selection().Set(0, kEdit - 1);
+        ProcessUntilIdle();
+        const auto t0 = Clock::now();
+        bench.app.MainFrame()->ExecuteCommand(ids::ID_DELETE);
+        ProcessUntilIdle();
+        const double deleted = Seconds(Clock::now() - t0);
+        SyncFile(files.edit);
+        const auto t1 = Clock::now();
+        bench.app.MainFrame()->ExecuteCommand(ids::ID_EDIT_UNDO);
+        ProcessUntilIdle();
+        const double undone = Seconds(Clock::now() - t1);
+        SyncFile(files.edit);
+        if (FileSize(files.edit) != size || doc.Selection().Length() != kEdit) {
+            state.SkipWithError("the undo did not bring the bytes back");
+            break;
+        }
+        times.command.push_back(undone);
+        times.baseline.push_back(deleted);
+        state.SetIterationTime(undone);
+    }
+    times.Report(state, "delete_ms");
+}
+
 } // namespace
 
 BENCHMARK(BM_FindNearEndOf1GiB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(9);
 BENCHMARK(BM_DeleteAtStartOf1GiB)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(9);
+BENCHMARK(BM_UndoDeleteAtStartOf1GiB)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(9);
