@@ -197,6 +197,8 @@ private:
     bool LoadMarkers(const OUndoRanges& ranges, std::vector<ORange>& out);
     bool RunStructural(OUndoStep& step, bool redo);
     bool RunTyping(OUndoStep& step, bool redo);
+    // Undo (redo false) or Redo of the next step, if the file still fits it.
+    bool TakeStep(bool redo);
     // The file's identity after this program's last change.
     void NoteFileState();
     // False (the history dropped, said) when the file changed underneath.

@@ -259,24 +259,21 @@ void ODoc::RecordTyping(const OTypedByte& typed, OOffset sizeBefore) {
 }
 
 bool ODoc::Undo() {
-    m_typingOpen = false;
-    if (!m_history || !m_history->CanUndo() || !m_file) return false;
-    if (!FileUnchanged()) return false;
-    OUndoStep& step = *m_history->NextUndo();
-    const bool done =
-        step.kind == OUndoKind::Typing ? RunTyping(step, false) : RunStructural(step, false);
-    NoteFileState();
-    UpdateAllViews();
-    return done;
+    return TakeStep(false);
 }
 
 bool ODoc::Redo() {
+    return TakeStep(true);
+}
+
+bool ODoc::TakeStep(bool redo) {
     m_typingOpen = false;
-    if (!m_history || !m_history->CanRedo() || !m_file) return false;
+    if (!m_history || !(redo ? m_history->CanRedo() : m_history->CanUndo()) || !m_file)
+        return false;
     if (!FileUnchanged()) return false;
-    OUndoStep& step = *m_history->NextRedo();
+    OUndoStep& step = redo ? *m_history->NextRedo() : *m_history->NextUndo();
     const bool done =
-        step.kind == OUndoKind::Typing ? RunTyping(step, true) : RunStructural(step, true);
+        step.kind == OUndoKind::Typing ? RunTyping(step, redo) : RunStructural(step, redo);
     NoteFileState();
     UpdateAllViews();
     return done;
