@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <system_error>
@@ -62,3 +63,13 @@ private:
     std::string m_dir;
     std::string m_path;
 };
+
+// The process's resident memory now, in MiB (the peak would keep what an
+// earlier benchmark of the program took).
+inline double ResidentMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
+}

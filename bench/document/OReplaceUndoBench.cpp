@@ -1,5 +1,6 @@
 // A Replace All kept as one undo step against the same run with nothing
 // kept, its undo, and the memory a run of millions of matches leaves.
+#include "OBenchData.h"
 #include "document/ODoc.h"
 #include "find/OFinder.h"
 #include "platform/OScriptedPlatform.h"
@@ -88,14 +89,6 @@ struct OBenchDoc {
                    host);
     }
 };
-
-double ResidentMiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
 
 // 1 GiB with 100,000 matches of 4 bytes, replaced by 4 bytes: the run with
 // its step kept, the run with nothing kept, and the step's undo.

@@ -52,14 +52,6 @@ struct OBenchDoc {
     }
 };
 
-double ResidentMiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
-
 // The delete, recorded for undo; its undo untimed.
 void BM_Delete4KiBAt0_WithUndo(benchmark::State& state) {
     OBenchDoc d;
