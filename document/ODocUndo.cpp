@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 
@@ -343,13 +344,76 @@ struct OStoredBytes {
     OOffset offset = 0;
 };
 
+// Bytes for the file at offset; a list of them is in ascending order.
+struct OPatch {
+    OOffset offset = 0;
+    const OByte* data = nullptr;
+    std::size_t length = 0;
+};
+
+// Writes patches lying close together as one read of their span, the bytes
+// laid over it and one write: a write per match of a few bytes costs
+// several system calls, which for millions of matches outweighs the span.
+class OPatchWriter {
+public:
+    explicit OPatchWriter(OFile& file) : m_file(file) {
+        if (!m_file.TryGetSize(m_size)) m_size = -1;
+    }
+
+    bool Write(const std::vector<OPatch>& patches) {
+        constexpr OOffset kSpan = OOffset{1} << 20;
+        constexpr OOffset kDense = 4096; // the span per patch worth a read and a write
+        for (std::size_t i = 0; i < patches.size();) {
+            const OOffset begin = patches[i].offset;
+            OOffset end = begin + static_cast<OOffset>(patches[i].length);
+            std::size_t last = i + 1;
+            for (; last < patches.size(); ++last) {
+                const OOffset next =
+                    patches[last].offset + static_cast<OOffset>(patches[last].length);
+                if (next - begin > kSpan) break;
+                end = std::max(end, next);
+            }
+            const auto count = static_cast<OOffset>(last - i);
+            if (count < 2 || end - begin > count * kDense) {
+                if (!WriteOne(begin, patches[i].data, patches[i].length)) return false;
+                ++i;
+                continue;
+            }
+            m_span.resize(static_cast<std::size_t>(end - begin));
+            if (!ReadExactly(m_file, begin, m_span.data(), m_span.size())) return false;
+            for (; i < last; ++i) {
+                const OPatch& p = patches[i];
+                std::memcpy(m_span.data() + (p.offset - begin), p.data, p.length);
+            }
+            if (!WriteOne(begin, m_span.data(), m_span.size())) return false;
+        }
+        return true;
+    }
+
+private:
+    // Inside the file a plain write; past its end, or after a failure (a
+    // full disk asks), the write that checks.
+    bool WriteOne(OOffset offset, const OByte* data, std::size_t count) {
+        if (offset <= m_size - static_cast<OOffset>(count) && m_file.Seek(offset) &&
+            m_file.Write(data, count) == count)
+            return true;
+        return WriteBlock(data, m_file, offset, count);
+    }
+
+    OFile& m_file;
+    OOffset m_size = -1;
+    std::vector<OByte> m_span;
+};
+
 // Writes each region's bytes from the store, reading the store a window of
 // many regions at a time: a run's regions lie side by side in its batches,
 // and a read per region of a few bytes cost more than the rewrite.
 bool WriteStored(OUndoStore& store, OFile& file, const std::vector<OStoredBytes>& pieces) {
     constexpr OOffset kWindow = OOffset{1} << 20;
     if (!file.EnsureWritable()) return false;
+    OPatchWriter writer(file);
     std::vector<OByte> window;
+    std::vector<OPatch> patches;
     for (std::size_t i = 0; i < pieces.size();) {
         const OStoredBytes& head = pieces[i];
         if (head.length > kWindow) {
@@ -366,19 +430,49 @@ bool WriteStored(OUndoStore& store, OFile& file, const std::vector<OStoredBytes>
         }
         window.resize(static_cast<std::size_t>(end - head.at));
         if (!store.ReadBytes(head.at, window.data(), window.size())) return false;
+        patches.clear();
         for (; i < last; ++i) {
             const OStoredBytes& p = pieces[i];
-            if (p.length > 0 && !file.WriteAllAt(p.offset, window.data() + (p.at - head.at),
-                                                 static_cast<std::size_t>(p.length)))
-                return false;
+            if (p.length > 0)
+                patches.push_back({p.offset, window.data() + (p.at - head.at),
+                                   static_cast<std::size_t>(p.length)});
         }
+        if (!writer.Write(patches)) return false;
+    }
+    return true;
+}
+
+// Writes each record's old bytes (new for redo) where it lies, reading the
+// store a batch at a time.
+bool WriteRecords(OUndoStore& store, OFile& file, const std::vector<OUndoSegment>& records,
+                  bool redo) {
+    OPatchWriter writer(file);
+    std::vector<OByte> batch;
+    std::vector<OPatch> patches;
+    for (const OUndoSegment& s : records) {
+        batch.resize(static_cast<std::size_t>(s.length));
+        if (!store.ReadBytes(s.at, batch.data(), batch.size())) return false;
+        patches.clear();
+        for (std::size_t at = 0; at + 2 * sizeof(OOffset) <= batch.size();) {
+            OOffset offset = 0;
+            OOffset length = 0;
+            std::memcpy(&offset, batch.data() + at, sizeof offset);
+            std::memcpy(&length, batch.data() + at + sizeof offset, sizeof length);
+            at += 2 * sizeof(OOffset);
+            const auto n = static_cast<std::size_t>(length);
+            if (n > (batch.size() - at) / 2)
+                return false; // cannot be: the store holds what was put
+            patches.push_back({offset, batch.data() + at + (redo ? n : 0), n});
+            at += 2 * n;
+        }
+        if (!writer.Write(patches)) return false;
     }
     return true;
 }
 
 // 1. One rewrite moves every stretch between the regions to its place on
 //    the other side.
-// 2. The regions' bytes of that side from the store.
+// 2. The regions' bytes of that side from the store, then the records'.
 bool RewriteRegions(OFile& file, OUndoStore& store, const OUndoStep& step,
                     const std::vector<OOffset>& shifts, bool redo) {
     std::vector<ORewriteRegion> regions;
@@ -395,7 +489,8 @@ bool RewriteRegions(OFile& file, OUndoStore& store, const OUndoStep& step,
             if (r.oldLength > 0) pieces.push_back({r.oldAt, r.oldLength, r.offset});
         }
     }
-    return RewriteRegions(file, regions) && WriteStored(store, file, pieces);
+    return RewriteRegions(file, regions) && WriteStored(store, file, pieces) &&
+           WriteRecords(store, file, step.records, redo);
 }
 
 } // namespace
@@ -439,7 +534,7 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
         return ResizeRegion(file, at, r.newLength, r.oldLength) &&
                store.CopyTo(r.oldAt, r.oldLength, file, at);
     };
-    if (step.regions.size() > 1 && step.kind != OUndoKind::Insert) {
+    if ((step.regions.size() > 1 || !step.records.empty()) && step.kind != OUndoKind::Insert) {
         ok = RewriteRegions(file, store, step, shifts, redo);
     } else if (redo) {
         for (std::size_t i = 0; i < step.regions.size() && ok; ++i)
@@ -522,9 +617,8 @@ void ODoc::EndReplaceRun(bool failed) {
         step.after.markers = std::move(after);
         if (!m_replaceEdited) {
             // The length stayed: no marker moved, those over the regions are kept as they are.
-            const OUndoRegion& last = step.regions.back();
             step.before.markers =
-                CaptureRanges(step.regions.front().offset, last.offset + last.oldLength, 0).markers;
+                CaptureRanges(step.regions.front().offset, recorder->End(), 0).markers;
             step.after.markers = step.before.markers;
         }
         SpillMarkers(step.before);

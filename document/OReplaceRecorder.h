@@ -11,13 +11,18 @@
 // old and new bytes gather in one buffer that goes to the store a batch at a
 // time: a run of millions of small matches costs a few large writes, not a
 // write per match. Regions come in ascending order of their offsets before
-// the run and must not overlap. Only the interface thread uses a recorder.
+// the run and must not overlap. A run whose replacements keep their length
+// moves nothing on undo, so beyond the first regions it keeps them as
+// records in the store and has no limit. Only the interface thread uses a
+// recorder.
 class OReplaceRecorder {
 public:
     static constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
-    // The most regions a run keeps (about 10 MiB of them in memory); a
-    // longer run cannot be undone.
+    // The most regions a run changing the length keeps (about 10 MiB of
+    // them in memory); a longer one cannot be undone.
     static std::size_t MaxRegions();
+    // The regions a run keeping the length holds in memory before records.
+    static std::size_t RegionsInMemory();
     // Sets that number (0 restores the normal one).
     static void SetMaxRegionsForTesting(std::size_t count);
 
@@ -33,19 +38,27 @@ public:
     void Add(OOffset before, const OByte* old, std::size_t oldLength, const OByte* now,
              std::size_t newLength);
     bool Failed() const { return m_failed; }
-    std::uint64_t Count() const { return m_regions.size(); }
+    std::uint64_t Count() const { return m_regions.size() + m_recordCount; }
+    // Where the last region ended before the run; 0 for none.
+    OOffset End() const { return m_end; }
     // Moves the regions and the store segments holding their bytes into
     // step; false (everything given back) when the recorder failed.
     bool Finish(OUndoStep& step);
 
 private:
     bool Flush();
+    void Fail();
     void GiveBack();
+    void Put(const void* data, std::size_t count);
 
     OUndoHistory& m_history;
     std::vector<OByte> m_batch;
     std::vector<OUndoRegion> m_regions;
     std::vector<OUndoSegment> m_segments;
+    std::vector<OUndoSegment> m_records;
+    std::uint64_t m_recordCount = 0;
     std::size_t m_unflushed = 0; // the first region whose bytes are in the batch
+    OOffset m_end = 0;
+    bool m_sameLength = true;
     bool m_failed = false;
 };

@@ -49,8 +49,8 @@ void OUndoHistory::SetMarkersInMemoryForTesting(std::size_t count) {
 
 std::size_t OUndoStep::MemoryBytes() const {
     return sizeof(OUndoStep) + regions.capacity() * sizeof(OUndoRegion) +
-           segments.capacity() * sizeof(OUndoSegment) + typed.capacity() * sizeof(OTypedByte) +
-           RangesBytes(before) + RangesBytes(after);
+           (segments.capacity() + records.capacity()) * sizeof(OUndoSegment) +
+           typed.capacity() * sizeof(OTypedByte) + RangesBytes(before) + RangesBytes(after);
 }
 
 std::uint64_t OUndoStep::StoredBytes() const {
@@ -58,8 +58,10 @@ std::uint64_t OUndoStep::StoredBytes() const {
     for (const OUndoRanges* side : {&before, &after}) {
         if (side->markersAt >= 0) n += static_cast<std::uint64_t>(side->markersLength);
     }
-    for (const OUndoSegment& s : segments)
-        n += static_cast<std::uint64_t>(s.length);
+    for (const auto* runs : {&segments, &records}) {
+        for (const OUndoSegment& s : *runs)
+            n += static_cast<std::uint64_t>(s.length);
+    }
     if (!segments.empty()) return n;
     for (const OUndoRegion& r : regions) {
         if (r.oldAt >= 0) n += static_cast<std::uint64_t>(r.oldLength);
@@ -72,6 +74,10 @@ OUndoHistory::OUndoHistory(std::string tempDir, std::uint64_t storeLimit, std::s
     : m_store(std::move(tempDir)), m_storeLimit(storeLimit), m_memoryLimit(memoryLimit) {}
 
 void OUndoHistory::Release(OUndoStep& step) {
+    for (const OUndoSegment& s : step.records)
+        m_store.Release(s.at, s.length);
+    step.records.clear();
+    step.recordCount = 0;
     for (const OUndoSegment& s : step.segments)
         m_store.Release(s.at, s.length);
     if (!step.segments.empty()) {
@@ -194,7 +200,7 @@ std::string UndoMenuText(const OUndoStep* step, bool redo, OOffset fileLength) {
     } else if (step->kind == OUndoKind::Replace) {
         // A replace run: its matches, however long each.
         offset = step->regions.empty() ? 0 : step->regions.front().offset;
-        count = static_cast<OOffset>(step->regions.size());
+        count = static_cast<OOffset>(step->regions.size() + step->recordCount);
         OffsetFormat format;
         format.SetWidthClass(fileLength);
         return Format("%s replace of %s match%s at 0x%s%s", verb, GroupDigits(count).c_str(),
