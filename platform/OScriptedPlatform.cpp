@@ -5,7 +5,7 @@ public:
     OScriptedProgress(OScriptedPlatform& owner, std::size_t index)
         : m_owner(owner), m_index(index) {}
     void SetPos(OOffset position) override {
-        m_owner.m_progress[m_index].positions.push_back(position);
+        if (m_owner.keepPositions) m_owner.m_progress[m_index].positions.push_back(position);
         ++m_owner.m_steps;
         if (m_owner.m_cancelAt > 0 && m_owner.m_steps >= m_owner.m_cancelAt &&
             m_owner.m_progress[m_index].cancelEnabled)

@@ -65,6 +65,9 @@ public:
     // The system clipboard's text; empty optional: no text there.
     std::optional<std::string> clipboardText;
     bool clipboardFails = false;
+    // Off: progress positions are not kept, so that a benchmark's memory
+    // is the program's and not this record's.
+    bool keepPositions = true;
     void Clear();
 
     OAnswer Show(const std::string& text, OButtons buttons, OIcon icon) override;

@@ -78,6 +78,7 @@ struct OBenchDoc {
     ODoc doc;
     OFinder finder;
     explicit OBenchDoc(const std::string& path) {
+        platform.keepPositions = false;
         if (!doc.OnOpenDocument(path)) std::abort();
         doc.SetReadOnly(false);
     }
@@ -149,16 +150,43 @@ void BM_Undo_ReplaceAll100k_4To5(benchmark::State& state) {
     }
 }
 
-// 40 MiB of matches every 4 bytes: 10 million replacements, more than a
-// step keeps. Resident memory idle and after the run, kept (1) or not (0).
+// 40 MiB of matches every 4 bytes: 10 million replacements of the same
+// length, kept as records in the store.
+OReplaceBenchFile& Dense() {
+    static OReplaceBenchFile file(OOffset{40} << 20, 4);
+    return file;
+}
+
+void BM_ReplaceAll10M_WithoutUndo(benchmark::State& state) {
+    OBenchDoc d(Dense().path);
+    for (auto _ : state) {
+        d.Replace("QRVL", "qrvl", false);
+        state.PauseTiming();
+        d.Replace("qrvl", "QRVL", false);
+        state.ResumeTiming();
+    }
+}
+
+void BM_Undo_ReplaceAll10M(benchmark::State& state) {
+    OBenchDoc d(Dense().path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        d.Replace("QRVL", "qrvl", true);
+        state.ResumeTiming();
+        if (!d.doc.Undo()) state.SkipWithError("undo failed");
+    }
+}
+
+// Resident memory idle and after the 10 million replacements, kept (1) or
+// not (0).
 void BM_ResidentAfter10MMatches(benchmark::State& state) {
-    OReplaceBenchFile file(OOffset{40} << 20, 4);
-    OBenchDoc d(file.path);
+    OBenchDoc d(Dense().path);
     const double idle = ResidentMiB();
     for (auto _ : state)
         d.Replace("QRVL", "qrvl", state.range(0) != 0);
     state.counters["idle_MiB"] = idle;
     state.counters["after_MiB"] = ResidentMiB();
+    d.Replace("qrvl", "QRVL", false);
 }
 
 BENCHMARK(BM_ReplaceAll100k_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -166,6 +194,8 @@ BENCHMARK(BM_ReplaceAll100k_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterati
 BENCHMARK(BM_Undo_ReplaceAll100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ReplaceAll100k_4To5_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Undo_ReplaceAll100k_4To5)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReplaceAll10M_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Undo_ReplaceAll10M)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ResidentAfter10MMatches)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

@@ -204,6 +204,7 @@ void Search(benchmark::State& state, const char* text, OKind kind, bool matchCas
             const char* baselineText) {
     const OBenchFiles& files = OBenchFiles::Get();
     OScriptedPlatform platform;
+    platform.keepPositions = false;
     OBenchHost host;
     ODiskFile file;
     if (!file.Open(files.random, OAccess::Read, ODisposition::OpenExisting)) std::abort();
@@ -308,6 +309,7 @@ void ReplaceAll(benchmark::State& state) {
     std::vector<OByte> in(kCopyBlock);
     std::vector<OByte> out(2 * kCopyBlock);
     OScriptedPlatform platform;
+    platform.keepPositions = false;
     OBenchHost host;
     OFindOptions options;
     options.matchCase = true;
