@@ -2,6 +2,7 @@
 
 #include "find/OFindDialogModel.h"
 #include "find/qt/OReplaceConfirmDlg.h"
+#include "qt/OModalSteps.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,11 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Check boxes and radio buttons take clicks on their indicator and text only.
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-}
 
 struct Dialog {
     std::vector<std::string> finds{"abc", "10"};
