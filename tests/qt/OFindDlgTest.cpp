@@ -90,11 +90,9 @@ TEST(FindDialog, HistoryTakesTextsAsTypedAndMovesRepeats) {
     EXPECT_EQ(d.finds, (std::vector<std::string>{"1", "abc", "10"}));
     EXPECT_EQ(d.replaces.front(), "x");
 
-    Dialog again(false, false, false);
-    again.finds = {"1", "abc", "10"};
-    OFindDialogModel::EnterHistory(again.finds, "abc");
-    OFindDialogModel::EnterHistory(again.finds, "ABC"); // case matters
-    EXPECT_EQ(again.finds, (std::vector<std::string>{"ABC", "abc", "1", "10"}));
+    OFindDialogModel::EnterHistory(d.finds, "abc");
+    OFindDialogModel::EnterHistory(d.finds, "ABC"); // case matters
+    EXPECT_EQ(d.finds, (std::vector<std::string>{"ABC", "abc", "1", "10"}));
 }
 
 TEST(FindDialog, DotDotEscapesTheStoreBytesAndHistoryClearEmptiesBoth) {
