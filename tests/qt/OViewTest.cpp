@@ -50,13 +50,13 @@ protected:
         return QRect(l.CellLeft(pane, column), static_cast<int>(rel / g.Width()) * l.lineHeight,
                      (pane == OPane::Hex ? 2 : 1) * l.charWidth, l.lineHeight);
     }
-    // Glyphs are antialiased: a text colour shows as pixels near it.
     static bool Any(const QImage& image, const QRect& r, std::function<bool(QColor)> near) {
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
                 if (near(image.pixelColor(x, y))) return true;
         return false;
     }
+    // Glyphs are antialiased: a text colour shows as pixels near it.
     static bool HasColour(const QImage& image, const QRect& r, const QColor& c, int tolerance) {
         return Any(image, r, [&](QColor p) {
             return std::abs(p.red() - c.red()) <= tolerance &&
