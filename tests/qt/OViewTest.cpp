@@ -367,25 +367,6 @@ TEST_F(ViewTest, SmallWheelDeltasAddUpAndAScrollDropsAHalfTypedDigit) {
     EXPECT_EQ(g.Caret(), moved);
 }
 
-// Copying and deleting take a selection with only one end set for no
-// selection; its colours come from the row model, tested with it.
-TEST_F(ViewTest, AOneEndedSelectionIsNoSelection) {
-    ODoc& doc = view->Doc();
-    doc.SetReadOnly(false);
-    for (const bool beginSet : {true, false}) {
-        SCOPED_TRACE(beginSet);
-        doc.Selection().Set(beginSet ? 0x21 : -1, beginSet ? -1 : 0x21);
-        for (const OCommandId id : {ids::ID_COPY, ids::ID_CUT, ids::ID_DELETE})
-            EXPECT_FALSE(app.MainFrame()->CommandState(id).enabled) << static_cast<int>(id);
-        for (const OOffset caret : {0x90, 0x21}) {
-            ASSERT_TRUE(view->Geometry().SetCaret(caret));
-            app.MainFrame()->ExecuteCommand(ids::ID_DELETE);
-            EXPECT_EQ(doc.File()->LogicalSize(), 256);
-            EXPECT_TRUE(doc.Selection().OneEnded());
-        }
-    }
-}
-
 // The texts themselves are tested with the tips' model; here, which point
 // shows which tip, and the setting.
 TEST_F(ViewTest, ByteCellsShowTheirValuesOnlyWithTheSettingTheGutterAlways) {
