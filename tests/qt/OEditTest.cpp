@@ -108,7 +108,7 @@ TEST_F(EditTest, ShiftArrowsSelectAndCutPasteMoveBytes) {
 }
 
 // Delete settles typed bytes first: Cancel leaves everything, No drops them
-// and deletes; without a selection the command only says so.
+// and deletes.
 TEST_F(EditTest, MouseSelectsAndDeleteAsksAboutTypedBytesFirst) {
     QTest::keyClicks(view, "ff");
     QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, HexPoint(3));
@@ -122,9 +122,6 @@ TEST_F(EditTest, MouseSelectsAndDeleteAsksAboutTypedBytesFirst) {
     EXPECT_EQ(ReadText(path), "0123456789abcdef");
     EXPECT_TRUE(view->Doc().File()->HasPending());
     platform.Answer(OAnswer::No);
-    Keys(Qt::Key_D, Qt::ControlModifier);
-    EXPECT_EQ(ReadText(path), "01289abcdef");
-    view->Doc().Selection().Reset();
     Keys(Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(ReadText(path), "01289abcdef");
 }
