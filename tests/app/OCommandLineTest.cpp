@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <gtest/gtest.h>
-#include <regex>
 
 namespace {
 
@@ -57,7 +56,7 @@ TEST(OCommandLine, WidthsApplyToTheFilesAfterThemAndABadSwitchStops) {
 }
 
 // Help and version are answered whatever else the line holds, the first
-// one asked for; the version line is the program's name and its number.
+// one asked for (the program's own answers are tests of their own).
 TEST(OCommandLine, HelpAndVersionNeedNoWindow) {
     using Answer = OCommandLine::Answer;
     const std::vector<std::pair<Strings, Answer>> cases = {
@@ -68,9 +67,6 @@ TEST(OCommandLine, HelpAndVersionNeedNoWindow) {
         {{"/X", "-h", "--version"}, Answer::Help}};
     for (const auto& [args, answer] : cases)
         EXPECT_EQ(OCommandLine::AnswerWithoutWindow(args), answer) << testing::PrintToString(args);
-    EXPECT_TRUE(
-        std::regex_match(OCommandLine::VersionLine(), std::regex(R"(quorvalis \d+\.\d+\.\d+)")))
-        << OCommandLine::VersionLine();
 }
 
 // Paths are told apart byte for byte; an empty one is not added.

@@ -22,11 +22,6 @@ OSettings LoadedGeneral(std::string_view text, OSettings s = {}) {
     return s;
 }
 
-OSettings LoadedPerFile(std::string_view text, OSettings s = {}) {
-    OProfile::LoadFileState(Parsed(text), "F", s);
-    return s;
-}
-
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const std::string& value) : m_name(name) {
@@ -87,29 +82,9 @@ TEST(OProfile, GeneralRoundTrip) {
     EXPECT_EQ(u.fontName, "Courier");
 }
 
-TEST(OProfile, PerFileRoundTrip) {
-    for (OOffset top : {OOffset{0x123456789}, OOffset{-3}}) {
-        OSettings s;
-        s.topOffset = top;
-        s.caretOffset = 31;
-        s.paneOffset = s.paneHex = s.readOnly = false;
-        s.oemCharacters = s.fitRecord = true;
-        s.recordWidth = 100;
-        s.fontName = "Mono";
-        s.fontSize = 20;
-        OIniFile ini;
-        OProfile::SaveFileState(ini, "F", s);
-        EXPECT_EQ(ini.GetString("F", "OffsetTop"), top < 0 ? "-0x3" : "0x123456789");
-        EXPECT_EQ(ini.GetString("F", "OffsetCurrent"), "0x1F");
-        EXPECT_FALSE(ini.HasKey("F", "Version"));
-        OIniFile again;
-        OProfile::SaveFileState(again, "F", LoadedPerFile(ini.Serialize()));
-        EXPECT_EQ(again.Serialize(), ini.Serialize());
-    }
-}
-
 // Out of range values are held to the range or ignored; a missing name reads
-// as empty (the system's fixed font, the system's temporary directory).
+// as empty (the system's fixed font, the system's temporary directory). The
+// per-file values are read through the save files, tested there.
 TEST(OProfile, ValuesAreHeldToTheirRanges) {
     OSettings current;
     current.saveFilesCount = 5;
@@ -141,14 +116,6 @@ TEST(OProfile, ValuesAreHeldToTheirRanges) {
         EXPECT_EQ(s.windowHeight, OSettings::kDefaultPosition) << bad;
     }
     EXPECT_EQ(LoadedGeneral("[General]\nWindowPos=-10,20,300,400\n").windowLeft, -10);
-    current.caretOffset = 7;
-    current.topOffset = 9;
-    s = LoadedPerFile("[F]\nOffsetCurrent=-0x5\nPaneHex=0\nPaneText=0\n", current);
-    EXPECT_EQ(s.topOffset, -1);
-    EXPECT_EQ(s.caretOffset, 7);
-    EXPECT_FALSE(s.paneHex);
-    EXPECT_TRUE(s.paneText); // a window needs a byte pane
-    EXPECT_EQ(LoadedPerFile("[F]\nOffsetTop= 0x10\n").topOffset, 16);
 }
 
 // Lists skip empty values and read no more than their count; they are

@@ -132,7 +132,7 @@ TEST(OSaveFiles, RoundTripThroughTheFileKeepsEveryPerFileValue) {
     const Strings markers = {"0x10 0x1F 0xFF 0xFF00 first", "0x40 0x40 0x0 0xFFFFFF second",
                              "0x7FFFFFFFFFFF 0x800000000000 0x1 0x2 third"};
     OSaveFiles list;
-    list.StoreState("/plain.bin", 7, State(0), {}, 8);
+    list.StoreState("/plain.bin", 7, State(-3), {}, 8); // a phase
     list.StoreState("/home/user/My Files/data [1].bin", kOffsetMax, s, markers, 8);
     OTempDir dir;
     OIniFile sav(dir.File("q.sav"));
@@ -149,6 +149,7 @@ TEST(OSaveFiles, RoundTripThroughTheFileKeepsEveryPerFileValue) {
                        "FontName=DejaVu Sans Mono", "FontSize=14", "Read-only=0", "MarkerCount=3",
                        "Marker0=" + markers[0], "Marker1=" + markers[1], "Marker2=" + markers[2]}));
     EXPECT_EQ(written.GetString("Save1", "Filelength"), "0x7");
+    EXPECT_EQ(written.GetString("Save1", "OffsetTop"), "-0x3");
     EXPECT_FALSE(written.HasKey("Save1", "MarkerCount"));
 
     OViewSettings current = State(0, 99);
@@ -247,7 +248,7 @@ TEST(OSaveFiles, MissingOrBadValuesAreSettledOnLoad) {
                "[Save3]\nFilename=/junk\nFilelength=1\nOffsetTop=0xZZ\nOffsetCurrent=\n"
                "RecordWidth=-8\nFontSize=99999\nPaneHex=0\nPaneText=0\nMarkerCount=2\nMarker0=p\n"
                "Marker2=q\n"
-               "[Save4]\nFilename=/far\nFilelength=1\nOffsetTop=0x7FFFFFFFFFFFFFFF\n"
+               "[Save4]\nFilename=/far\nFilelength=1\nOffsetTop= 0x7FFFFFFFFFFFFFFF\n"
                "OffsetCurrent=0x7FFFFFFFFFFFFFFF\nRecordWidth=1048577\n",
                8, current);
     ASSERT_EQ(list.Entries().size(), 5u);

@@ -32,9 +32,8 @@ class CommandWalk : public ::testing::TestWithParam<std::tuple<std::size_t, bool
                     public OAppFixture {
 public:
     void SetUp() override {
-        m_dialogs.setInterval(5);
         QObject::connect(&m_dialogs, &QTimer::timeout, [this] { Answer(); });
-        m_dialogs.start();
+        m_dialogs.start(5);
         std::vector<OByte> bytes(64);
         std::iota(bytes.begin(), bytes.end(), OByte{0});
         ASSERT_TRUE(Start({dir.Write("data.bin", bytes)}));
@@ -54,39 +53,26 @@ public:
         range.Set(begin, end);
         Doc().Markers().Insert(range);
     }
-    // Modal dialogs that open are filled in and accepted (rejected once
-    // count were accepted), and counted.
-    void AcceptDialogs(int count, std::function<void(QDialog&)> fill = {}) {
-        m_accept = count;
-        m_fill = std::move(fill);
-    }
-    // An empty document window becomes the active one.
-    void EmptyFile() {
-        Frame().ExecuteCommand(ids::ID_FILE_NEW);
-        view = Frame().ActiveView();
-    }
-    void FillClip() {
-        Select(0, 1);
-        Frame().ExecuteCommand(ids::ID_COPY);
-        Doc().Selection().Reset();
-    }
+    void Run(OCommandId id) { Frame().ExecuteCommand(id); }
 
     OView* view = nullptr;
     int dialogs = 0;
+    // Modal dialogs that open are filled in and accepted (rejected once this
+    // many were accepted), and counted.
+    int accept = 0;
+    std::function<void(QDialog&)> fill;
 
 private:
     void Answer() {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog) return;
         ++dialogs;
-        if (m_accept <= 0) return dialog->reject();
-        --m_accept;
-        if (m_fill) m_fill(*dialog);
+        if (accept <= 0) return dialog->reject();
+        --accept;
+        if (fill) fill(*dialog);
         dialog->accept();
     }
 
-    int m_accept = 0;
-    std::function<void(QDialog&)> m_fill;
     QTimer m_dialogs;
 };
 
@@ -126,14 +112,27 @@ std::vector<Walk> Walks() {
     auto readOnly = [](W& w) { w.Doc().SetReadOnly(true); };
     auto caretAt = [](OOffset offset) { return [offset](W& w) { w.CaretAt(offset); }; };
     auto caretAtEnd = [](W& w) { w.CaretAt(w.Length()); };
-    auto emptyFile = [](W& w) { w.EmptyFile(); };
+    auto emptyFile = [](W& w) {
+        w.Run(ID_FILE_NEW);
+        w.view = w.Frame().ActiveView();
+    };
     auto select = [](OOffset a, OOffset b) { return [a, b](W& w) { w.Select(a, b); }; };
     auto marker = [](OOffset a, OOffset b) { return [a, b](W& w) { w.Marker(a, b); }; };
     auto accept = [](int count, std::function<void(QDialog&)> fill = {}) {
-        return [count, fill](W& w) { w.AcceptDialogs(count, fill); };
+        return [count, fill](W& w) {
+            w.accept = count;
+            w.fill = fill;
+        };
     };
-    auto fillClip = [](W& w) { w.FillClip(); };
+    auto fillClip = [](W& w) {
+        w.Select(0, 1);
+        w.Run(ID_COPY);
+        w.Doc().Selection().Reset();
+    };
     const Step selectionReadOnly = then(select(0, 3), readOnly);
+    // A selection with one end set is none, even with the caret on that end.
+    const Step beginOnly = then(select(10, -1), caretAt(10));
+    const Step endOnly = then(select(-1, 10), caretAt(10));
     const Step markerAndList = then(marker(10, 13), accept(1));
     auto caretIs = [](OOffset offset) { return [offset](W& w) { return w.Caret() == offset; }; };
     auto lengthIs = [](OOffset length) { return [length](W& w) { return w.Length() == length; }; };
@@ -149,14 +148,14 @@ std::vector<Walk> Walks() {
         return [id](W& w) { return w.Frame().CommandState(id).checked; };
     };
     auto modeIs = [](M mode) { return [mode](W& w) { return w.view->OffsetMode() == mode; }; };
-    auto run = [](OCommandId id) { return [id](W& w) { w.Frame().ExecuteCommand(id); }; };
+    auto run = [](OCommandId id) { return [id](W& w) { w.Run(id); }; };
     const Step findFirst = then(accept(1, FindByte5), run(ID_FIND));
     return {
         {ID_ADD_MARKER, kNothing, then(select(4, 7), accept(1)), markersAre(1)},
         {ID_ADD_OFFSET_MARKER, caretAtEnd, accept(1), markersAre(1)},
-        {ID_COPY, kNothing, select(0, 3), clipHolds(4)},
+        {ID_COPY, beginOnly, select(0, 3), clipHolds(4)},
         {ID_CUT, selectionReadOnly, select(0, 3), lengthIs(60)},
-        {ID_DELETE, selectionReadOnly, select(0, 3), lengthIs(60)},
+        {ID_DELETE, endOnly, select(0, 3), lengthIs(60)},
         // The list, then the marker.
         {ID_MARKER_EDIT, kNothing, then(marker(8, 9), accept(2)), dialogsAre(2)},
         {ID_MARKER_BEGIN, kNothing, markerAndList, caretIs(10)},

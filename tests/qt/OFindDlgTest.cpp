@@ -2,6 +2,7 @@
 
 #include "find/OFindDialogModel.h"
 #include "find/qt/OReplaceConfirmDlg.h"
+#include "qt/OModalSteps.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,11 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Check boxes and radio buttons take clicks on their indicator and text only.
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-}
 
 struct Dialog {
     std::vector<std::string> finds{"abc", "10"};
@@ -94,11 +90,9 @@ TEST(FindDialog, HistoryTakesTextsAsTypedAndMovesRepeats) {
     EXPECT_EQ(d.finds, (std::vector<std::string>{"1", "abc", "10"}));
     EXPECT_EQ(d.replaces.front(), "x");
 
-    Dialog again(false, false, false);
-    again.finds = {"1", "abc", "10"};
-    OFindDialogModel::EnterHistory(again.finds, "abc");
-    OFindDialogModel::EnterHistory(again.finds, "ABC"); // case matters
-    EXPECT_EQ(again.finds, (std::vector<std::string>{"ABC", "abc", "1", "10"}));
+    OFindDialogModel::EnterHistory(d.finds, "abc");
+    OFindDialogModel::EnterHistory(d.finds, "ABC"); // case matters
+    EXPECT_EQ(d.finds, (std::vector<std::string>{"ABC", "abc", "1", "10"}));
 }
 
 TEST(FindDialog, DotDotEscapesTheStoreBytesAndHistoryClearEmptiesBoth) {

@@ -5,9 +5,7 @@
 #include "view/ORecordView.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -28,11 +26,6 @@ std::string Text(OGotoDlg& dialog, F field) {
 bool Focused(OGotoDlg& dialog, F field) {
     QWidget* focus = dialog.focusWidget();
     return focus && (focus == dialog.Field(field) || dialog.Field(field)->isAncestorOf(focus));
-}
-
-void ClickOk(OGotoDlg& dialog) {
-    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
-                      Qt::LeftButton);
 }
 
 TEST(GotoDialog, FieldsFollowTheTypingAndOkMovesTheCaret) {

@@ -7,23 +7,12 @@
 #include "view/ORecordView.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
-
-// Check boxes and radio buttons take clicks on their indicator and text only.
-void Click(QAbstractButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
-}
-
-void ClickOk(OInsertDlg& dialog) {
-    Click(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
-}
 
 TEST(InsertDialog, RecordsAtTheNextRecordSelected) {
     OScriptedPlatform platform;

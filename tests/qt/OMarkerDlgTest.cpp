@@ -83,10 +83,6 @@ TEST(MarkerListDialog, ShowsTheRowsAndRemembersItsLayout) {
         QTableView* table = dialog.Table();
         const QAbstractItemModel* model = table->model();
         ASSERT_EQ(model->rowCount(), 1001);
-        QStringList headings;
-        for (int column = 0; column < 5; ++column)
-            headings << model->headerData(column, Qt::Horizontal).toString();
-        EXPECT_EQ(headings, QStringList({"##", "Begin", "End", "Length", "Title"}));
         // "##" is 32 pixels or what the last row number needs; the title
         // fills what the others and a vertical scroll bar leave.
         const int numbers = table->columnWidth(0);
@@ -110,13 +106,6 @@ TEST(MarkerListDialog, ShowsTheRowsAndRemembersItsLayout) {
         ASSERT_EQ(selected.size(), 1);
         EXPECT_EQ(selected.front().row(), 701);
         EXPECT_TRUE(table->viewport()->rect().contains(table->visualRect(selected.front())));
-
-        // OK and Cancel 2 pixels apart about the centre, 8 pixels up.
-        const QRect ok = dialog.OkButton()->geometry();
-        const QRect cancel = dialog.CancelButton()->geometry();
-        EXPECT_EQ(cancel.left() - ok.right() - 1, 2);
-        EXPECT_NEAR((ok.left() + cancel.right()) / 2, dialog.width() / 2, 2);
-        EXPECT_EQ(dialog.height() - ok.bottom() - 1, 8);
 
         // A double click (as the system sends it: a click, then a double
         // click) is OK with that row. The widths and size stay for later.

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -14,4 +18,13 @@ template <class Dialog> void WhenOpen(std::function<void(Dialog&)> steps) {
         steps(*dialog);
         if (dialog->isVisible()) dialog->reject();
     });
+}
+
+// Check boxes and radio buttons take clicks on their indicator and text only.
+inline void Click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+inline void ClickOk(QDialog& dialog) {
+    Click(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok));
 }

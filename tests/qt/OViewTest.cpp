@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,34 +40,32 @@ protected:
         view->Relayout();
         return view->viewport()->grab().toImage();
     }
-    // The rectangle of a byte's hex cell (two digits) in viewport pixels.
-    QRect HexCell(OOffset offset) {
+    // The rectangle of a byte's cell (two digits in the hex pane) in
+    // viewport pixels.
+    QRect Cell(OOffset offset, OPane pane = OPane::Hex) {
         const OPaneLayout& l = view->PaneLayout();
-        const OOffset rel = offset - view->Geometry().Top();
-        const int row = static_cast<int>(rel / view->Geometry().Width());
-        const int column =
-            static_cast<int>(rel % view->Geometry().Width()) - view->Geometry().ColumnShift();
-        return QRect(l.CellLeft(OPane::Hex, column), row * l.lineHeight, 2 * l.charWidth,
-                     l.lineHeight);
+        const ORecordView& g = view->Geometry();
+        const OOffset rel = offset - g.Top();
+        const int column = static_cast<int>(rel % g.Width()) - g.ColumnShift();
+        return QRect(l.CellLeft(pane, column), static_cast<int>(rel / g.Width()) * l.lineHeight,
+                     (pane == OPane::Hex ? 2 : 1) * l.charWidth, l.lineHeight);
     }
-    QRect TextCell(OOffset offset) {
-        const OPaneLayout& l = view->PaneLayout();
-        const OOffset rel = offset - view->Geometry().Top();
-        return QRect(l.CellLeft(OPane::Text, static_cast<int>(rel % view->Geometry().Width())),
-                     static_cast<int>(rel / view->Geometry().Width()) * l.lineHeight, l.charWidth,
-                     l.lineHeight);
+    static bool Any(const QImage& image, const QRect& r, std::function<bool(QColor)> near) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (near(image.pixelColor(x, y))) return true;
+        return false;
     }
     // Glyphs are antialiased: a text colour shows as pixels near it.
-    static bool HasColour(const QImage& image, const QRect& r, const QColor& c, int tolerance = 0) {
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) {
-                const QColor p = image.pixelColor(x, y);
-                if (std::abs(p.red() - c.red()) <= tolerance &&
-                    std::abs(p.green() - c.green()) <= tolerance &&
-                    std::abs(p.blue() - c.blue()) <= tolerance)
-                    return true;
-            }
-        return false;
+    static bool HasColour(const QImage& image, const QRect& r, const QColor& c, int tolerance) {
+        return Any(image, r, [&](QColor p) {
+            return std::abs(p.red() - c.red()) <= tolerance &&
+                   std::abs(p.green() - c.green()) <= tolerance &&
+                   std::abs(p.blue() - c.blue()) <= tolerance;
+        });
+    }
+    static bool HasRedText(const QImage& image, const QRect& r) {
+        return Any(image, r, [](QColor p) { return p.red() - std::max(p.green(), p.blue()) > 80; });
     }
     // The cell's top right corner: clear of glyphs and of the caret bar.
     QColor Background(const QImage& image, const QRect& r) {
@@ -100,15 +99,6 @@ protected:
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(v->viewport(), &event);
     }
-    static bool HasRedText(const QImage& image, const QRect& r) {
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) {
-                const QColor p = image.pixelColor(x, y);
-                if (p.red() - std::max(p.green(), p.blue()) > 80) return true;
-            }
-        return false;
-    }
-
     // What the view shows when the pointer rests at point; empty for no tip.
     QString TipAt(QPoint point) {
         QWidget* viewport = view->viewport();
@@ -138,21 +128,19 @@ TEST_F(ViewTest, RangesAndChangesHaveTheirColours) {
     ASSERT_TRUE(view->Geometry().SetCaret(0x90));
     const QImage image = Render();
 
-    EXPECT_EQ(Background(image, HexCell(0x21)), Colour(palette[17])); // selection
-    EXPECT_EQ(Background(image, TextCell(0x21)), Colour(palette[17]));
-    EXPECT_EQ(Background(image, HexCell(0x42)), QColor(0xFF, 0xFF, 0x80)); // marker
-    EXPECT_EQ(Background(image, HexCell(0x60)), Colour(palette[21]));      // last found
-    EXPECT_EQ(Background(image, HexCell(0x70)), Colour(palette[3]));       // plain hex pane
-    EXPECT_EQ(Background(image, TextCell(0x70)), Colour(palette[6]));      // plain text pane
-    EXPECT_EQ(Background(image, HexCell(0x90)), Colour(palette[10]));      // caret, no focus
-    EXPECT_TRUE(HasRedText(image, HexCell(0x80)));                         // changed byte
-    EXPECT_FALSE(HasRedText(image, HexCell(0x81)));
+    EXPECT_EQ(Background(image, Cell(0x21)), Colour(palette[17])); // selection
+    EXPECT_EQ(Background(image, Cell(0x21, OPane::Text)), Colour(palette[17]));
+    EXPECT_EQ(Background(image, Cell(0x42)), QColor(0xFF, 0xFF, 0x80));        // marker
+    EXPECT_EQ(Background(image, Cell(0x60)), Colour(palette[21]));             // last found
+    EXPECT_EQ(Background(image, Cell(0x70)), Colour(palette[3]));              // plain hex pane
+    EXPECT_EQ(Background(image, Cell(0x70, OPane::Text)), Colour(palette[6])); // plain text pane
+    EXPECT_EQ(Background(image, Cell(0x90)), Colour(palette[10]));             // caret, no focus
+    EXPECT_TRUE(HasRedText(image, Cell(0x80)));                                // changed byte
+    EXPECT_FALSE(HasRedText(image, Cell(0x81)));
     // The gap inside a range takes its colour; after its last byte the pane's.
     const int cw = view->PaneLayout().charWidth;
-    EXPECT_EQ(image.pixelColor(HexCell(0x21).topRight() + QPoint(cw / 2 + 1, 0)),
-              Colour(palette[17]));
-    EXPECT_EQ(image.pixelColor(HexCell(0x23).topRight() + QPoint(cw / 2 + 1, 0)),
-              Colour(palette[3]));
+    EXPECT_EQ(image.pixelColor(Cell(0x21).topRight() + QPoint(cw / 2 + 1, 0)), Colour(palette[17]));
+    EXPECT_EQ(image.pixelColor(Cell(0x23).topRight() + QPoint(cw / 2 + 1, 0)), Colour(palette[3]));
 }
 
 // A paint opens no message box: what it cannot read shows as unreadable
@@ -257,6 +245,28 @@ TEST_F(ViewTest, ScrollBarsMoveTheWindowsInStepAndReachTheEnd) {
     EXPECT_EQ(g.Top() + (g.Rows() - 1) * 16, size / 16 * 16);
 }
 
+// Keys pressed in a window that scrolls in step reach the other windows
+// that do, on files of their own widths; a window that does not stays.
+TEST_F(ViewTest, NavigationKeysReachTheWindowsInStep) {
+    OView* other = OpenWritable("b.bin", 400);
+    ASSERT_NE(other, nullptr);
+    other->ApplyRecordWidth(10);
+    for (OView* v : {view, other}) {
+        v->Geometry().SetSyncScroll(true);
+        v->Relayout();
+    }
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(view->Geometry().Caret(), 32);
+    EXPECT_EQ(other->Geometry().Caret(), 20);
+    // Shift extends the other document's selection too, until it is let go.
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(other->Doc().Selection().Length(), 2);
+    other->Geometry().SetSyncScroll(false);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(other->Geometry().Caret(), 21);
+}
+
 // Regression: every document update laid the view out again, and the
 // layout put a top one row above the last page back on it: scrolled up from
 // the end, the caret was left above the window and typing changed a byte
@@ -357,41 +367,22 @@ TEST_F(ViewTest, SmallWheelDeltasAddUpAndAScrollDropsAHalfTypedDigit) {
     EXPECT_EQ(g.Caret(), moved);
 }
 
-// Copying and deleting take a selection with only one end set for no
-// selection; its colours come from the row model, tested with it.
-TEST_F(ViewTest, AOneEndedSelectionIsNoSelection) {
-    ODoc& doc = view->Doc();
-    doc.SetReadOnly(false);
-    for (const bool beginSet : {true, false}) {
-        SCOPED_TRACE(beginSet);
-        doc.Selection().Set(beginSet ? 0x21 : -1, beginSet ? -1 : 0x21);
-        for (const OCommandId id : {ids::ID_COPY, ids::ID_CUT, ids::ID_DELETE})
-            EXPECT_FALSE(app.MainFrame()->CommandState(id).enabled) << static_cast<int>(id);
-        for (const OOffset caret : {0x90, 0x21}) {
-            ASSERT_TRUE(view->Geometry().SetCaret(caret));
-            app.MainFrame()->ExecuteCommand(ids::ID_DELETE);
-            EXPECT_EQ(doc.File()->LogicalSize(), 256);
-            EXPECT_TRUE(doc.Selection().OneEnded());
-        }
-    }
-}
-
 // The texts themselves are tested with the tips' model; here, which point
 // shows which tip, and the setting.
 TEST_F(ViewTest, ByteCellsShowTheirValuesOnlyWithTheSettingTheGutterAlways) {
     view->Relayout();
     SetValueTips(true);
-    const QString value = TipAt(HexCell(0x12).center());
+    const QString value = TipAt(Cell(0x12).center());
     EXPECT_TRUE(value.startsWith("Offset = 0012\nLeft = 2\nByte = 12 ")) << value.toStdString();
-    EXPECT_EQ(TipAt(TextCell(0x12).center()), value);
+    EXPECT_EQ(TipAt(Cell(0x12, OPane::Text).center()), value);
     // One pixel further the tip has closed.
-    QTest::mouseMove(view->viewport(), TextCell(0x12).center() + QPoint(1, 0));
+    QTest::mouseMove(view->viewport(), Cell(0x12, OPane::Text).center() + QPoint(1, 0));
     EXPECT_FALSE(view->ToolTip().Showing());
     // The append position has no values; past it there is no tip.
-    EXPECT_EQ(TipAt(HexCell(0x100).center()), "Offset = 0100\nLeft = 0");
-    EXPECT_EQ(TipAt(HexCell(0x101).center()), "");
+    EXPECT_EQ(TipAt(Cell(0x100).center()), "Offset = 0100\nLeft = 0");
+    EXPECT_EQ(TipAt(Cell(0x101).center()), "");
     SetValueTips(false);
-    EXPECT_EQ(TipAt(HexCell(0x12).center()), "");
+    EXPECT_EQ(TipAt(Cell(0x12).center()), "");
     // The gutter and the offset pane show theirs without it.
     const OPaneLayout& l = view->PaneLayout();
     EXPECT_EQ(TipAt({l.offset.left + 2, l.lineHeight / 2}),
