@@ -29,6 +29,8 @@ enum class OTextId : unsigned {
     IDS_MENU_PASTE = 272,
     IDS_MENU_PASTE_HERE = 273,
     IDS_MENU_INSERT = 274,
+    IDS_MENU_UNDO = 276,
+    IDS_MENU_REDO = 277,
 
     // Messages: number entry, disk and memory, progress of block moves and
     // backups, search results, questions before changes, the idle prompt.

@@ -47,6 +47,8 @@ constexpr OStringEntry kStrings[] = {
     {273, "Paste here"},
     {274, "Insert"},
     {275, "Read-only mode"},
+    {276, "Undo"},
+    {277, "Redo"},
     {281, "General options\nGeneral options"},
     {301, "Find/Replace\nFind/Replace"},
     {302, "Find next\nFind next"},

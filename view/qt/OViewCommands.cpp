@@ -173,8 +173,10 @@ void OView::contextMenuEvent(QContextMenuEvent* event) {
                 menu.addSeparator();
                 continue;
             }
-            QAction* action = menu.addAction(QString::fromUtf8(LoadString(item.text)));
             const OCmdUI ui = m_host ? m_host->CommandState(item.id) : OCmdUI{false, false};
+            // A handler naming the item (Undo's step) names it here too.
+            QAction* action = menu.addAction(
+                QString::fromUtf8(ui.text.empty() ? LoadString(item.text) : ui.text));
             action->setEnabled(ui.enabled);
             action->setCheckable(ui.checked);
             action->setChecked(ui.checked);
