@@ -100,6 +100,7 @@ bool ODiskFile::SetSize(OOffset size) {
         SetLastError(EINVAL);
         return false;
     }
+    if (m_fence) m_fence->Wait(size, kOffsetMax);
     if (m_io.FTruncate(m_fd, size) != 0) {
         SetLastError(errno);
         return false;
@@ -204,6 +205,11 @@ std::size_t ODiskFile::Write(const OByte* buffer, std::size_t count) {
         return 0;
     }
     Touched();
+    if (m_fence && count > 0) {
+        const auto room = static_cast<std::uint64_t>(kOffsetMax - m_position);
+        m_fence->Wait(m_position,
+                      m_position + static_cast<OOffset>(std::min<std::uint64_t>(count, room)));
+    }
     SetLastError(0);
     std::size_t done = 0;
     while (done < count) {

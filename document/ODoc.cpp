@@ -5,6 +5,7 @@
 #include "document/OMemFile.h"
 #include "document/OMoveJournalRecovery.h"
 #include "document/OReplaceRecorder.h"
+#include "document/OStoreCopy.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OSystem.h"
@@ -14,7 +15,9 @@
 
 ODoc::ODoc(ODocHost* host) : m_host(host) {}
 
-ODoc::~ODoc() = default;
+ODoc::~ODoc() {
+    if (m_storeCopy && m_file) m_file->SetFence(nullptr);
+}
 
 void ODoc::Attach(std::unique_ptr<OFile> file) {
     m_file = std::move(file);

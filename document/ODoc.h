@@ -19,6 +19,7 @@ class ODoc;
 class ODocView;
 class OMarkerDialogs;
 class OReplaceRecorder;
+class OStoreCopy;
 
 // The services a document takes from the application around it.
 class ODocHost {
@@ -123,6 +124,10 @@ public: // undo
     // change was refused before anything moved).
     bool BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffset caret);
     void EndChange(bool succeeded, OOffset newLength, OOffset caret);
+    // A delete or cut of at least this many bytes, with a tail as long
+    // behind it, keeps its bytes on a thread of their own while the tail
+    // moves over them (0 restores the normal 16 MiB).
+    static void SetBackgroundCopyFromForTesting(OOffset bytes);
     // A byte typed at offset (after SetByte) or taken back (after UndoByte):
     // joins the run of typing open at the byte before, at or after it, else
     // starts a step. sizeBefore is the length shown before this byte.
@@ -199,6 +204,9 @@ private:
     bool RunTyping(OUndoStep& step, bool redo);
     // Undo (redo false) or Redo of the next step, if the file still fits it.
     bool TakeStep(bool redo);
+    // Ends the background copy of the change under way; false when it
+    // failed (said), the step's bytes then given back.
+    bool FinishStoreCopy(bool succeeded);
     // The file's identity after this program's last change.
     void NoteFileState();
     // False (the history dropped, said) when the file changed underneath.
@@ -230,7 +238,10 @@ private:
     bool m_modified = false;
     std::unique_ptr<OUndoHistory> m_history;
     std::optional<OUndoStep> m_building; // between BeginChange and EndChange
-    bool m_changing = false;             // a change or an undo adapts the ranges
+    // The bytes of the change under way still going to the store, as the
+    // file's write fence.
+    std::unique_ptr<OStoreCopy> m_storeCopy;
+    bool m_changing = false; // a change or an undo adapts the ranges
     bool m_typingOpen = false;
     // The replace run under way: its recorder and its step's ranges.
     std::unique_ptr<OReplaceRecorder> m_recorder;

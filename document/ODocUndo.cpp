@@ -8,6 +8,7 @@
 #include "document/OMoveExecutor.h"
 #include "document/OReplaceRecorder.h"
 #include "document/ORewritePlan.h"
+#include "document/OStoreCopy.h"
 #include "platform/OFormat.h"
 #include "platform/OPlatform.h"
 #include "platform/OProgress.h"
@@ -20,6 +21,17 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
+
+namespace {
+
+constexpr OOffset kBackgroundCopyFrom = OOffset{1} << 24;
+OOffset g_backgroundCopyFrom = kBackgroundCopyFrom;
+
+} // namespace
+
+void ODoc::SetBackgroundCopyFromForTesting(OOffset bytes) {
+    g_backgroundCopyFrom = bytes > 0 ? bytes : kBackgroundCopyFrom;
+}
 
 OUndoHistory& ODoc::MakeHistory() {
     if (!m_history) {
@@ -171,12 +183,26 @@ bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffse
     step.kind = kind;
     OUndoRegion region{offset, oldLength, 0, -1, -1};
     // A region the file no longer holds: the edit refuses it and says so.
-    if (OOffset size = 0;
-        oldLength > 0 && (!m_file->QuerySize(size) || offset < 0 || offset > size - oldLength))
+    OOffset size = 0;
+    if (oldLength > 0 && (!m_file->QuerySize(size) || offset < 0 || offset > size - oldLength))
         return true;
     if (oldLength > 0) {
-        if (history.MakeRoom(static_cast<std::uint64_t>(oldLength)))
-            region.oldAt = history.Store().Append(*m_file, offset, oldLength);
+        // A large delete's bytes go to the store while the tail moves over
+        // them, the file's writes waiting where they would overtake the
+        // copy. Only where the tail covers them: a write or cut reaching
+        // far ahead of it would wait without a word.
+        const bool background = (kind == OUndoKind::Delete || kind == OUndoKind::Cut) &&
+                                oldLength >= g_backgroundCopyFrom &&
+                                size - offset - oldLength >= oldLength;
+        if (history.MakeRoom(static_cast<std::uint64_t>(oldLength))) {
+            if (background)
+                m_storeCopy =
+                    history.Store().AppendInBackground(*m_file, offset, oldLength, region.oldAt);
+            if (m_storeCopy)
+                m_file->SetFence(m_storeCopy.get());
+            else
+                region.oldAt = history.Store().Append(*m_file, offset, oldLength);
+        }
         if (region.oldAt < 0) {
             // Cancel while the bytes were kept cancels the change itself.
             if (LastError() == ECANCELED || MessageBoxId(ids::IDS_UNDO_IMPOSSIBLE, OButtons::YesNo,
@@ -196,8 +222,23 @@ bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffse
     return true;
 }
 
+bool ODoc::FinishStoreCopy(bool succeeded) {
+    if (!m_storeCopy) return true;
+    if (!succeeded) m_storeCopy->Stop();
+    const int error = m_storeCopy->Finish();
+    m_file->SetFence(nullptr);
+    m_storeCopy.reset();
+    if (error == 0 || !succeeded) return true;
+    // The change has gone on as asked; only its undo is lost.
+    SetLastError(error);
+    MessageBox(FormatId(ids::IDS_UNDO_NOT_KEPT, SystemErrorText(error).c_str()), OButtons::Ok,
+               OIcon::Exclamation);
+    return false;
+}
+
 void ODoc::EndChange(bool succeeded, OOffset newLength, OOffset caret) {
     m_changing = false;
+    const bool kept = FinishStoreCopy(succeeded);
     if (!m_building) {
         NoteFileState();
         return;
@@ -205,6 +246,12 @@ void ODoc::EndChange(bool succeeded, OOffset newLength, OOffset caret) {
     OUndoStep step = std::move(*m_building);
     m_building.reset();
     OUndoRegion& region = step.regions.front();
+    if (!kept) {
+        MakeHistory().Release(step);
+        m_history->Clear();
+        NoteFileState();
+        return;
+    }
     if (!succeeded) {
         if (region.oldAt >= 0) MakeHistory().Store().Release(region.oldAt, region.oldLength);
         // A refusal changed nothing; any other failure may have moved part

@@ -27,6 +27,17 @@ protected:
 // structural edits write through at once. Failures are reported to the user
 // where they happen (a message box) and returned as false or a count of 0;
 // callers stop without a second message. LastError() tells why.
+// Holds back writes over bytes that another thread has still to read: a
+// change's bytes on their way to the undo store.
+class OWriteFence {
+public:
+    // Returns once [offset, end) of the file may change.
+    virtual void Wait(OOffset offset, OOffset end) = 0;
+
+protected:
+    ~OWriteFence() = default;
+};
+
 class OFile {
 public:
     // Makes the backup before the first change; false when it failed.
@@ -110,6 +121,8 @@ public: // queries and wiring
     // Changes whenever the content may have changed, so caches can tell.
     std::uint64_t Generation() const { return m_generation; }
     OFileOwner* Owner() const { return m_owner; }
+    // Every write and every cut waits on fence first; null for none.
+    void SetFence(OWriteFence* fence) { m_fence = fence; }
     void SetOwner(OFileOwner* owner) { m_owner = owner; }
     void SetBackupHook(BackupHook hook) { m_backup = std::move(hook); }
 
@@ -129,4 +142,5 @@ protected:
     BackupHook m_backup;
     bool m_backedUp = false; // the backup before the first change was made
     std::uint64_t m_generation = 0;
+    OWriteFence* m_fence = nullptr;
 };

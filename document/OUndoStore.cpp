@@ -22,21 +22,28 @@ bool g_noUnnamedFiles = false;
 bool g_noHoles = false;
 bool g_noKernelCopy = false;
 
-// Copies length bytes of the disk file source at offset to fd at target in
-// the kernel, without passing them through memory here. 1 when done, 0 after
-// Cancel or a failure (shown), -1 when this way cannot be used (nothing shown,
-// nothing written that matters): then the caller copies through a buffer.
-int KernelCopy(OFile& source, OOffset offset, int fd, OOffset target, OOffset length) {
+// The source's own bytes, read-only, where they can be reached by its name:
+// the name may lead elsewhere by now. -1 for none.
+int OpenSourceBytes(OFile& source, OOffset offset, OOffset length) {
     if (!dynamic_cast<ODiskFile*>(&source) || source.Path().empty() ||
         source.Pending().AnyIn(offset, offset + length))
         return -1;
     const int in = ::open(source.Path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (in < 0) return -1;
-    // The name may lead elsewhere by now: only the open file's own bytes count.
     if (!source.IsSameFile("/proc/self/fd/" + std::to_string(in))) {
         ::close(in);
         return -1;
     }
+    return in;
+}
+
+// Copies length bytes of the disk file source at offset to fd at target in
+// the kernel, without passing them through memory here. 1 when done, 0 after
+// Cancel or a failure (shown), -1 when this way cannot be used (nothing shown,
+// nothing written that matters): then the caller copies through a buffer.
+int KernelCopy(OFile& source, OOffset offset, int fd, OOffset target, OOffset length) {
+    const int in = OpenSourceBytes(source, offset, length);
+    if (in < 0) return -1;
     constexpr OOffset kChunk = OOffset{1} << 24;
     OLongOperation running;
     OStatusText status;
@@ -142,6 +149,22 @@ OOffset OUndoStore::Append(OFile& source, OOffset offset, OOffset length) {
     m_end = at + length;
     m_used += static_cast<std::uint64_t>(length);
     return at;
+}
+
+std::unique_ptr<OStoreCopy> OUndoStore::AppendInBackground(OFile& source, OOffset offset,
+                                                           OOffset length, OOffset& at) {
+    if (length <= 0 || g_noKernelCopy || !Open()) return nullptr;
+    const int in = OpenSourceBytes(source, offset, length);
+    if (in < 0) return nullptr;
+    const int out = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (out < 0) {
+        ::close(in);
+        return nullptr;
+    }
+    at = m_end;
+    m_end = at + length;
+    m_used += static_cast<std::uint64_t>(length);
+    return std::make_unique<OStoreCopy>(in, offset, out, at, length);
 }
 
 OOffset OUndoStore::AppendBytes(const OByte* data, std::size_t count) {

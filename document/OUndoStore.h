@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ODiskFile.h"
+#include "document/OStoreCopy.h"
 #include "platform/OTypes.h"
 
 #include <cstdint>
@@ -26,6 +27,12 @@ public:
     // a new segment and returns where it lies in the store; -1 after a
     // failure or Cancel, which leave the store as it was.
     OOffset Append(OFile& source, OOffset offset, OOffset length);
+    // The same on a thread of its own, for a source that is a disk file
+    // without pending bytes there: the segment is taken at once (at) and
+    // filled while the caller goes on; the copy's failure is the caller's
+    // to handle (Abandon). Null where this way cannot be used.
+    std::unique_ptr<OStoreCopy> AppendInBackground(OFile& source, OOffset offset, OOffset length,
+                                                   OOffset& at);
     // The same for count bytes of memory.
     OOffset AppendBytes(const OByte* data, std::size_t count);
     // Reads count bytes of the segment at at; false after a failure (shown).

@@ -110,6 +110,7 @@ enum class OTextId : unsigned {
     IDS_UNDO_DROPPED = 40124,
     IDS_OPT_UNDO_STORE_LIMIT = 40125,
     IDS_UNDO_REPLACE_CLEARED = 40126,
+    IDS_UNDO_NOT_KEPT = 40127,
 };
 using enum OTextId;
 

@@ -143,6 +143,8 @@ constexpr OStringEntry kStrings[] = {
     {40124, "The file was changed by another program: the undo history is gone"},
     {40125, "Undo store limit (bytes, 0 = a quarter of the free space)"},
     {40126, "The replace run cannot be undone: the undo history was cleared"},
+    {40127, "The removed bytes could not be kept for undo (%s). The change was made; it and the "
+            "changes before it cannot be undone."},
     {57345, "Ready"},
     {57600, "Create a new document\nNew"},
     {57601, "Open an existing document\nOpen"},

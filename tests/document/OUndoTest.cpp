@@ -2,9 +2,12 @@
 // the length, the markers and the selection after every step.
 #include "document/OEditOps.h"
 #include "document/OReplaceRecorder.h"
+#include "document/OStoreCopy.h"
 #include "document/OTransferBuffer.h"
 #include "document/OUndoStore.h"
 #include "find/OFinder.h"
+#include "platform/OFormat.h"
+#include "platform/OSystem.h"
 #include "res/OResourceIds.h"
 #include "res/OStringTable.h"
 #include "support/ODocFixture.h"
@@ -73,6 +76,9 @@ protected:
         OUndoStore::SetNoKernelCopyForTesting(false);
         OUndoHistory::SetMarkersInMemoryForTesting(0);
         OReplaceRecorder::SetMaxRegionsForTesting(0);
+        ODoc::SetBackgroundCopyFromForTesting(0);
+        OStoreCopy::SetChunkForTesting(0);
+        OStoreCopy::SetFailAfterForTesting(-1, 0);
     }
     State Now(const OBytes& bytes) {
         State s{bytes, {}, {doc.Selection().Begin(), doc.Selection().End()}};
@@ -151,11 +157,14 @@ class RandomUndoTest : public UndoTest, public ::testing::WithParamInterface<boo
 
 // With the parameter, copies go through the transfer buffer and a run
 // keeps 3 regions: longer runs of the same length go on as records, longer
-// ones of another length end the history.
+// ones of another length end the history. Without it, deletes keep their
+// bytes in small chunks on a thread of their own while their tails move.
 TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
     const bool small = GetParam();
     OUndoStore::SetNoKernelCopyForTesting(small);
     if (small) OReplaceRecorder::SetMaxRegionsForTesting(3);
+    if (!small) ODoc::SetBackgroundCopyFromForTesting(1);
+    OStoreCopy::SetChunkForTesting(3);
     OUndoHistory::SetMarkersInMemoryForTesting(2); // more go through the store
     std::mt19937 rng(TestSeed());
     auto pick = [&rng](OOffset n) {
@@ -323,6 +332,34 @@ TEST_P(RandomUndoTest, RandomChangesUndoAndRedoToTheModel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, RandomUndoTest, ::testing::Bool());
+
+// A large delete keeps its bytes on a thread of their own while its tail
+// moves over them. When that copy fails, the delete is made all the same,
+// says so and ends the history.
+TEST_F(UndoTest, ADeleteKeepsItsBytesWhileItsTailMovesOverThem) {
+    ODoc::SetBackgroundCopyFromForTesting(1);
+    OStoreCopy::SetChunkForTesting(7);
+    const OBytes bytes = RandomBytes(4096, 3);
+    OBytes deleted = bytes;
+    deleted.erase(deleted.begin() + 100, deleted.begin() + 1600);
+    Open(bytes);
+    for (int round = 0; round < 20; ++round) {
+        Select(100, 1599);
+        ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+        ASSERT_EQ(Shown(), deleted);
+        ASSERT_TRUE(doc.Undo());
+        ASSERT_EQ(Shown(), bytes) << round;
+    }
+    OStoreCopy::SetFailAfterForTesting(700, ENOSPC);
+    Select(100, 1599);
+    ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+    EXPECT_EQ(Shown(), deleted);
+    EXPECT_EQ(doc.History()->Count(), 0u);
+    EXPECT_EQ(doc.History()->Store().Used(), 0u);
+    ASSERT_FALSE(platform.Messages().empty());
+    EXPECT_EQ(platform.Messages().back().text,
+              FormatId(ids::IDS_UNDO_NOT_KEPT, SystemErrorText(ENOSPC).c_str()));
+}
 
 // The store keeps within its limit by dropping the oldest steps, and its
 // file's disk use follows, with holes or without.
