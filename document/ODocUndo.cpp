@@ -489,55 +489,82 @@ bool WriteStored(OUndoStore& store, OFile& file, const std::vector<OStoredBytes>
     return true;
 }
 
-// Writes each record's old bytes (new for redo) where it lies, reading the
-// store a batch at a time.
-bool WriteRecords(OUndoStore& store, OFile& file, const std::vector<OUndoSegment>& records,
-                  bool redo) {
-    OPatchWriter writer(file);
+// Visits every region of step in ascending order: those in memory, then
+// the records, their bytes' places in the store worked out. False when a
+// record cannot be read (said) or visit says so.
+template <class Visit> bool ForEachRegion(OUndoStore& store, const OUndoStep& step, Visit&& visit) {
+    for (const OUndoRegion& r : step.regions) {
+        if (!visit(r)) return false;
+    }
+    constexpr std::size_t kHeader = OReplaceRecorder::kRecordHeader;
     std::vector<OByte> batch;
-    std::vector<OPatch> patches;
-    for (const OUndoSegment& s : records) {
+    for (const OUndoSegment& s : step.records) {
         batch.resize(static_cast<std::size_t>(s.length));
         if (!store.ReadBytes(s.at, batch.data(), batch.size())) return false;
-        patches.clear();
-        for (std::size_t at = 0; at + 2 * sizeof(OOffset) <= batch.size();) {
-            OOffset offset = 0;
-            OOffset length = 0;
-            std::memcpy(&offset, batch.data() + at, sizeof offset);
-            std::memcpy(&length, batch.data() + at + sizeof offset, sizeof length);
-            at += 2 * sizeof(OOffset);
-            const auto n = static_cast<std::size_t>(length);
-            if (n > (batch.size() - at) / 2)
-                return false; // cannot be: the store holds what was put
-            patches.push_back({offset, batch.data() + at + (redo ? n : 0), n});
-            at += 2 * n;
+        for (std::size_t at = 0; at + kHeader <= batch.size();) {
+            OOffset header[3] = {};
+            std::memcpy(header, batch.data() + at, kHeader);
+            at += kHeader;
+            OUndoRegion r{header[0], header[1], header[2], -1, -1};
+            // Cannot be: the store holds what was put there.
+            if (r.oldLength < 0 || r.newLength < 0 ||
+                static_cast<std::uint64_t>(r.oldLength) + static_cast<std::uint64_t>(r.newLength) >
+                    batch.size() - at) {
+                SetLastError(EIO);
+                return false;
+            }
+            r.oldAt = s.at + static_cast<OOffset>(at);
+            r.newAt = r.oldAt + r.oldLength;
+            at += static_cast<std::size_t>(r.oldLength + r.newLength);
+            if (!visit(r)) return false;
         }
-        if (!writer.Write(patches)) return false;
     }
     return true;
 }
 
-// 1. One rewrite moves every stretch between the regions to its place on
-//    the other side.
-// 2. The regions' bytes of that side from the store, then the records'.
-bool RewriteRegions(OFile& file, OUndoStore& store, const OUndoStep& step,
-                    const std::vector<OOffset>& shifts, bool redo) {
+// The regions of a replace run in passes of at most MaxRegions() each,
+// lowest first: a pass moves every stretch from its first region to the
+// end of the file once (under the journal), then writes its regions' bytes
+// of the other side. Between passes the file is the change made, or taken
+// back, up to the last region done. span gets the one edit the ranges
+// follow: from the first region over all of them.
+bool RewriteInPasses(OFile& file, OUndoStore& store, const OUndoStep& step, bool redo,
+                     OEdit& span) {
+    const std::size_t most = OReplaceRecorder::MaxRegions();
     std::vector<ORewriteRegion> regions;
     std::vector<OStoredBytes> pieces;
-    regions.reserve(step.regions.size());
-    pieces.reserve(step.regions.size());
-    for (std::size_t i = 0; i < step.regions.size(); ++i) {
-        const OUndoRegion& r = step.regions[i];
+    OOffset done = 0;   // redo: the change of length the passes before made
+    OOffset within = 0; // the change of length of this pass's regions so far
+    OOffset first = -1;
+    OOffset end = 0;
+    OOffset total = 0;
+    const auto pass = [&] {
+        const bool ok = RewriteRegions(file, regions) && WriteStored(store, file, pieces);
+        regions.clear();
+        pieces.clear();
+        done += within;
+        within = 0;
+        return ok;
+    };
+    const bool ok = ForEachRegion(store, step, [&](const OUndoRegion& r) {
+        if (first < 0) first = r.offset;
+        end = r.offset + r.oldLength;
         if (redo) {
-            regions.push_back({r.offset, r.oldLength, r.newLength});
-            if (r.newLength > 0) pieces.push_back({r.newAt, r.newLength, r.offset + shifts[i]});
+            regions.push_back({r.offset + done, r.oldLength, r.newLength});
+            if (r.newLength > 0) pieces.push_back({r.newAt, r.newLength, r.offset + done + within});
         } else {
-            regions.push_back({r.offset + shifts[i], r.newLength, r.oldLength});
+            // The passes before have taken their regions back: only this
+            // pass's regions before r still move it.
+            regions.push_back({r.offset + within, r.newLength, r.oldLength});
             if (r.oldLength > 0) pieces.push_back({r.oldAt, r.oldLength, r.offset});
         }
-    }
-    return RewriteRegions(file, regions) && WriteStored(store, file, pieces) &&
-           WriteRecords(store, file, step.records, redo);
+        within += r.newLength - r.oldLength;
+        total += r.newLength - r.oldLength;
+        return regions.size() < most || pass();
+    });
+    if (!ok || (!regions.empty() && !pass())) return false;
+    span = {first, end - first, end - first + total};
+    return true;
 }
 
 } // namespace
@@ -581,8 +608,13 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
         return ResizeRegion(file, at, r.newLength, r.oldLength) &&
                store.CopyTo(r.oldAt, r.oldLength, file, at);
     };
+    // The ranges follow one edit over the whole span the regions cover.
+    const OUndoRegion& first = step.regions.front();
+    const OUndoRegion& last = step.regions.back();
+    OEdit span{first.offset, last.offset + last.oldLength - first.offset,
+               last.offset + shifts.back() + last.newLength - first.offset};
     if ((step.regions.size() > 1 || !step.records.empty()) && step.kind != OUndoKind::Insert) {
-        ok = RewriteRegions(file, store, step, shifts, redo);
+        ok = RewriteInPasses(file, store, step, redo, span);
     } else if (redo) {
         for (std::size_t i = 0; i < step.regions.size() && ok; ++i)
             ok = run(step.regions[i], step.regions[i].offset + shifts[i]);
@@ -597,16 +629,11 @@ bool ODoc::RunStructural(OUndoStep& step, bool redo) {
         UpdateAllViews();
         return false;
     }
-    // The ranges follow one edit over the whole span the regions cover.
-    const OUndoRegion& first = step.regions.front();
-    const OUndoRegion& last = step.regions.back();
-    const OOffset oldSpan = last.offset + last.oldLength - first.offset;
-    const OOffset newSpan = last.offset + shifts.back() + last.newLength - first.offset;
     if (redo) {
-        RestoreRanges(step.before, step.after, {first.offset, oldSpan, newSpan});
+        RestoreRanges(step.before, step.after, span);
         m_history->Redone();
     } else {
-        RestoreRanges(step.after, step.before, {first.offset, newSpan, oldSpan});
+        RestoreRanges(step.after, step.before, {span.offset, span.inserted, span.removed});
         m_history->Undone();
         if (!keepRedo) m_history->DropFromCursor();
     }

@@ -28,26 +28,22 @@ OReplaceRecorder::~OReplaceRecorder() {
     GiveBack();
 }
 
-// 1. Past the regions kept in memory, a run keeping the length turns to
-//    records; the batch before them is flushed so that a batch holds one
-//    kind only. A run changing the length stops at its limit.
+// 1. Past the regions kept in memory, the run turns to records; the batch
+//    before them is flushed so that a batch holds one kind only.
 // 2. Until the flush, a region's store offsets are its bytes' place in the batch.
 void OReplaceRecorder::Add(OOffset before, const OByte* old, std::size_t oldLength,
                            const OByte* now, std::size_t newLength) {
     if (m_failed) return;
-    m_sameLength = m_sameLength && oldLength == newLength;
-    if (!m_sameLength && (m_recordCount > 0 || m_regions.size() >= g_maxRegions)) return Fail();
-    const bool records =
-        m_sameLength && (m_recordCount > 0 || m_regions.size() >= RegionsInMemory());
+    const bool records = m_recordCount > 0 || m_regions.size() >= RegionsInMemory();
     if (records && m_recordCount == 0 && !Flush()) return;
-    const std::size_t header = records ? 2 * sizeof(OOffset) : 0;
+    const std::size_t header = records ? kRecordHeader : 0;
     if (m_batch.capacity() == 0) m_batch.reserve(kBatchBytes);
     if (m_batch.size() + header + oldLength + newLength > kBatchBytes && !Flush()) return;
     m_end = before + static_cast<OOffset>(oldLength);
     if (records) {
-        const auto length = static_cast<OOffset>(oldLength);
-        Put(&before, sizeof before);
-        Put(&length, sizeof length);
+        const OOffset fields[] = {before, static_cast<OOffset>(oldLength),
+                                  static_cast<OOffset>(newLength)};
+        Put(fields, sizeof fields);
         Put(old, oldLength);
         Put(now, newLength);
         ++m_recordCount;

@@ -11,17 +11,19 @@
 // old and new bytes gather in one buffer that goes to the store a batch at a
 // time: a run of millions of small matches costs a few large writes, not a
 // write per match. Regions come in ascending order of their offsets before
-// the run and must not overlap. A run whose replacements keep their length
-// moves nothing on undo, so beyond the first regions it keeps them as
-// records in the store and has no limit. Only the interface thread uses a
-// recorder.
+// the run and must not overlap. Beyond the first regions the run keeps them
+// as records in the store, so that its length has no limit. Only the
+// interface thread uses a recorder.
 class OReplaceRecorder {
 public:
     static constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
-    // The most regions a run changing the length keeps (about 10 MiB of
-    // them in memory); a longer one cannot be undone.
+    // A record: its offset, old and new length as OOffsets, then the old
+    // bytes and the new.
+    static constexpr std::size_t kRecordHeader = 3 * sizeof(OOffset);
+    // The most regions undone or redone in one pass of the file (about
+    // 12 MiB of them in memory while it runs).
     static std::size_t MaxRegions();
-    // The regions a run keeping the length holds in memory before records.
+    // The regions a run holds in memory before records.
     static std::size_t RegionsInMemory();
     // Sets that number (0 restores the normal one).
     static void SetMaxRegionsForTesting(std::size_t count);
@@ -59,6 +61,5 @@ private:
     std::uint64_t m_recordCount = 0;
     std::size_t m_unflushed = 0; // the first region whose bytes are in the batch
     OOffset m_end = 0;
-    bool m_sameLength = true;
     bool m_failed = false;
 };

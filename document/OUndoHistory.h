@@ -61,10 +61,8 @@ struct OUndoStep {
     std::vector<OTypedByte> typed;    // typing, in the order typed
     // When not empty, the regions' bytes lie inside these and go with them.
     std::vector<OUndoSegment> segments;
-    // A long run of replacements of their own length goes on behind the
-    // regions as records in the store: each an OOffset offset and length,
-    // then the old bytes and the new. The regions stay in memory only where
-    // a rewrite of the file needs them.
+    // A long replace run goes on behind the regions as records in the
+    // store (OReplaceRecorder has their form).
     std::vector<OUndoSegment> records;
     std::uint64_t recordCount = 0;
     bool saved = false;     // typing: the bytes have been written to the file
