@@ -24,8 +24,6 @@ TEST(ProgressText, ByteSizes) {
         {10189, "10 KiB"},  // 9.950 KiB: not "10.0"
         {1023.4 * kKiB, "1023 KiB"},
         {1023.5 * kKiB, "1.0 MiB"},
-        {kMiB - 1, "1.0 MiB"},
-        {312.4 * kMiB, "312 MiB"},
         {1.2 * kGiB, "1.2 GiB"},
         {600 * kTiB, "600 TiB"},
         {static_cast<double>(OOffset{5} << 50), "5.0 PiB"},
