@@ -5,10 +5,10 @@
 #include "platform/OScriptedPlatform.h"
 #include "support/OFaultyFileIo.h"
 #include "support/OTempDir.h"
+#include "support/OTestData.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
@@ -18,13 +18,9 @@
 
 namespace {
 
-using Bytes = std::vector<OByte>;
+using Bytes = OBytes;
 using Answer = OConfirmAnswer;
 using Decide = std::function<Answer(unsigned)>;
-
-Bytes B(std::string_view text) {
-    return Bytes(text.begin(), text.end());
-}
 
 // ---- The rules written out naively ------------------------------------------
 
@@ -269,21 +265,13 @@ std::string RandomPattern(std::mt19937& rng, std::string_view alphabet, std::siz
     return text;
 }
 
-unsigned Seed() {
-    const char* fixed = std::getenv("QUORVALIS_SEED");
-    const unsigned seed =
-        fixed ? static_cast<unsigned>(std::strtoul(fixed, nullptr, 10)) : std::random_device{}();
-    std::printf("seed %u (QUORVALIS_SEED)\n", seed);
-    return seed;
-}
-
 // ---- Patterns, messages and the search's state -------------------------------------
 
 TEST_F(FindStateTest, MessagesShowTheDisplayTextAndOemTextIsCodePage437) {
     // The wildcard matches the byte chosen to stand for it (0 here) too.
-    Open(B(std::string("..AB\x78"
-                       "D..AB\0D..",
-                       13)));
+    Open(BytesOf(std::string("..AB\x78"
+                             "D..AB\0D..",
+                             13)));
     EXPECT_EQ(Find("AB\\?D"), 2);
     EXPECT_TRUE(StatusShown("Processing '41 42 ?? 44' ..."));
     EXPECT_EQ(state.MatchLength(), 4);
@@ -303,7 +291,7 @@ TEST_F(FindStateTest, MessagesShowTheDisplayTextAndOemTextIsCodePage437) {
 
 TEST_F(FindStateTest, UnusableOversizedOrUnallocatablePatternsFindNothingQuietly) {
     // Without a work buffer: "Out of memory"; half of one does.
-    Open(B("xxAB\\yy"));
+    Open(BytesOf("xxAB\\yy"));
     OTransferBuffer::FailAllocationsForTesting(100);
     EXPECT_EQ(Find("B"), -1);
     EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{"Out of memory"});
@@ -417,19 +405,19 @@ TEST_F(FindStateTest, AFailedFindTakesProcessingAway) {
 // ---- Replace ------------------------------------------------------------------------
 
 TEST_F(FindStateTest, ReplaceAsksWithTheDisplayTextsAndSettlesTypedBytesFirst) {
-    Open(B("AAA"));
+    Open(BytesOf("AAA"));
     EXPECT_EQ(Replace("A", "BB", {Answer::No, Answer::No, Answer::No}), 2);
     EXPECT_EQ(platform.Text(), Totals(3, 0));
     EXPECT_EQ(host.asked, (std::vector<std::pair<std::string, std::string>>(3, {"41", "42 42"})));
     EXPECT_EQ(host.resolveCalls, 1);
     // Typed bytes the user does not settle, or a host that says it did but
     // leaves them pending: nothing is replaced.
-    Open(B("..AB.."));
+    Open(BytesOf("..AB.."));
     ASSERT_TRUE(disk.SetByte(0, '.', 'A'));
     for (bool resolve : {false, true}) {
         host.resolve = resolve;
         EXPECT_EQ(Replace("AB", "x", {Answer::All}), -1);
-        EXPECT_EQ(Content(), B("..AB.."));
+        EXPECT_EQ(Content(), BytesOf("..AB.."));
     }
 }
 
@@ -496,7 +484,7 @@ TEST_F(FindStateTest, AFailedTailMoveInAConfirmedWriteBackLeavesNoStaleBytes) {
 // file is the original with the first j replacements made, every message
 // is one the fault explains, and a run that failed shows no totals.
 TEST_F(FindStateTest, RandomRunsAgreeWithTheNaiveRules) {
-    const unsigned seed = Seed();
+    const unsigned seed = TestSeed();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     const char* roundsText = std::getenv("QUORVALIS_ROUNDS");

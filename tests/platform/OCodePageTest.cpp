@@ -1,7 +1,6 @@
 #include "platform/OCodePage.h"
 
 #include <gtest/gtest.h>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,22 +21,19 @@ std::vector<OByte> Bytes(std::string_view text) {
 
 } // namespace
 
-// Both pages map 256 bytes to 256 characters and back. Code page 437 shows
-// glyphs for the control bytes, so the controls themselves have no byte;
-// in Windows-1252 the five unassigned bytes stand for themselves and the
-// other C1 controls have no byte, their places holding typographic marks.
-TEST(OCodePage, TablesAreBijectiveAndHoldTheirGlyphs) {
-    for (bool oem : {false, true}) {
-        std::set<char32_t> seen;
-        for (int b = 0; b < 256; ++b) {
-            const char32_t c = oem ? OemToUnicode(OByte(b)) : AnsiToUnicode(OByte(b));
-            seen.insert(c);
-            EXPECT_EQ(oem ? UnicodeToOem(c) : UnicodeToAnsi(c), b) << "byte " << b;
-            if ((b >= 0x20 && b < 0x7F) || (!oem && (b < 0x80 || b >= 0xA0))) {
-                EXPECT_EQ(c, char32_t(b));
-            }
+// That both pages map 256 bytes to 256 characters and back, the round trip
+// through UTF-8 below shows. Code page 437 shows glyphs for the control
+// bytes, so the controls themselves have no byte; in Windows-1252 the five
+// unassigned bytes stand for themselves and the other C1 controls have no
+// byte, their places holding typographic marks.
+TEST(OCodePage, TablesHoldTheirGlyphs) {
+    for (int b = 0; b < 256; ++b) {
+        if (b >= 0x20 && b < 0x7F) {
+            EXPECT_EQ(OemToUnicode(OByte(b)), char32_t(b));
         }
-        EXPECT_EQ(seen.size(), 256u);
+        if (b < 0x80 || b >= 0xA0) {
+            EXPECT_EQ(AnsiToUnicode(OByte(b)), char32_t(b));
+        }
     }
     const std::pair<int, char32_t> oemGlyphs[] = {
         {0x00, 0},    {0x01, U'☺'}, {0x0A, U'◙'}, {0x15, U'§'}, {0x1F, U'▼'}, {0x7F, U'⌂'},

@@ -52,8 +52,6 @@ TEST(Format, OutputPastStackBuffer) {
 }
 
 TEST(SystemErrorText, Codes) {
-    EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
-    EXPECT_EQ(SystemErrorText(98765), "Unknown error 98765");
     EXPECT_EQ(SystemErrorText(kErrorNotRegularFile), "Not a regular file or block device");
     SetLastError(EACCES);
     EXPECT_EQ(SystemErrorText(-1), "Permission denied");

@@ -17,20 +17,14 @@ TEST(ProgressText, ByteSizes) {
     const std::pair<double, const char*> cases[] = {
         {-5, "0 B"},
         {0, "0 B"},
-        {1, "1 B"},
         {1023, "1023 B"},
         {1023.5, "1.0 KiB"}, // a speed rounds like a size
-        {kKiB, "1.0 KiB"},
         {1.5 * kKiB, "1.5 KiB"},
         {10188, "9.9 KiB"}, // 9.949 KiB
         {10189, "10 KiB"},  // 9.950 KiB: not "10.0"
         {1023.4 * kKiB, "1023 KiB"},
         {1023.5 * kKiB, "1.0 MiB"},
-        {kMiB - 1, "1.0 MiB"},
-        {312.4 * kMiB, "312 MiB"},
         {1.2 * kGiB, "1.2 GiB"},
-        {4 * kGiB, "4.0 GiB"},
-        {kTiB, "1.0 TiB"},
         {600 * kTiB, "600 TiB"},
         {static_cast<double>(OOffset{5} << 50), "5.0 PiB"},
         {static_cast<double>(kOffsetMax), "8.0 EiB"},
@@ -49,9 +43,7 @@ TEST(ProgressText, SpeedsAndTimesLeft) {
         {-1, ""},
         {std::nan(""), ""},
         {0, "about 1 s left"},
-        {0.2, "about 1 s left"},
         {11.2, "about 12 s left"},
-        {59, "about 59 s left"},
         {59.5, "about 1 min left"},
         {89, "about 1 min left"},
         {91, "about 2 min left"},
@@ -63,7 +55,6 @@ TEST(ProgressText, SpeedsAndTimesLeft) {
         {3 * kDay + 4 * 3600, "about 3 d 4 h left"},
         {99 * kDay + 23.6 * 3600, "about 100 d left"},
         {100 * kDay, "more than 100 d left"},
-        {1e300, "more than 100 d left"},
         {std::numeric_limits<double>::infinity(), "more than 100 d left"},
     };
     for (const auto& [seconds, text] : cases)

@@ -19,16 +19,9 @@ struct Place {
     OGotoPlace Get() const { return {caret, width, phase, size}; }
 };
 
-// The three texts, record first.
-struct Texts {
-    std::string record, hex, dec;
-    bool operator==(const Texts&) const = default;
-};
-Texts Shown(const OGotoModel& m) {
-    return {m.Text(F::Record), m.Text(F::HexOffset), m.Text(F::DecOffset)};
-}
-std::ostream& operator<<(std::ostream& os, const Texts& t) {
-    return os << "{" << t.record << ", " << t.hex << ", " << t.dec << "}";
+// The three texts, record first, with '|' between them.
+std::string Shown(const OGotoModel& m) {
+    return m.Text(F::Record) + "|" + m.Text(F::HexOffset) + "|" + m.Text(F::DecOffset);
 }
 
 TEST(OGotoModel, FieldsFollowEachOther) {
@@ -36,33 +29,25 @@ TEST(OGotoModel, FieldsFollowEachOther) {
         int width, phase;
         F field;
         const char* text;
-        Texts shown;
+        const char* shown;
         OOffset offset;
     };
     const Case cases[] = {
-        {16, 0, F::HexOffset, "1A", {"1", "1A", "26"}, 26},
-        {16, 0, F::Record, "3", {"3", "30", "48"}, 48},
+        {16, 0, F::HexOffset, "1A", "1|1A|26", 26},
+        {16, 0, F::Record, "3", "3|30|48", 48},
         // Phase 4: record 0 is offsets 0 to 11, record 1 starts at 12.
-        {16, 4, F::Record, "1", {"1", "C", "12"}, 12},
-        {16, 4, F::DecOffset, "11", {"0", "B", "11"}, 11},
-        {16, 4, F::DecOffset, "28", {"2", "1C", "28"}, 28},
+        {16, 4, F::Record, "1", "1|C|12", 12},
+        {16, 4, F::DecOffset, "11", "0|B|11", 11},
+        {16, 4, F::DecOffset, "28", "2|1C|28", 28},
         // A sign stands for a distance: whole records, no phase.
-        {16, 0, F::DecOffset, "+10", {"+0", "+A", "+10"}, 10},
-        {16, 4, F::Record, "+2", {"+2", "+20", "+32"}, 32},
-        {7, 3, F::DecOffset, "-", {"-0", "-0", "-"}, 0},
+        {16, 0, F::DecOffset, "+10", "+0|+A|+10", 10},
+        {16, 4, F::Record, "+2", "+2|+20|+32", 32},
+        {7, 3, F::DecOffset, "-", "-0|-0|-", 0},
         // The largest offset and record: no step passes 2^63 - 1.
-        {16,
-         4,
-         F::DecOffset,
-         "9223372036854775807",
-         {"576460752303423488", "7FFFFFFFFFFFFFFF", "9223372036854775807"},
-         kMax},
-        {2,
-         1,
-         F::Record,
-         "4611686018427387903",
-         {"4611686018427387903", "7FFFFFFFFFFFFFFD", "9223372036854775805"},
-         kMax - 2},
+        {16, 4, F::DecOffset, "9223372036854775807",
+         "576460752303423488|7FFFFFFFFFFFFFFF|9223372036854775807", kMax},
+        {2, 1, F::Record, "4611686018427387903",
+         "4611686018427387903|7FFFFFFFFFFFFFFD|9223372036854775805", kMax - 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -100,11 +85,9 @@ TEST(OGotoModel, BadNumbersAreSaidAndChangeNothingElse) {
         EXPECT_FALSE(m.Edit(c.field, c.text));
         EXPECT_EQ(platform.MessageTexts(), std::vector<std::string>{c.message});
         EXPECT_EQ(platform.Messages()[0].icon, OIcon::Stop);
-        Texts expected{"3", "30", "48"};
-        (c.field == F::Record      ? expected.record
-         : c.field == F::HexOffset ? expected.hex
-                                   : expected.dec) = c.text;
-        EXPECT_EQ(Shown(m), expected);
+        std::string expected[] = {"3", "30", "48"};
+        expected[static_cast<int>(c.field)] = c.text;
+        EXPECT_EQ(Shown(m), expected[0] + "|" + expected[1] + "|" + expected[2]);
         EXPECT_EQ(m.Offset(), 48);
         EXPECT_EQ(m.Sign(), 0);
         EXPECT_EQ(history.lastEdited, F::Record);
@@ -182,7 +165,7 @@ TEST(OGotoModel, ReopeningStartsInTheFieldEditedLast) {
     {
         OGotoModel first(Place{16, 4}.Get(), history);
         EXPECT_EQ(first.FocusField(), F::HexOffset);
-        EXPECT_EQ(Shown(first), Texts{});
+        EXPECT_EQ(Shown(first), "||");
         first.Edit(F::HexOffset, "20");
         first.Edit(F::Record, "3");
         EXPECT_EQ(first.Accept(), 44);
@@ -190,13 +173,13 @@ TEST(OGotoModel, ReopeningStartsInTheFieldEditedLast) {
     EXPECT_EQ(history.lists[0], std::vector<std::string>{"3"});
     OGotoModel again(Place{16, 4}.Get(), history);
     EXPECT_EQ(again.FocusField(), F::Record);
-    EXPECT_EQ(Shown(again), (Texts{"3", "2C", "44"}));
+    EXPECT_EQ(Shown(again), "3|2C|44");
     EXPECT_EQ(again.List(F::HexOffset), std::vector<std::string>{"2C"});
 
     // Clear empties everything, a sign too; the histories follow at OK.
     again.Edit(F::DecOffset, "+5");
     again.Clear();
-    EXPECT_EQ(Shown(again), Texts{});
+    EXPECT_EQ(Shown(again), "||");
     EXPECT_TRUE(again.List(F::Record).empty());
     EXPECT_FALSE(history.lists[0].empty());
     EXPECT_EQ(again.Accept(), 0);
