@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -91,7 +92,23 @@ int KernelCopy(OFile& source, OOffset offset, int fd, OOffset target, OOffset le
 OUndoStore::OUndoStore(std::string tempDir) : m_tempDir(std::move(tempDir)) {}
 
 OUndoStore::~OUndoStore() {
-    if (m_fd >= 0) ::close(m_fd);
+    Discard();
+}
+
+// The file's last descriptor goes on a thread of its own when the file is
+// large: freeing its cached pages took about 60 ms per GiB, which a delete
+// dropping the redo step of the last one waited for.
+void OUndoStore::Discard() {
+    constexpr OOffset kFreeAside = OOffset{64} << 20;
+    m_file.reset();
+    if (m_fd >= 0) {
+        if (m_end >= kFreeAside)
+            std::thread([fd = m_fd] { ::close(fd); }).detach();
+        else
+            ::close(m_fd);
+    }
+    m_fd = -1;
+    m_end = 0;
 }
 
 void OUndoStore::SetNoUnnamedFilesForTesting(bool on) {
@@ -205,10 +222,15 @@ bool OUndoStore::CopyTo(OOffset at, OOffset length, OFile& target, OOffset offse
 void OUndoStore::Release(OOffset at, OOffset length) {
     if (!m_file || length <= 0) return;
     m_used -= std::min<std::uint64_t>(m_used, static_cast<std::uint64_t>(length));
-    if (m_used == 0 || at + length == m_end) {
-        // Nothing held, or the newest segment: the file is cut instead, which
-        // works on every file system.
-        m_end = m_used == 0 ? 0 : at;
+    if (m_used == 0) {
+        // Nothing held: the next segment starts a new file.
+        Discard();
+        return;
+    }
+    if (at + length == m_end) {
+        // The newest segment: the file is cut instead, which works on every
+        // file system.
+        m_end = at;
         m_file->SetSize(m_end);
         return;
     }

@@ -12,8 +12,9 @@
 // temporary file, 0600 and without a name where the file system allows it,
 // made in tempDir at the first segment. Segments are appended at increasing
 // offsets; a released segment's space goes back to the file system at once
-// (a hole punched, or the file cut to nothing once no segment is left), so
-// the disk use stays within the segments held. Every failure is shown where
+// (a hole punched, the newest cut off, or the file closed once no segment
+// is left, a new one taking the next), so the disk use stays within the
+// segments held. Every failure is shown where
 // it happens. Only the interface thread uses a store.
 class OUndoStore {
 public:
@@ -58,6 +59,7 @@ public:
 
 private:
     bool Open();
+    void Discard();
 
     std::string m_tempDir;
     std::unique_ptr<ODiskFile> m_file;
