@@ -91,109 +91,47 @@ struct OBenchDoc {
     }
 };
 
-// 1 GiB with 100,000 matches of 4 bytes, replaced by 4 bytes: the run with
-// its step kept, the run with nothing kept, and the step's undo.
+// 1 GiB with 100,000 matches of 4 bytes; 40 MiB of matches every 4 bytes,
+// 10 million replacements, kept as records in the store and, for another
+// length, undone in passes of 262,144 regions.
 OReplaceBenchFile& GiB() {
     static OReplaceBenchFile file(OOffset{1} << 30, 10737);
     return file;
 }
 
-void BM_ReplaceAll100k_WithUndo(benchmark::State& state) {
-    OBenchDoc d(GiB().path);
-    for (auto _ : state) {
-        d.Replace("QRVL", "qrvl", true);
-        state.PauseTiming();
-        if (!d.doc.Undo()) state.SkipWithError("undo failed");
-        state.ResumeTiming();
-    }
-}
-
-void BM_ReplaceAll100k_WithoutUndo(benchmark::State& state) {
-    OBenchDoc d(GiB().path);
-    for (auto _ : state) {
-        d.Replace("QRVL", "qrvl", false);
-        state.PauseTiming();
-        d.Replace("qrvl", "QRVL", false);
-        state.ResumeTiming();
-    }
-}
-
-void BM_Undo_ReplaceAll100k(benchmark::State& state) {
-    OBenchDoc d(GiB().path);
-    for (auto _ : state) {
-        state.PauseTiming();
-        d.Replace("QRVL", "qrvl", true);
-        state.ResumeTiming();
-        if (!d.doc.Undo()) state.SkipWithError("undo failed");
-    }
-}
-
-// The same with 5 bytes for 4: the run and its undo each move nearly the
-// whole file once.
-void BM_ReplaceAll100k_4To5_WithUndo(benchmark::State& state) {
-    OBenchDoc d(GiB().path);
-    for (auto _ : state) {
-        d.Replace("QRVL", "qrvl5", true);
-        state.PauseTiming();
-        if (!d.doc.Undo()) state.SkipWithError("undo failed");
-        state.ResumeTiming();
-    }
-}
-
-void BM_Undo_ReplaceAll100k_4To5(benchmark::State& state) {
-    OBenchDoc d(GiB().path);
-    for (auto _ : state) {
-        state.PauseTiming();
-        d.Replace("QRVL", "qrvl5", true);
-        state.ResumeTiming();
-        if (!d.doc.Undo()) state.SkipWithError("undo failed");
-    }
-}
-
-// 40 MiB of matches every 4 bytes: 10 million replacements of the same
-// length, kept as records in the store.
 OReplaceBenchFile& Dense() {
     static OReplaceBenchFile file(OOffset{40} << 20, 4);
     return file;
 }
 
-void BM_ReplaceAll10M_WithoutUndo(benchmark::State& state) {
-    OBenchDoc d(Dense().path);
+// "QRVL" replaced by `to` with its step kept; undone untimed.
+void ReplaceWithUndo(benchmark::State& state, OReplaceBenchFile& (*file)(), const char* to) {
+    OBenchDoc d(file().path);
     for (auto _ : state) {
-        d.Replace("QRVL", "qrvl", false);
+        d.Replace("QRVL", to, true);
         state.PauseTiming();
-        d.Replace("qrvl", "QRVL", false);
-        state.ResumeTiming();
-    }
-}
-
-void BM_Undo_ReplaceAll10M(benchmark::State& state) {
-    OBenchDoc d(Dense().path);
-    for (auto _ : state) {
-        state.PauseTiming();
-        d.Replace("QRVL", "qrvl", true);
-        state.ResumeTiming();
         if (!d.doc.Undo()) state.SkipWithError("undo failed");
-    }
-}
-
-// The same with 5 bytes for 4: undone in passes of 262,144 regions, each
-// moving the rest of the file once.
-void BM_ReplaceAll10M_4To5_WithoutUndo(benchmark::State& state) {
-    OBenchDoc d(Dense().path);
-    for (auto _ : state) {
-        d.Replace("QRVL", "qrvl5", false);
-        state.PauseTiming();
-        d.Replace("qrvl5", "QRVL", false);
         state.ResumeTiming();
     }
 }
 
-void BM_Undo_ReplaceAll10M_4To5(benchmark::State& state) {
-    OBenchDoc d(Dense().path);
+// The same run with nothing kept; put back untimed.
+void ReplaceWithoutUndo(benchmark::State& state, OReplaceBenchFile& (*file)(), const char* to) {
+    OBenchDoc d(file().path);
+    for (auto _ : state) {
+        d.Replace("QRVL", to, false);
+        state.PauseTiming();
+        d.Replace(to, "QRVL", false);
+        state.ResumeTiming();
+    }
+}
+
+// The step's undo; the run untimed.
+void UndoReplace(benchmark::State& state, OReplaceBenchFile& (*file)(), const char* to) {
+    OBenchDoc d(file().path);
     for (auto _ : state) {
         state.PauseTiming();
-        d.Replace("QRVL", "qrvl5", true);
+        d.Replace("QRVL", to, true);
         state.ResumeTiming();
         if (!d.doc.Undo()) state.SkipWithError("undo failed");
     }
@@ -211,15 +149,30 @@ void BM_ResidentAfter10MMatches(benchmark::State& state) {
     d.Replace("qrvl", "QRVL", false);
 }
 
-BENCHMARK(BM_ReplaceAll100k_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_ReplaceAll100k_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Undo_ReplaceAll100k)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_ReplaceAll100k_4To5_WithUndo)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Undo_ReplaceAll100k_4To5)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_ReplaceAll10M_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_Undo_ReplaceAll10M)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ReplaceAll10M_4To5_WithoutUndo)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_Undo_ReplaceAll10M_4To5)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK_CAPTURE(ReplaceWithUndo, 100k, GiB, "qrvl")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(ReplaceWithoutUndo, 100k, GiB, "qrvl")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(UndoReplace, 100k, GiB, "qrvl")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(ReplaceWithUndo, 100k_4To5, GiB, "qrvl5")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(ReplaceWithoutUndo, 100k_4To5, GiB, "qrvl5")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(UndoReplace, 100k_4To5, GiB, "qrvl5")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+BENCHMARK_CAPTURE(ReplaceWithoutUndo, 10M, Dense, "qrvl")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK_CAPTURE(UndoReplace, 10M, Dense, "qrvl")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(ReplaceWithoutUndo, 10M_4To5, Dense, "qrvl5")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK_CAPTURE(UndoReplace, 10M_4To5, Dense, "qrvl5")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 BENCHMARK(BM_ResidentAfter10MMatches)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
