@@ -318,8 +318,10 @@ bool ODoc::TakeStep(bool redo) {
     m_typingOpen = false;
     if (!m_history || !(redo ? m_history->CanRedo() : m_history->CanUndo()) || !m_file)
         return false;
-    if (!FileUnchanged()) return false;
-    OUndoStep& step = redo ? *m_history->NextRedo() : *m_history->NextUndo();
+    OUndoStep* next =
+        FileUnchanged() ? (redo ? m_history->NextRedo() : m_history->NextUndo()) : nullptr;
+    if (!next) return false;
+    OUndoStep& step = *next;
     const bool done =
         step.kind == OUndoKind::Typing ? RunTyping(step, redo) : RunStructural(step, redo);
     NoteFileState();
