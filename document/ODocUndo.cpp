@@ -195,13 +195,16 @@ bool ODoc::BeginChange(OUndoKind kind, OOffset offset, OOffset oldLength, OOffse
                                 oldLength >= g_backgroundCopyFrom &&
                                 size - offset - oldLength >= oldLength;
         if (history.MakeRoom(static_cast<std::uint64_t>(oldLength))) {
+            // -1 once the store could not be made (said): not a second time.
+            OOffset at = 0;
             if (background)
-                m_storeCopy =
-                    history.Store().AppendInBackground(*m_file, offset, oldLength, region.oldAt);
-            if (m_storeCopy)
+                m_storeCopy = history.Store().AppendInBackground(*m_file, offset, oldLength, at);
+            if (m_storeCopy) {
+                region.oldAt = at;
                 m_file->SetFence(m_storeCopy.get());
-            else
+            } else if (at == 0) {
                 region.oldAt = history.Store().Append(*m_file, offset, oldLength);
+            }
         }
         if (region.oldAt < 0) {
             // Cancel while the bytes were kept cancels the change itself.

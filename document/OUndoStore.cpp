@@ -170,7 +170,11 @@ OOffset OUndoStore::Append(OFile& source, OOffset offset, OOffset length) {
 
 std::unique_ptr<OStoreCopy> OUndoStore::AppendInBackground(OFile& source, OOffset offset,
                                                            OOffset length, OOffset& at) {
-    if (length <= 0 || g_noKernelCopy || !Open()) return nullptr;
+    if (length <= 0 || g_noKernelCopy) return nullptr;
+    if (!Open()) {
+        at = -1;
+        return nullptr;
+    }
     const int in = OpenSourceBytes(source, offset, length);
     if (in < 0) return nullptr;
     const int out = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);

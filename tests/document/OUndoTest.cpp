@@ -355,6 +355,23 @@ TEST_F(UndoTest, ADeleteKeepsItsBytesWhileItsTailMovesOverThem) {
               FormatId(ids::IDS_UNDO_NOT_KEPT, SystemErrorText(ENOSPC).c_str()));
 }
 
+// A store that cannot be made is said once, whichever way the delete
+// would have kept its bytes, before the question.
+TEST_F(UndoTest, AStoreThatCannotBeMadeIsSaidOnce) {
+    ODoc::SetBackgroundCopyFromForTesting(1);
+    host.temp = dir.Path() + "/missing/";
+    host.limit = 1 << 20;
+    Open(RandomBytes(4096, 3));
+    Select(100, 1599);
+    platform.Answer(OAnswer::Ok);
+    platform.Answer(OAnswer::Yes);
+    ASSERT_TRUE(doc.OnCommand(ids::ID_DELETE));
+    EXPECT_EQ(doc.File()->GetSize(), 4096 - 1500);
+    const std::vector<std::string> said = platform.MessageTexts();
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_EQ(said.back(), LoadString(ids::IDS_UNDO_IMPOSSIBLE));
+}
+
 // The store keeps within its limit by dropping the oldest steps, and its
 // file's disk use follows, with holes or without.
 TEST_F(UndoTest, TheLimitDropsTheOldestSteps) {
