@@ -256,7 +256,8 @@ void ODoc::EndChange(bool succeeded, OOffset newLength, OOffset caret) {
         return;
     }
     if (!succeeded) {
-        if (region.oldAt >= 0) MakeHistory().Store().Release(region.oldAt, region.oldLength);
+        // Its bytes and any markers it spilled go back to the store.
+        MakeHistory().Release(step);
         // A refusal changed nothing; any other failure may have moved part
         // of the file, and the steps before no longer fit it.
         if (LastError() != EINVAL) MakeHistory().Clear();
@@ -496,7 +497,7 @@ bool WriteStored(OUndoStore& store, OFile& file, const std::vector<OStoredBytes>
 
 // Visits every region of step in ascending order: those in memory, then
 // the records, their bytes' places in the store worked out. False when a
-// record cannot be read (said) or visit says so.
+// record cannot be read (said) or makes no sense (EIO), or visit says so.
 template <class Visit> bool ForEachRegion(OUndoStore& store, const OUndoStep& step, Visit&& visit) {
     for (const OUndoRegion& r : step.regions) {
         if (!visit(r)) return false;

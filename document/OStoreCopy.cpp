@@ -65,8 +65,10 @@ void OStoreCopy::Run() {
         ssize_t got = 0;
         if (kernel) {
             got = ::copy_file_range(m_in, &from, m_out, &to, n, 0);
-            if (got < 0 && done == 0 &&
-                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+            // Not between these files, or nothing copied where bytes are
+            // known to be: the buffer does it, from the start.
+            if (done == 0 && (got == 0 || (got < 0 && (errno == EXDEV || errno == EINVAL ||
+                                                       errno == ENOSYS || errno == EOPNOTSUPP)))) {
                 kernel = false;
                 continue;
             }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <exception>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -102,10 +103,15 @@ void OUndoStore::Discard() {
     constexpr OOffset kFreeAside = OOffset{64} << 20;
     m_file.reset();
     if (m_fd >= 0) {
-        if (m_end >= kFreeAside)
-            std::thread([fd = m_fd] { ::close(fd); }).detach();
-        else
-            ::close(m_fd);
+        bool aside = m_end >= kFreeAside;
+        if (aside) {
+            try {
+                std::thread([fd = m_fd] { ::close(fd); }).detach();
+            } catch (const std::exception&) {
+                aside = false;
+            }
+        }
+        if (!aside) ::close(m_fd);
     }
     m_fd = -1;
     m_end = 0;
@@ -182,10 +188,19 @@ std::unique_ptr<OStoreCopy> OUndoStore::AppendInBackground(OFile& source, OOffse
         ::close(in);
         return nullptr;
     }
+    std::unique_ptr<OStoreCopy> copy;
+    try {
+        copy = std::make_unique<OStoreCopy>(in, offset, out, m_end, length);
+    } catch (const std::exception&) {
+        // No thread to be had: the caller copies here instead.
+        ::close(in);
+        ::close(out);
+        return nullptr;
+    }
     at = m_end;
     m_end = at + length;
     m_used += static_cast<std::uint64_t>(length);
-    return std::make_unique<OStoreCopy>(in, offset, out, at, length);
+    return copy;
 }
 
 OOffset OUndoStore::AppendBytes(const OByte* data, std::size_t count) {

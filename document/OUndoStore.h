@@ -31,7 +31,7 @@ public:
     // The same on a thread of its own, for a source that is a disk file
     // without pending bytes there: the segment is taken at once (at) and
     // filled while the caller goes on; the copy's failure is the caller's
-    // to handle (Abandon). Null where this way cannot be used, at then -1
+    // to handle (OStoreCopy::Finish). Null where this way cannot be used, at then -1
     // after a store that could not be made (shown): Append would meet it too.
     std::unique_ptr<OStoreCopy> AppendInBackground(OFile& source, OOffset offset, OOffset length,
                                                    OOffset& at);
