@@ -249,18 +249,13 @@ void ODoc::EndChange(bool succeeded, OOffset newLength, OOffset caret) {
     OUndoStep step = std::move(*m_building);
     m_building.reset();
     OUndoRegion& region = step.regions.front();
-    if (!kept) {
+    if (!succeeded || !kept) {
+        // Its bytes and any markers it spilled go back to the store. A
+        // refusal changed nothing; any other failure may have moved part of
+        // the file, and the steps before no longer fit it; a change whose
+        // bytes were not kept cannot be undone, nor those before it.
         MakeHistory().Release(step);
-        m_history->Clear();
-        NoteFileState();
-        return;
-    }
-    if (!succeeded) {
-        // Its bytes and any markers it spilled go back to the store.
-        MakeHistory().Release(step);
-        // A refusal changed nothing; any other failure may have moved part
-        // of the file, and the steps before no longer fit it.
-        if (LastError() != EINVAL) MakeHistory().Clear();
+        if (!kept || LastError() != EINVAL) m_history->Clear();
         NoteFileState();
         return;
     }
