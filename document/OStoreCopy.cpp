@@ -1,5 +1,7 @@
 #include "document/OStoreCopy.h"
 
+#include "platform/OSystem.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -65,10 +67,8 @@ void OStoreCopy::Run() {
         ssize_t got = 0;
         if (kernel) {
             got = ::copy_file_range(m_in, &from, m_out, &to, n, 0);
-            // Not between these files, or nothing copied where bytes are
-            // known to be: the buffer does it, from the start.
-            if (done == 0 && (got == 0 || (got < 0 && (errno == EXDEV || errno == EINVAL ||
-                                                       errno == ENOSYS || errno == EOPNOTSUPP)))) {
+            if (done == 0 && KernelCopyRefused(got, errno)) {
+                // The buffer does it, from the start.
                 kernel = false;
                 continue;
             }

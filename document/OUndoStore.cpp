@@ -72,10 +72,8 @@ int KernelCopy(OFile& source, OOffset offset, int fd, OOffset target, OOffset le
             continue;
         }
         const int error = n == 0 ? EIO : errno;
-        // Not supported between these files: the buffer does it, from the start.
-        if (done == 0 && (error == EXDEV || error == EINVAL || error == ENOSYS ||
-                          error == EOPNOTSUPP || error == EBADF)) {
-            result = -1;
+        if (done == 0 && KernelCopyRefused(n, error)) {
+            result = -1; // the buffer does it, from the start
             break;
         }
         SetLastError(error);

@@ -66,6 +66,11 @@ std::string SystemTempDirectory() {
     return dir;
 }
 
+bool KernelCopyRefused(long result, int error) {
+    return result == 0 || (result < 0 && (error == EXDEV || error == EINVAL || error == ENOSYS ||
+                                          error == EOPNOTSUPP || error == EBADF));
+}
+
 int OpenNamelessFile(const std::string& tempDir, const char* base, bool forceNamed,
                      std::string& path) {
     std::string dir = tempDir.empty() ? SystemTempDirectory() : tempDir;

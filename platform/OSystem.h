@@ -31,6 +31,11 @@ std::string SystemTempDirectory();
 int OpenNamelessFile(const std::string& tempDir, const char* base, bool forceNamed,
                      std::string& path);
 
+// copy_file_range's answer (its result, errno) to a copy's first chunk says
+// the kernel cannot copy between these two files: a refusal, or nothing
+// copied where the bytes are known to be. The copy then goes through memory.
+bool KernelCopyRefused(long result, int error);
+
 // Absolute path of the running executable; empty when it cannot be found.
 std::string ExecutablePath();
 
